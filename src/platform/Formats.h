@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDate>
+#include <QLocale>
+#include <QString>
+#include <optional>
+
+// Text formats the shop sees: money, short dates, name casing.
+namespace platform {
+
+// The locale every format follows: the system's regional settings, or
+// Brazilian Portuguese when the system has none (the C/POSIX locale).
+QLocale appLocale();
+// Pins the locale (tests); an unset override restores the system rule.
+void setAppLocale(const std::optional<QLocale>& locale);
+
+// Money is held as whole centavos.
+QString formatMoney(qint64 centavos);
+// Reads back what formatMoney writes ("R$ 7,50" with its no-break space),
+// "R$0,00", bare numbers ("7,5", "1.234,56"), and a minus sign. Anything
+// else is not a number.
+std::optional<qint64> parseMoney(const QString& text);
+// The price-field rule: a number is rewritten in the currency format, an
+// empty text stays empty, anything else stays as typed.
+QString reformatMoneyText(const QString& text);
+
+QString shortDate(const QDate& date);
+QString todayText();
+
+// First letter of every word upper case, every other letter lower case.
+QString properCase(const QString& text);
+QString upperCase(const QString& text);
+
+} // namespace platform

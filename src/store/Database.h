@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+class QSqlError;
+
+namespace store {
+
+// The one data file, Fenwaurda.mdb, in a given folder. Opening a missing
+// file creates it with its tables; an existing file is only ever checked,
+// never replaced or emptied.
+class Database
+{
+public:
+    static constexpr const char* FileName = "Fenwaurda.mdb";
+
+    explicit Database(const QString& folder);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    static QString filePath(const QString& folder);
+    QString filePath() const { return filePath(m_folder); }
+    QString folder() const { return m_folder; }
+
+    // Opens (and on first use creates) the file; does nothing when open.
+    // Throws StoreError with a message naming the problem.
+    void open();
+    bool isOpen() const;
+    void close();
+
+    // The open connection; opens it first. Throws StoreError.
+    QSqlDatabase connection();
+
+    // Turns a failed statement into a StoreError with an operator message.
+    [[noreturn]] void fail(const QSqlError& error, const QString& what) const;
+
+private:
+    void createSchema(QSqlDatabase& db);
+    void checkSchema(QSqlDatabase& db);
+
+    QString m_folder;
+    QString m_connectionName;
+};
+
+} // namespace store

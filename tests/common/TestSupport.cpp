@@ -1,0 +1,67 @@
+#include "TestSupport.h"
+
+#include "platform/Formats.h"
+#include "platform/widgets/MessageBox.h"
+
+#include <QApplication>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+
+Shop::Shop()
+{
+    platform::setAppLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    MessageBox::setTestMode(true);
+    MessageBox::clearShown();
+    m_db = std::make_unique<store::Database>(m_dir.path());
+    m_db->open();
+}
+
+Shop::~Shop()
+{
+    m_db->close();
+    MessageBox::clearShown();
+}
+
+QList<QHash<QString, QVariant>> Shop::rows(const QString& table)
+{
+    QSqlQuery q(m_db->connection());
+    if (!q.exec(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(table)))
+        qFatal("rows(%s): %s", qPrintable(table), qPrintable(q.lastError().text()));
+    QList<QHash<QString, QVariant>> out;
+    while (q.next()) {
+        QHash<QString, QVariant> row;
+        const QSqlRecord rec = q.record();
+        for (int i = 0; i < rec.count(); ++i)
+            row.insert(rec.fieldName(i), q.value(i));
+        out.append(row);
+    }
+    return out;
+}
+
+int Shop::count(const QString& table)
+{
+    QSqlQuery q(m_db->connection());
+    if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(table)) || !q.next())
+        qFatal("count(%s): %s", qPrintable(table), qPrintable(q.lastError().text()));
+    return q.value(0).toInt();
+}
+
+void Shop::exec(const QString& sql, const QVariantList& values)
+{
+    QSqlQuery q(m_db->connection());
+    q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        qFatal("exec(%s): %s", qPrintable(sql), qPrintable(q.lastError().text()));
+}
+
+void showAndFocus(QWidget* window)
+{
+    window->show();
+    QApplication::setActiveWindow(window);
+    if (!QTest::qWaitForWindowActive(window))
+        qWarning("window did not become active");
+}

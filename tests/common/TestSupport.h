@@ -1,0 +1,42 @@
+#pragma once
+
+#include "store/Database.h"
+
+#include <QTemporaryDir>
+#include <QWidget>
+#include <memory>
+
+// A fresh program folder with a fresh data file, Brazilian formats and
+// scripted message boxes; one per test function.
+class Shop
+{
+public:
+    Shop();
+    ~Shop();
+
+    QString folder() const { return m_dir.path(); }
+    store::Database& db() { return *m_db; }
+
+    // Rows of a table as column->text maps, in table order ("no value" is a
+    // null QVariant, so tests can tell it from an empty text).
+    QList<QHash<QString, QVariant>> rows(const QString& table);
+    int count(const QString& table);
+    // Runs SQL straight on the file, for setting up rows and odd states.
+    void exec(const QString& sql, const QVariantList& values = {});
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<store::Database> m_db;
+};
+
+// Finds a named child or fails the test with the name.
+template <typename T> T* child(QWidget* window, const char* name)
+{
+    T* w = window->findChild<T*>(QString::fromUtf8(name));
+    if (!w)
+        qFatal("no widget named %s", name);
+    return w;
+}
+
+// Shows a window and makes it active so focus and keys behave as on screen.
+void showAndFocus(QWidget* window);

@@ -1,0 +1,314 @@
+#include "platform/Formats.h"
+#include "platform/ProgramDir.h"
+#include "platform/widgets/Fields.h"
+#include "platform/widgets/LeaveChecks.h"
+#include "platform/widgets/MessageBox.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+void activate(QWidget* w)
+{
+    w->show();
+    QApplication::setActiveWindow(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+}
+
+// A window of three fields and a button; field a refuses the text "bad".
+struct Form
+{
+    QWidget window;
+    QLineEdit* a = new QLineEdit(&window);
+    QLineEdit* b = new QLineEdit(&window);
+    QLineEdit* c = new QLineEdit(&window);
+    QPushButton* button = new QPushButton(QStringLiteral("&Salvar"), &window);
+    LeaveChecks checks{&window};
+    int aChecks = 0;
+    int bChecks = 0;
+    int cRewrites = 0;
+
+    Form()
+    {
+        auto* layout = new QVBoxLayout(&window);
+        for (QWidget* w : {static_cast<QWidget*>(a), static_cast<QWidget*>(b), static_cast<QWidget*>(c),
+                           static_cast<QWidget*>(button)})
+            layout->addWidget(w);
+        checks.add(a, [this] {
+            ++aChecks;
+            if (a->text() == QLatin1String("bad")) {
+                MessageBox::information(&window, QStringLiteral("ruim"), QStringLiteral("Teste"));
+                return false;
+            }
+            return true;
+        });
+        checks.add(b, [this] {
+            ++bChecks;
+            return true;
+        });
+        checks.addRewrite(c, [this] {
+            ++cRewrites;
+            c->setText(platform::properCase(c->text()));
+        });
+        platform::installEnterMovesOn(&window);
+    }
+};
+
+} // namespace
+
+class TestFields : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        MessageBox::setTestMode(true);
+        MessageBox::clearShown();
+    }
+
+    void messageBoxScript()
+    {
+        MessageBox::information(nullptr, QStringLiteral("Texto"), QStringLiteral("Título"));
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        MessageBox::setNextAnswer(QMessageBox::No);
+        QVERIFY(MessageBox::question(nullptr, QStringLiteral("Q1"), QStringLiteral("T1")));
+        QVERIFY(!MessageBox::question(nullptr, QStringLiteral("Q2"), QStringLiteral("T2")));
+        // An unscripted question is answered No, never Yes by accident.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no scripted answer"));
+        QVERIFY(!MessageBox::question(nullptr, QStringLiteral("Q3"), QStringLiteral("T3")));
+        MessageBox::warning(nullptr, QStringLiteral("Falhou"), QStringLiteral("Erro"));
+
+        const auto& shown = MessageBox::shown();
+        QCOMPARE(shown.size(), 5);
+        QCOMPARE(shown[0].text, QStringLiteral("Texto"));
+        QCOMPARE(shown[0].title, QStringLiteral("Título"));
+        QCOMPARE(shown[0].icon, QMessageBox::Information);
+        QCOMPARE(shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(shown[1].icon, QMessageBox::Question);
+        QCOMPARE(shown[1].buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(shown[4].icon, QMessageBox::Warning);
+    }
+
+    void realMessageBoxSpeaksPortuguese()
+    {
+        MessageBox::setTestMode(false);
+        QStringList captions;
+        QTimer::singleShot(50, [&captions] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            for (QAbstractButton* b : box->buttons())
+                captions << b->text();
+            box->button(QMessageBox::No)->click();
+        });
+        const bool yes = MessageBox::question(nullptr, QStringLiteral("Sair?"), QStringLiteral("Pergunta"));
+        MessageBox::setTestMode(true);
+        QVERIFY(!yes);
+        captions.sort();
+        QCOMPARE(captions, QStringList({QStringLiteral("&Não"), QStringLiteral("&Sim")}));
+    }
+
+    void digitsOnly()
+    {
+        QWidget window;
+        auto* edit = new QLineEdit(&window);
+        platform::makeDigitsOnly(edit);
+        activate(&window);
+        edit->setFocus();
+
+        QTest::keyClicks(edit, QStringLiteral("1a2-3 4"));
+        QKeyEvent accented(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QStringLiteral("é"));
+        QApplication::sendEvent(edit, &accented);
+        QCOMPARE(edit->text(), QStringLiteral("1234"));
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), QStringLiteral("1234"));
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QCOMPARE(edit->text(), QStringLiteral("234"));
+
+        QApplication::clipboard()->setText(QStringLiteral("5x6"));
+        edit->paste();
+        QCOMPARE(edit->text(), QStringLiteral("234"));
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit->text(), QStringLiteral("234"));
+        QApplication::clipboard()->setText(QStringLiteral("-5"));
+        edit->paste();
+        QCOMPARE(edit->text(), QStringLiteral("234"));
+        QApplication::clipboard()->setText(QStringLiteral("56"));
+        edit->paste();
+        QCOMPARE(edit->text(), QStringLiteral("56234"));
+    }
+
+    void masks()
+    {
+        QWidget window;
+        auto* cpf = new MaskedEdit(QStringLiteral("###.###.###-##"), &window);
+        auto* fone = new MaskedEdit(QStringLiteral("####-####"), &window);
+        auto* cep = new MaskedEdit(QStringLiteral("##.###-###"), &window);
+        activate(&window);
+
+        QCOMPARE(cpf->value(), QString());
+        QCOMPARE(fone->value(), QString());
+        QCOMPARE(cep->value(), QString());
+
+        cpf->setFocus();
+        cpf->home(false);
+        QTest::keyClicks(cpf, QStringLiteral("12345678901"));
+        QCOMPARE(cpf->value(), QStringLiteral("123.456.789-01"));
+        fone->setFocus();
+        fone->home(false);
+        QTest::keyClicks(fone, QStringLiteral("12a345678"));
+        QCOMPARE(fone->value(), QStringLiteral("1234-5678"));
+        cep->setValue(QStringLiteral("12.345-678"));
+        QCOMPARE(cep->value(), QStringLiteral("12.345-678"));
+
+        // An incomplete entry shows again exactly as it was left.
+        cpf->clearValue();
+        QCOMPARE(cpf->value(), QString());
+        cpf->home(false);
+        QTest::keyClicks(cpf, QStringLiteral("1234"));
+        const QString partial = cpf->value();
+        QVERIFY(partial.startsWith(QStringLiteral("123.4")));
+        QCOMPARE(partial.size(), 14);
+        cpf->clearValue();
+        cpf->setValue(partial);
+        QCOMPARE(cpf->value(), partial);
+
+        cpf->setValue(QString());
+        QCOMPARE(cpf->value(), QString());
+        QCOMPARE(cpf->displayText(), QStringLiteral("   .   .   -  "));
+    }
+
+    void enterMovesToTheNextField()
+    {
+        Form f;
+        activate(&f.window);
+        f.a->setFocus();
+        QTest::keyClick(f.a, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), f.b);
+        QTest::keyClick(f.b, Qt::Key_Enter);
+        QCOMPARE(QApplication::focusWidget(), f.c);
+        // Enter is a move, never a press of a default button.
+        QSignalSpy clicked(f.button, &QPushButton::clicked);
+        QTest::keyClick(f.c, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), f.button);
+        QCOMPARE(clicked.count(), 0);
+        QCOMPARE(f.aChecks, 1);
+        QCOMPARE(f.bChecks, 1);
+    }
+
+    void leaveCheckRules()
+    {
+        Form f;
+        activate(&f.window);
+        f.a->setFocus();
+        f.a->setText(QStringLiteral("bad"));
+
+        // Tab: message once, focus back, the field passed through unchecked.
+        QTest::keyClick(f.a, Qt::Key_Tab);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("ruim"));
+        QCOMPARE(QApplication::focusWidget(), f.a);
+        QCOMPARE(f.aChecks, 1);
+        QCOMPARE(f.bChecks, 0);
+
+        // Enter does the same.
+        QTest::keyClick(f.a, Qt::Key_Return);
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(QApplication::focusWidget(), f.a);
+        QCOMPARE(f.bChecks, 0);
+
+        // A click on the button: the check runs, the button does not act.
+        QSignalSpy clicked(f.button, &QPushButton::clicked);
+        QTest::mouseClick(f.button, Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().size(), 3);
+        QCOMPARE(QApplication::focusWidget(), f.a);
+        QCOMPARE(clicked.count(), 0);
+        QTRY_VERIFY(f.button->isEnabled());
+
+        // Once the value is good, the same moves go through, checked once.
+        f.a->setText(QStringLiteral("good"));
+        QTest::mouseClick(f.button, Qt::LeftButton);
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(f.aChecks, 4);
+        QCOMPARE(MessageBox::shown().size(), 3);
+
+        // Shift+Tab is leaving too; a rewrite runs on leaving.
+        f.c->setFocus();
+        f.c->setText(QStringLiteral("joão da silva"));
+        QTest::keyClick(f.c, Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), f.b);
+        QCOMPARE(f.c->text(), QStringLiteral("João Da Silva"));
+        QCOMPARE(f.cRewrites, 1);
+        QTest::keyClick(f.b, Qt::Key_Backtab);
+        QCOMPARE(f.bChecks, 1);
+        QCOMPARE(f.aChecks, 4);
+    }
+
+    void focusTakenByAnotherWindowIsNotLeaving()
+    {
+        Form f;
+        activate(&f.window);
+        f.a->setFocus();
+        f.a->setText(QStringLiteral("bad"));
+        QWidget other;
+        activate(&other);
+        QCOMPARE(f.aChecks, 0);
+        QCOMPARE(MessageBox::shown().size(), 0);
+        activate(&f.window);
+        QCOMPARE(f.aChecks, 0);
+    }
+
+    void closingRunsNoCheck()
+    {
+        Form f;
+        activate(&f.window);
+        f.a->setFocus();
+        f.a->setText(QStringLiteral("bad"));
+        f.window.close();
+        QCOMPARE(f.aChecks, 0);
+        QCOMPARE(MessageBox::shown().size(), 0);
+    }
+
+    void checkMayMoveTheFocusItself()
+    {
+        Form f;
+        int cEntered = 0;
+        f.checks.add(f.a, [&f] {
+            ++f.aChecks;
+            f.c->setFocus();
+            return true;
+        });
+        f.checks.add(f.c, [&cEntered] {
+            ++cEntered;
+            return true;
+        });
+        activate(&f.window);
+        f.a->setFocus();
+        QTest::keyClick(f.a, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f.c);
+        QCOMPARE(f.aChecks, 1);
+        QCOMPARE(f.bChecks, 0);
+        // The field the check moved to is checked when the operator leaves it.
+        QTest::keyClick(f.c, Qt::Key_Tab);
+        QCOMPARE(cEntered, 1);
+    }
+
+    void programFolder()
+    {
+        QCOMPARE(platform::programDir(), QCoreApplication::applicationDirPath());
+        QCOMPARE(platform::dataDir(), QCoreApplication::applicationDirPath());
+    }
+};
+
+QTEST_MAIN(TestFields)
+#include "tst_fields.moc"

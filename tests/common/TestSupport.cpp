@@ -4,6 +4,7 @@
 #include "platform/widgets/MessageBox.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -64,4 +65,19 @@ void showAndFocus(QWidget* window)
     QApplication::setActiveWindow(window);
     if (!QTest::qWaitForWindowActive(window))
         qWarning("window did not become active");
+}
+
+void typeText(QWidget* widget, const QString& text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(widget, char(c.unicode()));
+            continue;
+        }
+        const int key = c.toUpper().unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QApplication::sendEvent(widget, &release);
+    }
 }

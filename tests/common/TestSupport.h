@@ -38,5 +38,9 @@ template <typename T> T* child(QWidget* window, const char* name)
     return w;
 }
 
+// Types text into the widget key by key, accented letters included (the
+// test library's own keyClicks takes ASCII only).
+void typeText(QWidget* widget, const QString& text);
+
 // Shows a window and makes it active so focus and keys behave as on screen.
 void showAndFocus(QWidget* window);

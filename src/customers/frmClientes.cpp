@@ -1,0 +1,212 @@
+#include "frmClientes.h"
+
+#include "CustomerFields.h"
+#include "platform/Formats.h"
+#include "platform/widgets/Fields.h"
+#include "platform/widgets/LeaveChecks.h"
+#include "platform/widgets/MessageBox.h"
+#include "store/RecordCursor.h"
+#include "store/StoreError.h"
+
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString Title = QStringLiteral("Cadastro de Clientes");
+const QString Duplicate = QStringLiteral("Cliente já Cadastrado");
+const QString SystemInfo = QStringLiteral("Informação do Sistema");
+
+QString requiredMessage(const QString& field)
+{
+    return QStringLiteral("O Campo:    ((%1))    não pode ter valor nulo").arg(field);
+}
+
+} // namespace
+
+frmClientes::frmClientes(store::Database& db, QWidget* parent) : TaskWindow(db, Title, parent)
+{
+    setObjectName(QStringLiteral("frmClientes"));
+    setFont(formFont());
+
+    auto* grid = new QGridLayout(this);
+    m_txtData = new QLineEdit(this);
+    m_txtData->setObjectName(QStringLiteral("txtData"));
+    m_txtData->setReadOnly(true);
+    m_txtData->setAccessibleName(QStringLiteral("Data do cadastro"));
+    m_txtData->setMaximumWidth(120);
+    grid->addWidget(m_txtData, 0, 3, Qt::AlignRight);
+
+    m_fields = new CustomerFields(this, grid, leaveChecks());
+
+    m_cmdSalvar = new QPushButton(QStringLiteral("&Salvar"), this);
+    m_cmdSalvar->setObjectName(QStringLiteral("cmdSalvar"));
+    m_cmdNovo = new QPushButton(QStringLiteral("&Novo"), this);
+    m_cmdNovo->setObjectName(QStringLiteral("cmdNovo"));
+    // Novo lies exactly over Salvar: the same cell, the same size.
+    grid->addWidget(m_cmdSalvar, m_fields->nextRow(), 3);
+    grid->addWidget(m_cmdNovo, m_fields->nextRow(), 3);
+    m_cmdNovo->hide();
+    m_cmdNovo->setEnabled(false);
+
+    QWidget* last = m_fields->setTabOrder();
+    setTabOrder(last, m_cmdSalvar);
+    setTabOrder(m_cmdSalvar, m_txtData);
+    setTabOrder(m_txtData, m_cmdNovo);
+
+    leaveChecks().add(m_fields->txtCodigo, [this] { return leaveCodigo(); });
+    leaveChecks().add(m_fields->mskCPF, [this] { return leaveCPF(); });
+    connect(m_cmdSalvar, &QPushButton::clicked, this, &frmClientes::save);
+    connect(m_cmdNovo, &QPushButton::clicked, this, &frmClientes::startOver);
+    finishSetup();
+
+    guarded([this] { clientes().refresh(); });
+    m_txtData->setText(platform::todayText());
+    m_fields->txtCodigo->setFocus();
+}
+
+frmClientes::~frmClientes() = default;
+
+store::RecordCursor& frmClientes::clientes()
+{
+    // Opened on first use, so a file that failed at load is tried again.
+    if (!m_clientes)
+        m_clientes = std::make_unique<store::RecordCursor>(db(), QStringLiteral("tblClientes"));
+    return *m_clientes;
+}
+
+void frmClientes::ClearFields()
+{
+    m_fields->clear();
+    m_txtData->setText(platform::todayText());
+}
+
+void frmClientes::ShowCustomer()
+{
+    m_fields->show(clientes());
+    m_txtData->setText(clientes().text(QStringLiteral("Data")));
+}
+
+void frmClientes::StoreCustomer()
+{
+    store::RecordCursor& row = clientes();
+    row.setValue(QStringLiteral("Codigo"), m_fields->txtCodigo->text());
+    row.setValue(QStringLiteral("Data"), m_txtData->text());
+    m_fields->store(row);
+}
+
+bool frmClientes::numberTaken()
+{
+    store::RecordCursor& row = clientes();
+    row.refresh();
+    row.setIndex(QStringLiteral("indCodigo"));
+    return row.seek(m_fields->txtCodigo->text());
+}
+
+bool frmClientes::cpfTaken()
+{
+    store::RecordCursor& row = clientes();
+    row.refresh();
+    row.setIndex(QStringLiteral("indCPF"));
+    return row.seek(m_fields->mskCPF->value());
+}
+
+void frmClientes::showDuplicate()
+{
+    MessageBox::information(this, Duplicate, SystemInfo);
+    ShowCustomer();
+    m_cmdSalvar->hide();
+    m_cmdNovo->setEnabled(true);
+    m_cmdNovo->show();
+    m_cmdNovo->setFocus();
+}
+
+bool frmClientes::leaveCodigo()
+{
+    bool taken = false;
+    if (!guarded([&] { taken = numberTaken(); }))
+        return false;
+    if (taken)
+        showDuplicate();
+    else
+        m_fields->mskCPF->setFocus();
+    return true;
+}
+
+bool frmClientes::leaveCPF()
+{
+    bool taken = false;
+    if (!guarded([&] {
+            taken = cpfTaken();
+            if (!taken)
+                clientes().addNew();
+        }))
+        return false;
+    if (taken)
+        showDuplicate();
+    else
+        m_fields->txtRG->setFocus();
+    return true;
+}
+
+void frmClientes::save()
+{
+    const struct
+    {
+        QLineEdit* field;
+        const char* name;
+    } required[] = {{m_fields->txtCodigo, "Nº de Cadastro"},
+                    {m_fields->txtRG, "RG"},
+                    {m_fields->txtNome, "Nome Completo"},
+                    {m_fields->txtEndereco, "Endereço"}};
+    for (const auto& r : required) {
+        if (r.field->text().isEmpty()) {
+            MessageBox::information(this, requiredMessage(QString::fromUtf8(r.name)),
+                                    QStringLiteral("Mensagem de Informação"));
+            r.field->setFocus();
+            return;
+        }
+    }
+
+    // The keys are checked again right before writing: the fields may have
+    // changed since they were left, or never been left at all. A taken key
+    // keeps what was typed and sends the operator to the field.
+    QWidget* taken = nullptr;
+    const bool stored = guarded([&] {
+        if (numberTaken())
+            taken = m_fields->txtCodigo;
+        else if (cpfTaken())
+            taken = m_fields->mskCPF;
+        if (taken)
+            return;
+        store::RecordCursor& row = clientes();
+        row.addNew();
+        StoreCustomer();
+        row.update();
+    });
+    if (!stored)
+        return;
+    if (taken) {
+        MessageBox::information(this, Duplicate, SystemInfo);
+        taken->setFocus();
+        return;
+    }
+
+    if (MessageBox::question(this, QStringLiteral("Quer cadastrar outro Cliente?"),
+                             QStringLiteral("Pergunta para Novo Cadastro"))) {
+        ClearFields();
+        m_fields->txtCodigo->setFocus();
+    } else {
+        close();
+    }
+}
+
+void frmClientes::startOver()
+{
+    ClearFields();
+    m_cmdNovo->setEnabled(false);
+    m_cmdNovo->hide();
+    m_cmdSalvar->show();
+    m_fields->txtCodigo->setFocus();
+}

@@ -1,0 +1,47 @@
+#include "TaskWindow.h"
+
+#include "Fields.h"
+#include "LeaveChecks.h"
+#include "MessageBox.h"
+#include "store/StoreError.h"
+
+#include <QLabel>
+
+TaskWindow::TaskWindow(store::Database& db, const QString& title, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_db(db), m_checks(new LeaveChecks(this))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(title);
+}
+
+void TaskWindow::finishSetup()
+{
+    platform::installEnterMovesOn(this);
+}
+
+bool TaskWindow::guarded(const std::function<void()>& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const store::StoreError& error) {
+        MessageBox::warning(this, error.message(), QString::fromUtf8(StoreErrorTitle));
+        return false;
+    }
+}
+
+QFont TaskWindow::formFont()
+{
+    QFont font;
+    font.setPointSizeF(9.75);
+    font.setBold(true);
+    return font;
+}
+
+QLabel* TaskWindow::labelFor(QWidget* field, const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(field);
+    platform::setAccessibleLabel(field, text);
+    return label;
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+class LeaveChecks;
+class QLabel;
+
+namespace store {
+class Database;
+}
+
+// Base of every task window: a top-level widget (never a dialog, so Enter
+// never presses a default button), deleted when closed, with the shared
+// leave checks and the store's failures shown to the operator.
+class TaskWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    TaskWindow(store::Database& db, const QString& title, QWidget* parent = nullptr);
+
+    static constexpr const char* StoreErrorTitle = "Erro no Arquivo de Dados";
+
+    // The bold face the forms use for labels and fields.
+    static QFont formFont();
+    // A label whose buddy is field; the field's accessible name is the label.
+    static QLabel* labelFor(QWidget* field, const QString& text, QWidget* parent);
+
+protected:
+    store::Database& db() { return m_db; }
+    LeaveChecks& leaveChecks() { return *m_checks; }
+
+    // Call once the widgets exist: Enter then moves on in every field.
+    void finishSetup();
+
+    // Runs work; a store failure is shown to the operator and gives false.
+    bool guarded(const std::function<void()>& work);
+
+private:
+    store::Database& m_db;
+    LeaveChecks* m_checks;
+};

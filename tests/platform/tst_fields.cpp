@@ -303,6 +303,27 @@ private slots:
         QCOMPARE(cEntered, 1);
     }
 
+    void failingTabTowardsAButtonLeavesItUsable()
+    {
+        Form f;
+        int cChecks = 0;
+        f.checks.add(f.c, [&] {
+            ++cChecks;
+            MessageBox::information(&f.window, QStringLiteral("ruim"), QStringLiteral("Teste"));
+            return false;
+        });
+        activate(&f.window);
+        f.c->setFocus();
+        QTest::keyClick(f.c, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f.c);
+        // Only a click is kept from pressing the button; after a Tab the
+        // button stays ready and the next Tab checks the field again.
+        QVERIFY(f.button->isEnabled());
+        QTest::keyClick(f.c, Qt::Key_Tab);
+        QCOMPARE(cChecks, 2);
+        QCOMPARE(MessageBox::shown().size(), 2);
+    }
+
     void programFolder()
     {
         QCOMPARE(platform::programDir(), QCoreApplication::applicationDirPath());

@@ -74,7 +74,7 @@ void LeaveChecks::leave(QWidget* field, int reason)
         return;
     // The check said no: back to the field, and the click that tried to
     // leave it must not press anything.
-    if (target && target != field)
+    if (reason == Qt::MouseFocusReason && target && target != field)
         blockButton(target);
     m_busy = true;
     field->setFocus(Qt::OtherFocusReason);

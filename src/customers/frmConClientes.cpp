@@ -1,0 +1,176 @@
+#include "frmConClientes.h"
+
+#include "lookup/claFenwaurda.h"
+#include "platform/widgets/LeaveChecks.h"
+#include "platform/widgets/MessageBox.h"
+#include "store/Queries.h"
+#include "store/RecordCursor.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QStringListModel>
+
+namespace {
+
+QLineEdit* display(QWidget* parent, const char* name)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromUtf8(name));
+    edit->setEnabled(false);
+    return edit;
+}
+
+} // namespace
+
+frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
+    : TaskWindow(db, QStringLiteral("Consulta de Clientes e Dependentes"), parent),
+      m_autoComplete(new claFenwaurda(this))
+{
+    setObjectName(QStringLiteral("frmConClientes"));
+    setFont(formFont());
+    auto* grid = new QGridLayout(this);
+
+    m_cboCliente = new QComboBox(this);
+    m_cboCliente->setObjectName(QStringLiteral("cboCliente"));
+    m_cboCliente->setEditable(true);
+    m_cboCliente->setInsertPolicy(QComboBox::NoInsert);
+    // A big list must not be measured item by item to size the box.
+    m_cboCliente->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_cboCliente->setMinimumContentsLength(40);
+    if (auto* view = qobject_cast<QListView*>(m_cboCliente->view()))
+        view->setUniformItemSizes(true);
+    m_cboCliente->installEventFilter(this);
+    grid->addWidget(labelFor(m_cboCliente, QStringLiteral("Nome Completo:"), this), 0, 0);
+    grid->addWidget(m_cboCliente, 0, 1, 1, 3);
+
+    m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
+    m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    grid->addWidget(m_cmdOk, 0, 4);
+
+    m_txtStatus = display(this, "txtStatus");
+    grid->addWidget(labelFor(m_txtStatus, QStringLiteral("Status:"), this), 1, 0);
+    grid->addWidget(m_txtStatus, 1, 1, 1, 3);
+
+    const struct
+    {
+        const char* name;
+        const char* label;
+        const char* column;
+        int row, col, span;
+    } fields[] = {{"txtEndereco", "Endereço:", "Endereco", 2, 0, 3},
+                  {"txtRG", "RG:", "RG", 3, 0, 1},
+                  {"txtCPF", "CPF:", "CPF", 3, 2, 1},
+                  {"txtCep", "CEP:", "CEP", 4, 0, 1},
+                  {"txtCelular", "Celular:", "Celular", 4, 2, 1},
+                  {"txtFoneResidencial", "Telefone Residencial:", "FoneResidencial", 5, 0, 1},
+                  {"txtFoneComercial", "Telefone Comercial:", "FoneComercial", 5, 2, 1}};
+    for (const auto& f : fields) {
+        QLineEdit* edit = display(this, f.name);
+        grid->addWidget(labelFor(edit, QString::fromUtf8(f.label), this), f.row, f.col);
+        grid->addWidget(edit, f.row, f.col + 1, 1, f.span);
+        m_details.append({edit, QString::fromUtf8(f.column)});
+    }
+    setTabOrder(m_cboCliente, m_cmdOk);
+
+    leaveChecks().add(m_cboCliente, [this] { return lookUp(); });
+    connect(m_cmdOk, &QPushButton::clicked, this, &frmConClientes::clearQuery);
+    finishSetup();
+
+    // The list is read once; a failure leaves it empty and the window usable.
+    QStringList names;
+    guarded([&] {
+        clientes().refresh();
+        names = store::customerNames(db);
+    });
+    m_cboCliente->setModel(new QStringListModel(names, m_cboCliente));
+    m_cboCliente->setCurrentIndex(-1);
+    m_cboCliente->setFocus();
+}
+
+frmConClientes::~frmConClientes() = default;
+
+store::RecordCursor& frmConClientes::clientes()
+{
+    if (!m_clientes)
+        m_clientes = std::make_unique<store::RecordCursor>(db(), QStringLiteral("tblClientes"));
+    return *m_clientes;
+}
+
+bool frmConClientes::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_cboCliente && event->type() == QEvent::FocusIn)
+        m_autoComplete->AttachTo(m_cboCliente);
+    return TaskWindow::eventFilter(watched, event);
+}
+
+bool frmConClientes::lookUp()
+{
+    const QString name = m_cboCliente->currentText();
+    enum { None, Holder, Dependant } found = None;
+    // An empty name names nobody, though many records hold empty dependants.
+    const bool ok =
+        name.isEmpty() || guarded([&] {
+            store::RecordCursor& row = clientes();
+            const char* indexes[] = {"indNome", "indDependente1", "indDependente2", "indDependente3"};
+            for (const char* index : indexes) {
+                row.refresh();
+                row.setIndex(QString::fromUtf8(index));
+                if (row.seek(name)) {
+                    found = index == indexes[0] ? Holder : Dependant;
+                    return;
+                }
+            }
+        });
+    if (!ok)
+        return false;
+    switch (found) {
+    case Holder:
+        showHolder();
+        return true;
+    case Dependant:
+        showDependant();
+        return true;
+    case None:
+        break;
+    }
+    MessageBox::information(this, QStringLiteral("Cliente não Encontrado ou Cadastrado"),
+                            QStringLiteral("Informação de Clientes"));
+    m_cboCliente->setCurrentIndex(-1);
+    m_cboCliente->clearEditText();
+    clearResults();
+    return false;
+}
+
+void frmConClientes::showHolder()
+{
+    for (const auto& [edit, column] : m_details)
+        edit->setText(clientes().text(column));
+    m_txtStatus->setText(QStringLiteral("Cliente Titular"));
+}
+
+void frmConClientes::showDependant()
+{
+    for (const auto& detail : m_details)
+        detail.first->clear();
+    m_txtStatus->setText(QStringLiteral("Dependente de: ") + clientes().text(QStringLiteral("Nome")));
+}
+
+void frmConClientes::clearResults()
+{
+    for (const auto& detail : m_details)
+        detail.first->clear();
+    m_txtStatus->clear();
+}
+
+void frmConClientes::clearQuery()
+{
+    m_cboCliente->setCurrentIndex(-1);
+    m_cboCliente->clearEditText();
+    m_cboCliente->setFocus();
+    clearResults();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/widgets/TaskWindow.h"
+
+#include <memory>
+
+class claFenwaurda;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace store {
+class RecordCursor;
+}
+
+// Looks a person up by name, as an account holder or as a dependant, and
+// shows the holder's details or whose dependant the person is. Only reads.
+class frmConClientes : public TaskWindow
+{
+    Q_OBJECT
+public:
+    explicit frmConClientes(store::Database& db, QWidget* parent = nullptr);
+    ~frmConClientes() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool lookUp();
+    void showHolder();
+    void showDependant();
+    void clearResults();
+    void clearQuery();
+    store::RecordCursor& clientes();
+
+    std::unique_ptr<store::RecordCursor> m_clientes;
+    claFenwaurda* m_autoComplete;
+    QComboBox* m_cboCliente;
+    QPushButton* m_cmdOk;
+    QLineEdit* m_txtStatus;
+    QList<QPair<QLineEdit*, QString>> m_details; // field and its column
+};

@@ -1,0 +1,183 @@
+#include "TestSupport.h"
+#include "customers/frmConClientes.h"
+#include "platform/widgets/MessageBox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+class TestFrmConClientes : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Shop> shop;
+    QPointer<frmConClientes> form;
+
+    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
+    QComboBox* combo() { return w<QComboBox>("cboCliente"); }
+    QWidget* focus() const { return QApplication::focusWidget(); }
+
+    void insert(const QString& codigo, const QString& nome, const QVariant& d1, const QVariant& d2,
+                const QVariant& d3)
+    {
+        shop->exec("INSERT INTO tblClientes (Codigo, Data, Nome, Endereco, Dependente1, Dependente2, "
+                   "Dependente3, Emissor, RG, CPF, FoneResidencial, FoneComercial, Celular, CEP) "
+                   "VALUES (?, '01/02/2003', ?, ?, ?, ?, ?, 'SSP', ?, ?, '1234-5678', '', '9999-0000', "
+                   "'12.345-678')",
+                   {codigo, nome, "Rua " + nome, d1, d2, d3, "77" + codigo, "111.222.333-0" + codigo});
+    }
+
+    void open()
+    {
+        form = new frmConClientes(shop->db());
+        showAndFocus(form);
+    }
+
+    void lookFor(const QString& name)
+    {
+        combo()->setFocus();
+        combo()->setEditText(name);
+        QTest::keyClick(focus(), Qt::Key_Tab);
+    }
+
+    QStringList results()
+    {
+        QStringList out;
+        for (const char* name : {"txtStatus", "txtEndereco", "txtRG", "txtCPF", "txtCep", "txtCelular",
+                                 "txtFoneResidencial", "txtFoneComercial"})
+            out << w(name)->text();
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        shop = std::make_unique<Shop>();
+        const QVariant none;
+        const QVariant empty = QString("");
+        insert("1", "Zaviz Eduvi", QString("Ana Eduvi"), empty, none);
+        insert("2", "Bruno Costa", none, none, QString("Carla Costa"));
+        insert("3", "Ana Eduvi", QString("Dora Lima"), empty, empty);
+        insert("4", "Elias Prado", empty, QString("Dora Lima"), empty);
+    }
+
+    void cleanup()
+    {
+        delete form;
+        shop.reset();
+    }
+
+    void listHoldsEveryName()
+    {
+        open();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Consulta de Clientes e Dependentes"));
+        QStringList items;
+        for (int i = 0; i < combo()->count(); ++i)
+            items << combo()->itemText(i);
+        // Empty texts give empty items; columns with no value give none.
+        const QStringList expected = {"Zaviz Eduvi",
+                                      "Ana Eduvi",
+                                      "",
+                                      "Bruno Costa",
+                                      "Carla Costa",
+                                      "Ana Eduvi",
+                                      "Dora Lima",
+                                      "",
+                                      "",
+                                      "Elias Prado",
+                                      "",
+                                      "Dora Lima",
+                                      ""};
+        QCOMPARE(items, expected);
+        QCOMPARE(combo()->currentText(), QString());
+        QCOMPARE(focus(), combo());
+        for (const char* name : {"txtStatus", "txtEndereco", "txtCPF", "txtFoneComercial"})
+            QVERIFY2(!w(name)->isEnabled(), name);
+        QCOMPARE(combo()->accessibleName(), QStringLiteral("Nome Completo:"));
+    }
+
+    void holderAndDependants()
+    {
+        open();
+        lookFor("Bruno Costa");
+        QCOMPARE(results(), QStringList({"Cliente Titular", "Rua Bruno Costa", "772", "111.222.333-02",
+                                         "12.345-678", "9999-0000", "1234-5678", ""}));
+        QCOMPARE(focus(), w<QPushButton>("cmdOk"));
+        QVERIFY(MessageBox::shown().isEmpty());
+
+        // Found through the third dependant: whose dependant, nothing else.
+        lookFor("Carla Costa");
+        QCOMPARE(results(), QStringList({"Dependente de: Bruno Costa", "", "", "", "", "", "", ""}));
+
+        // A holder's name that is also someone's dependant: the holder wins.
+        lookFor("Ana Eduvi");
+        QCOMPARE(w("txtStatus")->text(), QStringLiteral("Cliente Titular"));
+        QCOMPARE(w("txtEndereco")->text(), QStringLiteral("Rua Ana Eduvi"));
+
+        // The same dependant in two records: the first in its index.
+        lookFor("Dora Lima");
+        QCOMPARE(w("txtStatus")->text(), QStringLiteral("Dependente de: Ana Eduvi"));
+    }
+
+    void notFound()
+    {
+        open();
+        lookFor("Bruno Costa");
+        for (const QString& name : {QStringLiteral("Bruno Cost"), QString()}) {
+            MessageBox::clearShown();
+            lookFor(name);
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("Cliente não Encontrado ou Cadastrado"));
+            QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Informação de Clientes"));
+            QCOMPARE(MessageBox::shown()[0].icon, QMessageBox::Information);
+            QCOMPARE(combo()->currentText(), QString());
+            QCOMPARE(results(), QStringList(8, QString()));
+            QCOMPARE(focus(), combo());
+        }
+    }
+
+    void okClearsForTheNextQuery()
+    {
+        open();
+        combo()->setFocus();
+        combo()->setEditText("Zaviz Eduvi");
+        // The click leaves the combo: the lookup runs, then OK clears.
+        QTest::mouseClick(w<QPushButton>("cmdOk"), Qt::LeftButton);
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(combo()->currentText(), QString());
+        QCOMPARE(results(), QStringList(8, QString()));
+        QCOMPARE(focus(), combo());
+
+        // A name not on file keeps OK from acting: message, focus back.
+        combo()->setEditText("Ninguém");
+        QTest::mouseClick(w<QPushButton>("cmdOk"), Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(focus(), combo());
+    }
+
+    void typingCompletesFromTheList()
+    {
+        open();
+        combo()->setFocus();
+        QTest::keyClicks(focus(), "el");
+        QCOMPARE(combo()->currentText(), QStringLiteral("Elias Prado"));
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(w("txtStatus")->text(), QStringLiteral("Cliente Titular"));
+        QCOMPARE(w("txtRG")->text(), QStringLiteral("774"));
+        QCOMPARE(combo()->count(), 13);
+    }
+
+    void customersAddedLaterAreStillFound()
+    {
+        open();
+        insert("5", "Fabio Reis", QString(""), QString(""), QString(""));
+        lookFor("Fabio Reis");
+        QCOMPARE(w("txtStatus")->text(), QStringLiteral("Cliente Titular"));
+    }
+};
+
+QTEST_MAIN(TestFrmConClientes)
+#include "tst_frmConClientes.moc"

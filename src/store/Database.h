@@ -33,15 +33,22 @@ public:
     // The open connection; opens it first. Throws StoreError.
     QSqlDatabase connection();
 
-    // Turns a failed statement into a StoreError with an operator message.
+    // Changes each time the connection is opened, so that a cursor can tell
+    // its prepared statements belong to a connection since closed.
+    quint64 openSerial() const { return m_serial; }
+
+    // Turns a failed statement into a StoreError with an operator message;
+    // what names the operation, for the messages that have no better words.
     [[noreturn]] void fail(const QSqlError& error, const QString& what) const;
 
 private:
     void createSchema(QSqlDatabase& db);
     void checkSchema(QSqlDatabase& db);
+    void drop();
 
     QString m_folder;
     QString m_connectionName;
+    quint64 m_serial = 0;
 };
 
 } // namespace store

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
+#include <QMap>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -14,7 +17,9 @@ struct TableDef;
 // One open table with a current row and a current index, as the windows use
 // it: refresh, choose an index, seek a key, read and write columns, add,
 // edit, update, delete, walk, count. Every method that touches the file
-// throws StoreError on failure; nothing is written by a failed call.
+// throws StoreError on failure; nothing is written by a failed call. A
+// column name that is not in the table, or reading with no current row, is a
+// programming error and throws StoreError of kind Other.
 class RecordCursor
 {
 public:
@@ -28,6 +33,8 @@ public:
 
     // Re-reads the table: drops a pending Add or Edit and stands on the
     // first row in table order (no current row when the table is empty).
+    // The first row is read when it is first asked for, so the usual
+    // refresh-then-seek costs one lookup.
     void refresh();
 
     // Chooses the index by the name the windows use ("indCodigo").
@@ -41,32 +48,38 @@ public:
     bool seek(const QString& key);
     bool noMatch() const { return m_noMatch; }
 
-    bool hasCurrent() const { return m_rowid >= 0; }
+    bool hasCurrent() const;
 
     // The column of the current row, or of the pending row while adding or
     // editing. A column that holds no value gives a null QVariant.
     QVariant value(const QString& column) const;
     // As value(), with "no value" read as an empty text.
     QString text(const QString& column) const;
-    // Writes a column of the pending row (after addNew or edit).
+    // Writes a column of the pending row (after addNew or edit). A null
+    // QVariant stores no value; any QString, even a null one, stores a text
+    // (an empty field is an empty text, not a missing value).
     void setValue(const QString& column, const QVariant& value);
 
     void addNew();
     void edit();
-    // Stores the pending row; it becomes the current row.
+    // Stores the pending row in one statement; it becomes the current row.
+    // On failure (duplicate key, file locked, disk full) nothing is written
+    // and the pending row is kept, so the caller may retry or cancel.
     void update();
     // Drops a pending Add or Edit.
     void cancelUpdate();
     bool pending() const { return m_mode != Mode::None; }
     bool adding() const { return m_mode == Mode::Add; }
 
-    // Deletes the current row; no current row afterwards.
+    // Deletes the current row; no current row afterwards, but moveNext()
+    // still goes on to the row after the deleted one.
     void remove();
 
-    // Walks the table in its natural (insertion) order.
+    // Walks the table in its natural (insertion) order. Both drop a pending
+    // Add or Edit; moveNext() without a current row throws.
     void moveFirst();
     void moveNext();
-    bool atEnd() const { return m_rowid < 0; }
+    bool atEnd() const { return !hasCurrent(); }
 
     int count();
     void close();
@@ -77,17 +90,32 @@ private:
     void load(QSqlQuery& query);
     void clearCurrent();
     void ensureOpen() const;
+    int columnIndex(const QString& column) const;
+    QSqlDatabase connection();
+    QSqlQuery& statement(const QString& sql);
+    void readRow(qint64 rowid);
+    void readFirst();
+    void settle() const;
+    void dropPending();
+    void stopWalk();
+    void walkFrom(qint64 rowid);
+    [[noreturn]] void noCurrent() const;
 
     Database& m_db;
     const TableDef* m_table;
     QString m_index;
+    QString m_seekSql;
     bool m_open = true;
     bool m_noMatch = false;
+    bool m_unsettled = false; // refreshed, first row not read yet
     qint64 m_rowid = -1;
-    QHash<QString, QVariant> m_row;     // current row as read
-    QHash<QString, QVariant> m_changes; // pending writes
+    qint64 m_resumeAfter = -1;     // the deleted row, so a walk goes on past it
+    QList<QVariant> m_row;         // current row as read, in column order
+    QMap<int, QVariant> m_changes; // pending writes by column position
     Mode m_mode = Mode::None;
-    std::unique_ptr<QSqlQuery> m_walk;  // open while walking
+    std::unique_ptr<QSqlQuery> m_walk; // open while walking
+    quint64 m_serial = 0;              // connection the statements below belong to
+    QHash<QString, QSqlQuery> m_statements;
 };
 
 } // namespace store

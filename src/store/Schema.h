@@ -38,4 +38,10 @@ QStringList createStatements();
 // Quotes a schema name for SQL ("Video-1" -> "\"Video-1\"").
 QString quoted(const QString& name);
 
+// "SELECT rowid, <every column> FROM <table>", the row shape cursors read.
+QString selectColumns(const TableDef& table);
+// The statement a cursor seeks with: the first row, in insertion order,
+// whose indexed column equals the one bound value.
+QString seekStatement(const TableDef& table, const IndexDef& index);
+
 } // namespace store

@@ -1,0 +1,330 @@
+#include "Database.h"
+
+#include "Schema.h"
+#include "StoreError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <atomic>
+
+namespace store {
+
+namespace {
+
+std::atomic<quint64> g_connectionCounter{0};
+std::atomic<quint64> g_serialCounter{0};
+
+// SQLite primary result codes, as the Qt driver reports them.
+enum SqliteCode {
+    Busy = 5,
+    Locked = 6,
+    ReadOnly = 8,
+    IoErr = 10,
+    Corrupt = 11,
+    Full = 13,
+    CantOpen = 14,
+    Constraint = 19,
+    NotADb = 26,
+};
+
+int primaryCode(const QSqlError& error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? (code & 0xff) : -1;
+}
+
+QString nativePath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+StoreError errorFor(const QSqlError& error, const QString& path, const QString& what)
+{
+    using K = StoreError::Kind;
+    const QString file = nativePath(path);
+    switch (primaryCode(error)) {
+    case Busy:
+    case Locked:
+        return StoreError(K::Locked,
+                          QStringLiteral("O arquivo de dados está bloqueado por outro programa:\n%1\n"
+                                         "Feche o outro programa que usa o arquivo e tente de novo.")
+                              .arg(file));
+    case ReadOnly:
+        return StoreError(
+            K::ReadOnly,
+            QStringLiteral("O arquivo de dados %1 está protegido contra gravação (somente leitura).\n"
+                           "Retire a proteção do arquivo e da pasta e tente de novo.")
+                .arg(file));
+    case Full:
+        return StoreError(K::DiskFull,
+                          QStringLiteral("Não há espaço livre no disco para gravar no arquivo de dados "
+                                         "%1.\nLibere espaço no disco e tente de novo.")
+                              .arg(file));
+    case Corrupt:
+    case NotADb:
+        return StoreError(K::Damaged,
+                          QStringLiteral("O arquivo de dados %1 está danificado ou não é um arquivo "
+                                         "deste programa.\nO arquivo não foi alterado.")
+                              .arg(file));
+    case CantOpen:
+        return StoreError(K::CannotCreate,
+                          QStringLiteral("Não foi possível abrir nem criar o arquivo de dados %1.\n"
+                                         "Verifique se a pasta existe e permite gravação.")
+                              .arg(file));
+    case Constraint:
+        return StoreError(K::Duplicate,
+                          QStringLiteral("Já existe um registro com esta chave no arquivo de dados %1.\n"
+                                         "Nada foi gravado.")
+                              .arg(file));
+    default:
+        return StoreError(
+            K::Other,
+            QStringLiteral("Erro ao usar o arquivo de dados %1 (%2):\n%3").arg(file, what, error.text()));
+    }
+}
+
+// SQLite's own magic: a file that starts otherwise is not ours, and SQLite
+// must not be the one to find out (it might treat a short file as empty).
+bool hasSqliteHeader(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    static const QByteArray magic("SQLite format 3\0", 16);
+    return f.read(16) == magic;
+}
+
+QSqlQuery run(QSqlDatabase& db, const QString& sql, const QString& path, const QString& what)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(sql))
+        throw errorFor(q.lastError(), path, what);
+    return q;
+}
+
+} // namespace
+
+Database::Database(const QString& folder)
+    : m_folder(folder), m_connectionName(QStringLiteral("fenwarda-store-%1").arg(++g_connectionCounter))
+{
+}
+
+Database::~Database()
+{
+    close();
+}
+
+QString Database::filePath(const QString& folder)
+{
+    return QDir::toNativeSeparators(QDir(folder).filePath(QString::fromLatin1(FileName)));
+}
+
+bool Database::isOpen() const
+{
+    return m_serial != 0;
+}
+
+void Database::open()
+{
+    if (isOpen())
+        return;
+
+    using K = StoreError::Kind;
+    const QString path = filePath();
+    const QString file = nativePath(path);
+    const QFileInfo folderInfo(m_folder);
+    const QFileInfo info(path);
+    const bool existed = info.exists();
+
+    // Check what the file system can tell before SQLite touches anything:
+    // the messages are clearer and an unusable file is never written.
+    if (!existed) {
+        if (!folderInfo.isDir())
+            throw StoreError(
+                K::CannotCreate,
+                QStringLiteral("Não foi possível criar o arquivo de dados %1:\na pasta %2 não existe.")
+                    .arg(file, nativePath(m_folder)));
+        if (!folderInfo.isWritable())
+            throw StoreError(K::CannotCreate, QStringLiteral("Não foi possível criar o arquivo de dados %1:\n"
+                                                             "a pasta %2 está protegida contra gravação.")
+                                                  .arg(file, nativePath(m_folder)));
+    } else {
+        if (info.isDir())
+            throw StoreError(K::Damaged,
+                             QStringLiteral("O arquivo de dados %1 está danificado ou não é um arquivo "
+                                            "deste programa.\nO arquivo não foi alterado.")
+                                 .arg(file));
+        if (!info.isReadable())
+            throw StoreError(
+                K::CannotCreate,
+                QStringLiteral("Não foi possível abrir o arquivo de dados %1:\nnão há permissão para lê-lo.")
+                    .arg(file));
+        if (!info.isWritable())
+            throw StoreError(
+                K::ReadOnly,
+                QStringLiteral("O arquivo de dados %1 está protegido contra gravação (somente leitura).\n"
+                               "Retire a proteção do arquivo e tente de novo.")
+                    .arg(file));
+        // The journal files live beside the data file.
+        if (!folderInfo.isWritable())
+            throw StoreError(
+                K::ReadOnly,
+                QStringLiteral("O arquivo de dados %1 está protegido contra gravação (somente leitura):\n"
+                               "a pasta %2 não permite gravar.\n"
+                               "Retire a proteção da pasta e tente de novo.")
+                    .arg(file, nativePath(m_folder)));
+        if (info.size() > 0 && !hasSqliteHeader(path))
+            throw StoreError(K::Damaged,
+                             QStringLiteral("O arquivo de dados %1 está danificado ou não é um arquivo "
+                                            "deste programa.\nO arquivo não foi alterado.")
+                                 .arg(file));
+    }
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+        db.setDatabaseName(path);
+        // A short wait rides over a reader finishing; a longer one would only
+        // freeze the window in front of the operator.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
+        try {
+            if (!db.open())
+                throw errorFor(db.lastError(), path, QStringLiteral("abrir"));
+
+            QSqlQuery objects = run(db, QStringLiteral("SELECT name FROM sqlite_master"), path,
+                                    QStringLiteral("ler a estrutura"));
+            const bool empty = !objects.next();
+            objects.finish();
+            // A file with no tables at all holds nothing to lose: it is a first
+            // run that never finished, and gets its tables.
+            if (empty)
+                createSchema(db);
+            else
+                checkSchema(db);
+
+            run(db, QStringLiteral("PRAGMA journal_mode=WAL"), path, QStringLiteral("abrir"));
+            run(db, QStringLiteral("PRAGMA synchronous=FULL"), path, QStringLiteral("abrir"));
+            run(db, QStringLiteral("PRAGMA busy_timeout=1000"), path, QStringLiteral("abrir"));
+        } catch (StoreError& e) {
+            db = QSqlDatabase();
+            drop();
+            if (!existed) {
+                // Leave no half-made file behind us.
+                QFile::remove(path);
+                QFile::remove(path + QLatin1String("-wal"));
+                QFile::remove(path + QLatin1String("-shm"));
+                if (e.kind() != K::DiskFull && e.kind() != K::Locked && e.kind() != K::CannotCreate)
+                    throw StoreError(K::CannotCreate,
+                                     QStringLiteral("Não foi possível criar o arquivo de dados %1.\n"
+                                                    "Verifique se a pasta permite gravação.")
+                                         .arg(file));
+            }
+            throw;
+        }
+    }
+    m_serial = ++g_serialCounter;
+}
+
+void Database::createSchema(QSqlDatabase& db)
+{
+    const QString path = filePath();
+    const QString what = QStringLiteral("criar as tabelas");
+    run(db, QStringLiteral("PRAGMA journal_mode=WAL"), path, what);
+    run(db, QStringLiteral("BEGIN IMMEDIATE"), path, what);
+    try {
+        // Another copy may have created the tables while we waited for the lock.
+        QSqlQuery objects = run(db, QStringLiteral("SELECT name FROM sqlite_master"), path, what);
+        const bool empty = !objects.next();
+        objects.finish();
+        if (empty) {
+            for (const QString& sql : createStatements())
+                run(db, sql, path, what);
+            run(db, QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion), path, what);
+        }
+        run(db, QStringLiteral("COMMIT"), path, what);
+        if (!empty)
+            checkSchema(db);
+    } catch (...) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+void Database::checkSchema(QSqlDatabase& db)
+{
+    using K = StoreError::Kind;
+    const QString path = filePath();
+    const QString file = nativePath(path);
+    const QString what = QStringLiteral("ler a estrutura");
+
+    QStringList missingTables;
+    QList<QPair<QString, QString>> missingColumns;
+    for (const TableDef& t : tables()) {
+        QSqlQuery q = run(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(t.name)), path, what);
+        QStringList present;
+        while (q.next())
+            present.append(q.value(1).toString());
+        if (q.lastError().isValid())
+            throw errorFor(q.lastError(), path, what);
+        if (present.isEmpty()) {
+            missingTables.append(t.name);
+            continue;
+        }
+        for (const QString& c : t.columns) {
+            if (!present.contains(c))
+                missingColumns.append({t.name, c});
+        }
+    }
+
+    if (missingTables.size() == tables().size())
+        throw StoreError(K::Damaged,
+                         QStringLiteral("O arquivo de dados %1 está danificado ou não é um arquivo "
+                                        "deste programa:\nnão contém nenhuma das tabelas do programa.\n"
+                                        "O arquivo não foi alterado.")
+                             .arg(file));
+    if (!missingTables.isEmpty())
+        throw StoreError(K::MissingTable, QStringLiteral("O arquivo de dados %1 não contém a tabela %2.\n"
+                                                         "O arquivo não foi alterado.")
+                                              .arg(file, missingTables.first()));
+    if (!missingColumns.isEmpty())
+        throw StoreError(K::MissingTable,
+                         QStringLiteral("O arquivo de dados %1 não contém a coluna %2 da tabela %3.\n"
+                                        "O arquivo não foi alterado.")
+                             .arg(file, missingColumns.first().second, missingColumns.first().first));
+}
+
+void Database::drop()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+        if (db.isValid())
+            db.close();
+    }
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+void Database::close()
+{
+    if (!QSqlDatabase::contains(m_connectionName))
+        return;
+    drop();
+    m_serial = 0;
+}
+
+QSqlDatabase Database::connection()
+{
+    open();
+    return QSqlDatabase::database(m_connectionName, false);
+}
+
+void Database::fail(const QSqlError& error, const QString& what) const
+{
+    throw errorFor(error, filePath(), what);
+}
+
+} // namespace store

@@ -1,0 +1,40 @@
+#include "Transaction.h"
+
+#include "Database.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace store {
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    // IMMEDIATE takes the write lock now, so a busy file is reported before
+    // the first write rather than halfway through.
+    QSqlQuery q(m_db.connection());
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        m_db.fail(q.lastError(), QStringLiteral("iniciar a gravação"));
+}
+
+Transaction::~Transaction()
+{
+    if (m_done || !m_db.isOpen())
+        return;
+    QSqlQuery q(m_db.connection());
+    q.exec(QStringLiteral("ROLLBACK"));
+}
+
+void Transaction::commit()
+{
+    if (m_done)
+        return;
+    m_done = true;
+    QSqlQuery q(m_db.connection());
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        const QSqlError error = q.lastError();
+        QSqlQuery(m_db.connection()).exec(QStringLiteral("ROLLBACK"));
+        m_db.fail(error, QStringLiteral("concluir a gravação"));
+    }
+}
+
+} // namespace store

@@ -2,28 +2,60 @@
 
 #include "Database.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <sqlite3.h>
 
 namespace store {
 
 namespace {
 
-// Appends every non-NULL value of the selected columns, row by row.
+// Appends every non-NULL value of the selected columns, row by row. The
+// pick lists run to hundreds of thousands of names, so this reads through
+// SQLite itself rather than one QVariant per value.
 void collect(Database& db, const QString& sql, int columns, QStringList& out)
 {
-    QSqlQuery q(db.connection());
-    q.setForwardOnly(true);
-    if (!q.exec(sql))
-        db.fail(q.lastError(), QStringLiteral("ler a lista"));
-    while (q.next()) {
+    QSqlDatabase connection = db.connection();
+    const QVariant handle = connection.driver()->handle();
+    sqlite3* raw = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+                       ? *static_cast<sqlite3* const*>(handle.data())
+                       : nullptr;
+    if (!raw) {
+        QSqlQuery q(connection);
+        q.setForwardOnly(true);
+        if (!q.exec(sql))
+            db.fail(q.lastError(), QStringLiteral("ler a lista"));
+        while (q.next())
+            for (int i = 0; i < columns; ++i)
+                if (!q.isNull(i))
+                    out.append(q.value(i).toString());
+        if (q.lastError().isValid())
+            db.fail(q.lastError(), QStringLiteral("ler a lista"));
+        return;
+    }
+
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    int rc = sqlite3_prepare_v2(raw, text.constData(), int(text.size()), &stmt, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(stmt);
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
         for (int i = 0; i < columns; ++i) {
-            if (!q.isNull(i))
-                out.append(q.value(i).toString());
+            if (sqlite3_column_type(stmt, i) == SQLITE_NULL)
+                continue;
+            const auto* chars = static_cast<const char16_t*>(sqlite3_column_text16(stmt, i));
+            const int bytes = sqlite3_column_bytes16(stmt, i);
+            out.append(QString(reinterpret_cast<const QChar*>(chars), bytes / 2));
         }
     }
-    if (q.lastError().isValid())
-        db.fail(q.lastError(), QStringLiteral("ler a lista"));
+    if (rc != SQLITE_DONE) {
+        const QSqlError error(QString::fromUtf8(sqlite3_errmsg(raw)), QString(), QSqlError::StatementError,
+                              QString::number(sqlite3_extended_errcode(raw)));
+        sqlite3_finalize(stmt);
+        db.fail(error, QStringLiteral("ler a lista"));
+    }
+    sqlite3_finalize(stmt);
 }
 
 } // namespace

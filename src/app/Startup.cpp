@@ -1,0 +1,102 @@
+#include "Startup.h"
+
+#include "AppInfo.h"
+#include "Tasks.h"
+#include "frmAbertura.h"
+#include "frmMenu.h"
+#include "platform/widgets/MessageBox.h"
+#include "store/Database.h"
+#include "store/InstanceLock.h"
+#include "store/StoreError.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTimer>
+#include <QTranslator>
+
+void Startup::configure(QApplication& app)
+{
+    // The name picks the per-user data folder (~/.local/share/Fenwarda). No
+    // display name: the window system would append it to every window title.
+    app.setApplicationName(QStringLiteral("Fenwarda"));
+    app.setApplicationVersion(app::versionNumber());
+    // Between the splash closing and the main window showing no window is
+    // visible; the main window ends the program itself.
+    app.setQuitOnLastWindowClosed(false);
+}
+
+void Startup::installTranslations()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    auto* translator = new QTranslator(qApp);
+    if (translator->load(QStringLiteral("qtbase_pt_BR"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+Startup::Startup(const QString& dataFolder, QObject* parent) : QObject(parent), m_folder(dataFolder) {}
+
+Startup::~Startup()
+{
+    // The main window holds a reference to the data file: it goes first.
+    m_menu.reset();
+    delete m_splash.data();
+    m_db.reset();
+}
+
+bool Startup::start()
+{
+    m_lock = std::make_unique<store::InstanceLock>(m_folder);
+    if (!m_lock->tryLock()) {
+        MessageBox::warning(nullptr, m_lock->errorMessage(), app::applicationTitle());
+        return false;
+    }
+
+    auto* splash = new frmAbertura;
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    m_splash = splash;
+    connect(splash, &frmAbertura::firstPainted, this, [this] {
+        emit splashPainted();
+        prepare();
+    });
+    connect(splash, &frmAbertura::finished, this, &Startup::showMenu);
+    splash->show();
+    return true;
+}
+
+// Runs once the splash is on screen, so a large data file never delays it.
+void Startup::prepare()
+{
+    if (m_prepared)
+        return;
+    m_prepared = true;
+    installTranslations();
+    m_db = std::make_unique<store::Database>(m_folder);
+    try {
+        m_db->open();
+    } catch (const store::StoreError& error) {
+        // The program stays usable; each window reports the file again.
+        m_openError = error.message();
+    }
+    m_menu = std::make_unique<frmMenu>(*m_db);
+    registerTasks(*m_menu);
+    emit databaseReady();
+}
+
+void Startup::showMenu()
+{
+    prepare();
+    m_menu->show();
+    m_menu->activateWindow();
+    emit menuShown();
+    if (!m_openError.isEmpty()) {
+        // Queued: the splash's key or timer handler is still on the stack.
+        QTimer::singleShot(0, m_menu.get(), [this] {
+            MessageBox::warning(m_menu.get(), m_openError, QStringLiteral("Erro no Arquivo de Dados"));
+        });
+    }
+}

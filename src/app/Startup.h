@@ -1,0 +1,57 @@
+#pragma once
+
+#include "frmAbertura.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+class QApplication;
+class frmMenu;
+
+namespace store {
+class Database;
+class InstanceLock;
+} // namespace store
+
+// The start of the program: one copy per data file, the splash first and
+// fast, the data file opened while the splash is on screen, then the main
+// window.
+class Startup : public QObject
+{
+    Q_OBJECT
+public:
+    // Names, version and quit rules of the application object.
+    static void configure(QApplication& app);
+    // Qt's own dialogs and texts in Brazilian Portuguese.
+    static void installTranslations();
+
+    explicit Startup(const QString& dataFolder, QObject* parent = nullptr);
+    ~Startup() override;
+
+    // Takes the data file's lock and shows the splash. False when another
+    // copy holds the lock (the operator has been told).
+    bool start();
+
+    frmAbertura* splash() const { return m_splash; }
+    frmMenu* menu() const { return m_menu.get(); }
+    store::Database* database() const { return m_db.get(); }
+
+signals:
+    void splashPainted();
+    void databaseReady();
+    void menuShown();
+
+private:
+    void prepare();
+    void showMenu();
+
+    QString m_folder;
+    std::unique_ptr<store::InstanceLock> m_lock;
+    std::unique_ptr<store::Database> m_db;
+    std::unique_ptr<frmMenu> m_menu;
+    QPointer<frmAbertura> m_splash;
+    QString m_openError;
+    bool m_prepared = false;
+};

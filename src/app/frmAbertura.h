@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class QTimer;
+
+// The splash shown at start. It ends on the first of: Timer1, a key that
+// produces a character, or a click on Frame1; finished() is emitted once.
+class frmAbertura : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int SplashMilliseconds = 3000;
+
+    explicit frmAbertura(QWidget* parent = nullptr);
+
+    bool isFinished() const { return m_finished; }
+
+public slots:
+    // Closes the splash and announces it; later calls do nothing.
+    void finish();
+
+signals:
+    // The splash has closed: time to show the main window.
+    void finished();
+    // The splash has been painted on screen for the first time.
+    void firstPainted();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QFrame* m_frame;
+    QLabel* m_logo;
+    QLabel* m_productName;
+    QLabel* m_platform;
+    QLabel* m_version;
+    QTimer* m_timer;
+    bool m_finished = false;
+    bool m_painted = false;
+    bool m_pressedOnFrame = false;
+};

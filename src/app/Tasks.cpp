@@ -1,11 +1,15 @@
 #include "Tasks.h"
 
+#include "customers/frmClientes.h"
+#include "customers/frmConClientes.h"
 #include "frmMenu.h"
+#include "videos/frmConVideo.h"
+#include "videos/frmVideos.h"
 
 void registerTasks(frmMenu& menu)
 {
-    // The About box is built into frmMenu; task and report windows are added
-    // here as they become available, e.g.
-    //   menu.setTaskFactory("mnuClientes", [](store::Database& db) { return new frmClientes(db); });
-    Q_UNUSED(menu);
+    menu.setTaskFactory("mnuClientes", [](store::Database& db) { return new frmClientes(db); });
+    menu.setTaskFactory("mnuVídeos", [](store::Database& db) { return new frmVideos(db); });
+    menu.setTaskFactory("mnuConClientes", [](store::Database& db) { return new frmConClientes(db); });
+    menu.setTaskFactory("mnuconVideo", [](store::Database& db) { return new frmConVideo(db); });
 }

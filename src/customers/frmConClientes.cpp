@@ -1,5 +1,6 @@
 #include "frmConClientes.h"
 
+#include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
@@ -7,13 +8,10 @@
 #include "store/RecordCursor.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QPushButton>
-#include <QStringListModel>
 
 namespace {
 
@@ -35,16 +33,8 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     setFont(formFont());
     auto* grid = new QGridLayout(this);
 
-    m_cboCliente = new QComboBox(this);
-    m_cboCliente->setObjectName(QStringLiteral("cboCliente"));
-    m_cboCliente->setEditable(true);
-    m_cboCliente->setInsertPolicy(QComboBox::NoInsert);
-    // A big list must not be measured item by item to size the box.
-    m_cboCliente->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_cboCliente = makeLookupCombo(this, "cboCliente", m_autoComplete);
     m_cboCliente->setMinimumContentsLength(40);
-    if (auto* view = qobject_cast<QListView*>(m_cboCliente->view()))
-        view->setUniformItemSizes(true);
-    m_cboCliente->installEventFilter(this);
     grid->addWidget(labelFor(m_cboCliente, QStringLiteral("Nome Completo:"), this), 0, 0);
     grid->addWidget(m_cboCliente, 0, 1, 1, 3);
 
@@ -87,8 +77,7 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
         clientes().refresh();
         names = store::customerNames(db);
     });
-    m_cboCliente->setModel(new QStringListModel(names, m_cboCliente));
-    m_cboCliente->setCurrentIndex(-1);
+    setLookupItems(m_cboCliente, names);
     m_cboCliente->setFocus();
 }
 
@@ -99,13 +88,6 @@ store::RecordCursor& frmConClientes::clientes()
     if (!m_clientes)
         m_clientes = std::make_unique<store::RecordCursor>(db(), QStringLiteral("tblClientes"));
     return *m_clientes;
-}
-
-bool frmConClientes::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_cboCliente && event->type() == QEvent::FocusIn)
-        m_autoComplete->AttachTo(m_cboCliente);
-    return TaskWindow::eventFilter(watched, event);
 }
 
 bool frmConClientes::lookUp()

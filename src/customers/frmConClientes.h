@@ -22,9 +22,6 @@ public:
     explicit frmConClientes(store::Database& db, QWidget* parent = nullptr);
     ~frmConClientes() override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     bool lookUp();
     void showHolder();

@@ -1,0 +1,56 @@
+#include "LookupCombo.h"
+
+#include "claFenwaurda.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QListView>
+#include <QPointer>
+#include <QStringListModel>
+
+namespace {
+
+class AttachOnFocus : public QObject
+{
+public:
+    AttachOnFocus(QComboBox* combo, claFenwaurda* autoComplete)
+        : QObject(combo), m_combo(combo), m_autoComplete(autoComplete)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn && m_autoComplete)
+            m_autoComplete->AttachTo(m_combo);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QComboBox* m_combo;
+    QPointer<claFenwaurda> m_autoComplete;
+};
+
+} // namespace
+
+QComboBox* makeLookupCombo(QWidget* parent, const char* name, claFenwaurda* autoComplete)
+{
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromUtf8(name));
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    // A big list must not be measured item by item to size the box.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(20);
+    if (auto* view = qobject_cast<QListView*>(combo->view()))
+        view->setUniformItemSizes(true);
+    combo->installEventFilter(new AttachOnFocus(combo, autoComplete));
+    return combo;
+}
+
+void setLookupItems(QComboBox* combo, const QStringList& items)
+{
+    // The combo deletes the model it owned before.
+    combo->setModel(new QStringListModel(items, combo));
+    combo->setCurrentIndex(-1);
+}

@@ -1,0 +1,189 @@
+#include "VideoFields.h"
+
+#include "platform/Formats.h"
+#include "platform/widgets/Fields.h"
+#include "platform/widgets/LeaveChecks.h"
+#include "platform/widgets/TaskWindow.h"
+#include "store/RecordCursor.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+
+namespace {
+
+// Enough for any shelf, and always within the integer column.
+constexpr int MaxCopiesDigits = 9;
+
+QLineEdit* lineEdit(QWidget* parent, const char* name)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromUtf8(name));
+    return edit;
+}
+
+QRadioButton* option(QWidget* parent, const char* name, const char* caption)
+{
+    auto* button = new QRadioButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(QString::fromUtf8(name));
+    return button;
+}
+
+} // namespace
+
+const QStringList& VideoFields::genres()
+{
+    static const QStringList list = {
+        QStringLiteral("Ação"),         QStringLiteral("Aventura"), QStringLiteral("Comédia"),
+        QStringLiteral("Documentário"), QStringLiteral("Drama"),    QStringLiteral("Erótico"),
+        QStringLiteral("Ficção"),       QStringLiteral("Infantil"), QStringLiteral("Musical"),
+        QStringLiteral("Policial"),     QStringLiteral("Religião"), QStringLiteral("Romance"),
+        QStringLiteral("Terror")};
+    return list;
+}
+
+QString VideoFields::localToolTip()
+{
+    return QStringLiteral("Local onde o video fica localizado dentro da loja");
+}
+
+VideoFields::VideoFields(QWidget* window, QGridLayout* grid, LeaveChecks& checks)
+    : QObject(window), txtCodigo(lineEdit(window, "txtCodigo")), txtVideo(lineEdit(window, "txtVideo")),
+      cboGenero(new QComboBox(window)), txtLocal(lineEdit(window, "txtLocal")),
+      txtQTDE(lineEdit(window, "txtQTDE")), frmTipo(new QGroupBox(QStringLiteral("Tipo de Vídeo"), window)),
+      optSuper(option(frmTipo, "optSuper", "Super Lançamento")),
+      optLancamento(option(frmTipo, "optLancamento", "Lançamento")),
+      opt48(option(frmTipo, "opt48", "48 Horas")), txtValor(lineEdit(window, "txtValor")),
+      m_tipo(new QButtonGroup(this))
+{
+    platform::makeDigitsOnly(txtCodigo);
+    platform::makeDigitsOnly(txtQTDE);
+    txtQTDE->setMaxLength(MaxCopiesDigits);
+
+    cboGenero->setObjectName(QStringLiteral("cboGenero"));
+    cboGenero->setEditable(true);
+    // A genre typed by hand is stored as typed, never added to the list.
+    cboGenero->setInsertPolicy(QComboBox::NoInsert);
+    cboGenero->addItems(genres());
+    cboGenero->setCurrentIndex(-1);
+    cboGenero->clearEditText();
+
+    txtLocal->setToolTip(localToolTip());
+
+    frmTipo->setObjectName(QStringLiteral("frmTipo"));
+    frmTipo->setAccessibleName(frmTipo->title());
+    auto* options = new QHBoxLayout(frmTipo);
+    for (QRadioButton* button : {optSuper, optLancamento, opt48}) {
+        options->addWidget(button);
+        m_tipo->addButton(button);
+    }
+    m_tipo->setExclusive(true);
+
+    auto label = [window](QWidget* field, const char* text) {
+        return TaskWindow::labelFor(field, QString::fromUtf8(text), window);
+    };
+    // Four columns: label, field, label, field.
+    int row = 1;
+    grid->addWidget(label(txtCodigo, "Código:"), row, 0);
+    grid->addWidget(txtCodigo, row, 1);
+    ++row;
+    grid->addWidget(label(txtVideo, "Vídeo:"), row, 0);
+    grid->addWidget(txtVideo, row, 1, 1, 3);
+    ++row;
+    grid->addWidget(label(cboGenero, "Gênero:"), row, 0);
+    grid->addWidget(cboGenero, row, 1);
+    grid->addWidget(label(txtLocal, "Local da Loja:"), row, 2);
+    grid->addWidget(txtLocal, row, 3);
+    ++row;
+    grid->addWidget(label(txtQTDE, "QTDE:"), row, 0);
+    grid->addWidget(txtQTDE, row, 1);
+    grid->addWidget(label(txtValor, "Preço de Locação:"), row, 2);
+    grid->addWidget(txtValor, row, 3);
+    ++row;
+    grid->addWidget(frmTipo, row, 0, 1, 4);
+    ++row;
+    m_nextRow = row;
+
+    checks.addRewrite(txtVideo, [this] { txtVideo->setText(platform::properCase(txtVideo->text())); });
+    checks.addRewrite(txtValor, [this] { txtValor->setText(platform::reformatMoneyText(txtValor->text())); });
+}
+
+QWidget* VideoFields::setTabOrder(QWidget* before, TypePlace place)
+{
+    QList<QWidget*> order = {txtCodigo, txtVideo, cboGenero, txtLocal, txtQTDE};
+    const QList<QWidget*> type = {frmTipo, optSuper, optLancamento, opt48};
+    if (place == TypePlace::BeforePrice)
+        order << type << txtValor;
+    else
+        order << txtValor << type;
+    QWidget* previous = before;
+    for (QWidget* w : order) {
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+    return previous;
+}
+
+void VideoFields::clear()
+{
+    for (QLineEdit* edit : {txtCodigo, txtVideo, txtQTDE, txtLocal, txtValor})
+        edit->clear();
+    cboGenero->setCurrentIndex(-1);
+    cboGenero->clearEditText();
+    // An exclusive group keeps its chosen button; only a free one lets go.
+    m_tipo->setExclusive(false);
+    for (QAbstractButton* button : m_tipo->buttons())
+        button->setChecked(false);
+    m_tipo->setExclusive(true);
+}
+
+void VideoFields::show(const store::RecordCursor& row)
+{
+    txtCodigo->setText(row.text(QStringLiteral("Codigo")));
+    txtVideo->setText(row.text(QStringLiteral("Nome")));
+    const QString genre = row.text(QStringLiteral("Genero"));
+    cboGenero->setCurrentIndex(cboGenero->findText(genre, Qt::MatchExactly));
+    cboGenero->setEditText(genre);
+    txtQTDE->setText(row.text(QStringLiteral("QTDE")));
+    txtLocal->setText(row.text(QStringLiteral("Local")));
+    txtValor->setText(row.text(QStringLiteral("Valor")));
+    const QString type = row.text(QStringLiteral("Tipo"));
+    for (QRadioButton* button : {optSuper, optLancamento, opt48}) {
+        if (button->text() == type) {
+            button->setChecked(true);
+            break;
+        }
+    }
+}
+
+void VideoFields::write(store::RecordCursor& row) const
+{
+    row.setValue(QStringLiteral("Codigo"), txtCodigo->text());
+    row.setValue(QStringLiteral("Nome"), txtVideo->text());
+    row.setValue(QStringLiteral("Genero"), cboGenero->currentText());
+    row.setValue(QStringLiteral("Local"), txtLocal->text());
+    // The column counts copies: a number, or no value at all when the field
+    // holds none.
+    bool ok = false;
+    const qlonglong copies = txtQTDE->text().toLongLong(&ok);
+    row.setValue(QStringLiteral("QTDE"), ok ? QVariant(copies) : QVariant());
+    row.setValue(QStringLiteral("Valor"), txtValor->text());
+    const QString type = chosenType();
+    if (!type.isEmpty())
+        row.setValue(QStringLiteral("Tipo"), type);
+}
+
+QString VideoFields::chosenType() const
+{
+    for (const QRadioButton* button : {optSuper, optLancamento, opt48}) {
+        if (button->isChecked())
+            return button->text();
+    }
+    return QString();
+}

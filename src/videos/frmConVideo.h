@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/widgets/TaskWindow.h"
+
+#include <memory>
+
+class claFenwaurda;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace store {
+class RecordCursor;
+}
+
+// Shows one video's catalogue record, looked up by its title as the
+// operator leaves the title field. Reads only.
+class frmConVideo : public TaskWindow
+{
+    Q_OBJECT
+public:
+    explicit frmConVideo(store::Database& db, QWidget* parent = nullptr);
+    ~frmConVideo() override;
+
+private:
+    bool leaveVideo();
+    void clearDisplay();
+    void clearQuery();
+    store::RecordCursor& videos();
+
+    std::unique_ptr<store::RecordCursor> m_videos;
+    claFenwaurda* m_autoComplete;
+    QComboBox* m_cboVideo;
+    QLineEdit* m_txtCodigo;
+    QLineEdit* m_txtGenero;
+    QLineEdit* m_txtQTDE;
+    QLineEdit* m_txtLocal;
+    QLineEdit* m_txtValor;
+    QPushButton* m_cmdOk;
+};

@@ -1,0 +1,211 @@
+#include "frmVideos.h"
+
+#include "VideoFields.h"
+#include "lookup/claFenwaurda.h"
+#include "platform/Formats.h"
+#include "platform/widgets/LeaveChecks.h"
+#include "platform/widgets/MessageBox.h"
+#include "store/RecordCursor.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QString Title = QStringLiteral("Cadastro de Vídeos");
+const QString Duplicate = QStringLiteral("Vídeo já Cadastrado");
+const QString SystemInfo = QStringLiteral("Informação do Sistema");
+
+QString requiredMessage(const QString& field)
+{
+    return QStringLiteral("O Campo:    ((%1))    não pode ter valor nulo").arg(field);
+}
+
+} // namespace
+
+frmVideos::frmVideos(store::Database& db, QWidget* parent)
+    : TaskWindow(db, Title, parent), m_autoComplete(new claFenwaurda(this))
+{
+    setObjectName(QStringLiteral("frmVideos"));
+    setFont(formFont());
+
+    auto* grid = new QGridLayout(this);
+    m_txtData = new QLineEdit(this);
+    m_txtData->setObjectName(QStringLiteral("txtData"));
+    m_txtData->setReadOnly(true);
+    m_txtData->setMaximumWidth(120);
+    auto* dataRow = new QHBoxLayout;
+    dataRow->addStretch();
+    dataRow->addWidget(labelFor(m_txtData, QStringLiteral("Data:"), this));
+    dataRow->addWidget(m_txtData);
+    grid->addLayout(dataRow, 0, 2, 1, 2);
+
+    m_fields = new VideoFields(this, grid, leaveChecks());
+
+    m_cmdSalvar = new QPushButton(QStringLiteral("&Salvar"), this);
+    m_cmdSalvar->setObjectName(QStringLiteral("cmdSalvar"));
+    m_cmdNovo = new QPushButton(QStringLiteral("&Novo"), this);
+    m_cmdNovo->setObjectName(QStringLiteral("cmdNovo"));
+    // Novo lies exactly over Salvar: the same cell, the same size.
+    grid->addWidget(m_cmdSalvar, m_fields->nextRow(), 3);
+    grid->addWidget(m_cmdNovo, m_fields->nextRow(), 3);
+    m_cmdNovo->hide();
+    m_cmdNovo->setEnabled(false);
+
+    QWidget* last = m_fields->setTabOrder();
+    setTabOrder(last, m_cmdSalvar);
+    setTabOrder(m_cmdSalvar, m_txtData);
+    setTabOrder(m_txtData, m_cmdNovo);
+
+    leaveChecks().add(m_fields->txtCodigo, [this] { return leaveCodigo(); });
+    m_fields->cboGenero->installEventFilter(this);
+    m_fields->txtLocal->installEventFilter(this);
+    connect(m_cmdSalvar, &QPushButton::clicked, this, &frmVideos::save);
+    connect(m_cmdNovo, &QPushButton::clicked, this, &frmVideos::startOver);
+    finishSetup();
+
+    guarded([this] { videos().refresh(); });
+    m_txtData->setText(platform::todayText());
+    m_fields->txtCodigo->setFocus();
+}
+
+frmVideos::~frmVideos() = default;
+
+bool frmVideos::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == m_fields->cboGenero)
+            m_autoComplete->AttachTo(m_fields->cboGenero);
+        else if (watched == m_fields->txtLocal)
+            m_fields->txtLocal->setToolTip(
+                QStringLiteral("Local onde o vídeo está localizado dentro da Fenwaurda"));
+    }
+    return TaskWindow::eventFilter(watched, event);
+}
+
+store::RecordCursor& frmVideos::videos()
+{
+    // Opened on first use, so a file that failed at load is tried again.
+    if (!m_videos)
+        m_videos = std::make_unique<store::RecordCursor>(db(), QStringLiteral("tblVideos"));
+    return *m_videos;
+}
+
+void frmVideos::ClearFields()
+{
+    m_fields->clear();
+    m_txtData->setText(platform::todayText());
+}
+
+void frmVideos::ShowVideo()
+{
+    m_txtData->setText(videos().text(QStringLiteral("Data")));
+    m_fields->show(videos());
+}
+
+void frmVideos::WriteVideo()
+{
+    store::RecordCursor& row = videos();
+    row.setValue(QStringLiteral("Data"), m_txtData->text());
+    m_fields->write(row);
+}
+
+bool frmVideos::codeTaken()
+{
+    store::RecordCursor& row = videos();
+    row.refresh();
+    row.setIndex(QStringLiteral("indCodigo"));
+    return row.seek(m_fields->txtCodigo->text());
+}
+
+void frmVideos::showDuplicate()
+{
+    MessageBox::information(this, Duplicate, SystemInfo);
+    ShowVideo();
+    m_cmdSalvar->hide();
+    m_cmdSalvar->setEnabled(false);
+    m_cmdNovo->setEnabled(true);
+    m_cmdNovo->show();
+    m_cmdNovo->setFocus();
+}
+
+bool frmVideos::leaveCodigo()
+{
+    bool taken = false;
+    if (!guarded([&] {
+            taken = codeTaken();
+            if (!taken)
+                videos().addNew();
+        }))
+        return false;
+    if (taken)
+        showDuplicate();
+    else
+        m_fields->txtVideo->setFocus();
+    return true;
+}
+
+void frmVideos::save()
+{
+    const struct
+    {
+        QWidget* field;
+        QString text;
+        const char* name;
+    } required[] = {{m_fields->txtCodigo, m_fields->txtCodigo->text(), "Código"},
+                    {m_fields->txtVideo, m_fields->txtVideo->text(), "Vídeo"},
+                    {m_fields->txtQTDE, m_fields->txtQTDE->text(), "Quantidade"},
+                    {m_fields->cboGenero, m_fields->cboGenero->currentText(), "Gênero"}};
+    for (const auto& r : required) {
+        if (r.text.isEmpty()) {
+            MessageBox::information(this, requiredMessage(QString::fromUtf8(r.name)),
+                                    QStringLiteral("Mensagem de Informação"));
+            r.field->setFocus();
+            return;
+        }
+    }
+
+    // The code is checked again right before writing: it may have changed
+    // since it was left, or never been left at all. A taken code keeps what
+    // was typed and sends the operator back to it.
+    bool taken = false;
+    const bool stored = guarded([&] {
+        taken = codeTaken();
+        if (taken)
+            return;
+        store::RecordCursor& row = videos();
+        row.addNew();
+        WriteVideo();
+        row.update();
+    });
+    if (!stored)
+        return;
+    if (taken) {
+        MessageBox::information(this, Duplicate, SystemInfo);
+        m_fields->txtCodigo->setFocus();
+        return;
+    }
+
+    if (MessageBox::question(this, QStringLiteral("Quer cadastrar outro Vídeo?"),
+                             QStringLiteral("Pergunta para Novo Cadastro"))) {
+        ClearFields();
+        m_fields->txtCodigo->setFocus();
+    } else {
+        close();
+    }
+}
+
+void frmVideos::startOver()
+{
+    ClearFields();
+    m_cmdNovo->setEnabled(false);
+    m_cmdNovo->hide();
+    m_cmdSalvar->setEnabled(true);
+    m_cmdSalvar->show();
+    m_fields->txtCodigo->setFocus();
+}

@@ -1,0 +1,294 @@
+#include "TestSupport.h"
+#include "platform/widgets/MessageBox.h"
+#include "videos/frmConVideo.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+const QString NotFound = QStringLiteral("Vídeo não Encontrado ou Cadastrado!");
+const char* const DisplayFields[] = {"txtCodigo", "txtGenero", "txtQTDE", "txtLocal", "txtValor"};
+
+} // namespace
+
+class TestFrmConVideo : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Shop> shop;
+    QPointer<frmConVideo> form;
+
+    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
+    QWidget* focus() const { return QApplication::focusWidget(); }
+    QComboBox* video() { return w<QComboBox>("cboVideo"); }
+
+    void insertVideo(const QVariant& codigo, const QString& nome, const QVariant& genero,
+                     const QVariant& qtde, const QVariant& local, const QVariant& valor)
+    {
+        shop->exec("INSERT INTO tblVideos (Data, Codigo, Nome, Genero, QTDE, Local, Valor, Tipo) "
+                   "VALUES ('01/02/2003', ?, ?, ?, ?, ?, ?, 'Lançamento')",
+                   {codigo, nome, genero, qtde, local, valor});
+    }
+
+    void open()
+    {
+        form = new frmConVideo(shop->db());
+        showAndFocus(form);
+    }
+
+    // Types a title into the list field and leaves it with Enter.
+    void query(const QString& title)
+    {
+        video()->setFocus();
+        video()->lineEdit()->selectAll();
+        typeText(video(), title);
+        QTest::keyClick(focus(), Qt::Key_Return);
+    }
+
+    void checkNotFoundShown()
+    {
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].text, NotFound);
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Informação de Vídeo"));
+        QCOMPARE(MessageBox::shown()[0].icon, QMessageBox::Information);
+        QCOMPARE(MessageBox::shown()[0].buttons, QMessageBox::Ok);
+    }
+
+    void checkAllEmpty()
+    {
+        QCOMPARE(video()->currentText(), QString());
+        QCOMPARE(video()->currentIndex(), -1);
+        for (const char* name : DisplayFields)
+            QVERIFY2(w(name)->text().isEmpty(), name);
+    }
+
+private slots:
+    void init()
+    {
+        shop = std::make_unique<Shop>();
+        insertVideo("5", "Casablanca", "Drama", 3, "Estante B", "2.5");
+        insertVideo("2", "Alien", "Terror", 1, "Estante C", "R$ 3,00");
+        insertVideo("9", "Casa Blanca", "Comédia", 0, "Fundo", "2,5");
+    }
+
+    void cleanup()
+    {
+        delete form;
+        shop.reset();
+    }
+
+    void windowAtOpening()
+    {
+        open();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Consulta de Vídeo"));
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(focus(), video());
+        QVERIFY(video()->isEditable());
+        QCOMPARE(video()->insertPolicy(), QComboBox::NoInsert);
+        // Every title, in the order the rows were stored.
+        QStringList items;
+        for (int i = 0; i < video()->count(); ++i)
+            items << video()->itemText(i);
+        QCOMPARE(items, QStringList({"Casablanca", "Alien", "Casa Blanca"}));
+        checkAllEmpty();
+
+        QCOMPARE(w<QPushButton>("cmdOk")->text(), QStringLiteral("&OK"));
+        const QList<QPair<const char*, QString>> labels = {
+            {"cboVideo", "Vídeo:"}, {"txtCodigo", "Código:"},       {"txtGenero", "Gênero:"},
+            {"txtQTDE", "QTDE:"},   {"txtLocal", "Local da Loja:"}, {"txtValor", "Preço de Locação:"}};
+        for (const auto& [name, label] : labels) {
+            QWidget* field = w<QWidget>(name);
+            QCOMPARE(field->accessibleName(), label);
+            bool shown = false;
+            for (QLabel* l : form->findChildren<QLabel*>())
+                shown = shown || (l->text() == label && l->buddy() == field && l->isVisible());
+            QVERIFY2(shown, name);
+        }
+        for (const char* name : DisplayFields)
+            QVERIFY2(!w(name)->isEnabled(), name);
+        QCOMPARE(w("txtLocal")->toolTip(),
+                 QStringLiteral("Local onde o video fica localizado dentro da loja"));
+
+        // Placed as drawn: a long title field on top, OK below the fields,
+        // every label whole and left of its field.
+        const QRect combo = video()->geometry();
+        QVERIFY(combo.x() >= 72 && qAbs(combo.y() - 24) <= 2 && qAbs(combo.width() - 361) <= 2);
+        QVERIFY(w("txtLocal")->geometry().x() > w("txtGenero")->geometry().right());
+        QCOMPARE(w("txtValor")->geometry().x(), w("txtLocal")->geometry().x());
+        QVERIFY(w<QPushButton>("cmdOk")->geometry().y() > w("txtValor")->geometry().bottom());
+        for (QLabel* l : form->findChildren<QLabel*>()) {
+            QVERIFY2(l->width() >= l->sizeHint().width(), qPrintable(l->text()));
+            QVERIFY2(l->geometry().right() < l->buddy()->geometry().left(), qPrintable(l->text()));
+            QVERIFY2(form->rect().contains(l->buddy()->geometry()), qPrintable(l->text()));
+        }
+        QVERIFY(form->rect().contains(w<QPushButton>("cmdOk")->geometry()));
+
+        const QStringList order = {"cboVideo", "cmdOk",     "txtValor", "txtQTDE",
+                                   "txtLocal", "txtCodigo", "txtGenero"};
+        QWidget* at = video();
+        for (const QString& name : order) {
+            QCOMPARE(at->objectName(), name);
+            do
+                at = at->nextInFocusChain();
+            while (at->objectName().isEmpty() || at->parentWidget() == video());
+        }
+    }
+
+    void aFoundTitleShowsItsRecord()
+    {
+        open();
+        video()->setFocus();
+        // Completed from the list as it is typed.
+        QTest::keyClicks(video(), "casab");
+        QCOMPARE(video()->currentText(), QStringLiteral("Casablanca"));
+        QTest::keyClick(focus(), Qt::Key_Return);
+
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(focus(), w<QPushButton>("cmdOk"));
+        QCOMPARE(w("txtCodigo")->text(), QStringLiteral("5"));
+        QCOMPARE(w("txtGenero")->text(), QStringLiteral("Drama"));
+        QCOMPARE(w("txtQTDE")->text(), QStringLiteral("3"));
+        QCOMPARE(w("txtLocal")->text(), QStringLiteral("Estante B"));
+        // A plain 2.5 shows in the currency format.
+        QCOMPARE(w("txtValor")->text(), QStringLiteral("R$\u00a02,50"));
+        QCOMPARE(video()->currentText(), QStringLiteral("Casablanca"));
+
+        // Enter on OK goes round to the title again; the text boxes are skipped.
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(focus(), video());
+
+        MessageBox::clearShown();
+        query("Casa Blanca");
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(w("txtCodigo")->text(), QStringLiteral("9"));
+        QCOMPARE(w("txtQTDE")->text(), QStringLiteral("0"));
+        QCOMPARE(w("txtValor")->text(), QStringLiteral("R$\u00a02,50"));
+
+        query("Alien");
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(w("txtGenero")->text(), QStringLiteral("Terror"));
+        QCOMPARE(w("txtValor")->text(), QStringLiteral("R$\u00a03,00"));
+    }
+
+    void pricesThatAreNoNumberShowAsStored()
+    {
+        insertVideo("11", "Barato", "Drama", 1, "", "barato");
+        insertVideo("12", "Milhar", "Drama", 1, "", "1234.5");
+        insertVideo("13", "Agrupado", "Drama", 1, "", "1.234,5");
+        open();
+        query("Barato");
+        QCOMPARE(w("txtValor")->text(), QStringLiteral("barato"));
+        query("Milhar");
+        QCOMPARE(w("txtValor")->text(), QStringLiteral("R$\u00a01.234,50"));
+        query("Agrupado");
+        QCOMPARE(w("txtValor")->text(), QStringLiteral("R$\u00a01.234,50"));
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void trailingTextIsNotFoundAndEmptiesEverything()
+    {
+        open();
+        query("Casablanca");
+        QCOMPARE(w("txtCodigo")->text(), QStringLiteral("5"));
+
+        // Typed past the completion: no such title.
+        video()->setFocus();
+        video()->lineEdit()->end(false);
+        QTest::keyClicks(video(), " II");
+        QCOMPARE(video()->currentText(), QStringLiteral("Casablanca II"));
+        QTest::keyClick(focus(), Qt::Key_Return);
+        checkNotFoundShown();
+        checkAllEmpty();
+        QCOMPARE(focus(), video());
+    }
+
+    void anEmptyTitleIsNotFound()
+    {
+        open();
+        QTest::keyClick(video(), Qt::Key_Tab);
+        checkNotFoundShown();
+        checkAllEmpty();
+        QCOMPARE(focus(), video());
+
+        // Clicking OK to leave an empty title asks again and stays (the
+        // operator's click comes after the first message is gone).
+        QCoreApplication::processEvents();
+        MessageBox::clearShown();
+        QTest::mouseClick(w<QPushButton>("cmdOk"), Qt::LeftButton);
+        checkNotFoundShown();
+        QCOMPARE(focus(), video());
+    }
+
+    void okEmptiesTheWindow()
+    {
+        open();
+        query("Alien");
+        QCOMPARE(focus(), w<QPushButton>("cmdOk"));
+        QVERIFY(!w("txtLocal")->text().isEmpty());
+        QTest::mouseClick(w<QPushButton>("cmdOk"), Qt::LeftButton);
+        QVERIFY(MessageBox::shown().isEmpty());
+        checkAllEmpty();
+        QCOMPARE(focus(), video());
+        // The list stays for the next query.
+        QCOMPARE(video()->count(), 3);
+
+        // A title still in the field when OK is clicked is looked up first.
+        query("Alien");
+        video()->setFocus();
+        QTest::mouseClick(w<QPushButton>("cmdOk"), Qt::LeftButton);
+        QVERIFY(MessageBox::shown().isEmpty());
+        checkAllEmpty();
+        QCOMPARE(focus(), video());
+    }
+
+    void columnsWithoutValueShowEmpty()
+    {
+        insertVideo(QVariant(), "Sem Dados", QVariant(), QVariant(), QVariant(), QVariant());
+        open();
+        query("Alien");
+        query("Sem Dados");
+        QVERIFY(MessageBox::shown().isEmpty());
+        for (const char* name : DisplayFields)
+            QVERIFY2(w(name)->text().isEmpty(), name);
+    }
+
+    void aTitleStoredAfterOpeningIsFoundTypedInFull()
+    {
+        open();
+        insertVideo("30", "Novo Filme", "Drama", 2, "Vitrine", "4");
+        QCOMPARE(video()->findText("Novo Filme"), -1);
+        query("Novo Filme");
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(w("txtCodigo")->text(), QStringLiteral("30"));
+        QCOMPARE(w("txtValor")->text(), QStringLiteral("R$\u00a04,00"));
+        QCOMPARE(video()->findText("Novo Filme"), -1);
+    }
+
+    void anUnreadableTableStillOpensTheWindow()
+    {
+        shop->exec("DROP TABLE tblVideos");
+        open();
+        QVERIFY(form->isVisible());
+        QCOMPARE(video()->count(), 0);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].icon, QMessageBox::Warning);
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Erro no Arquivo de Dados"));
+
+        // A query then reports the failure and keeps the operator in the field.
+        MessageBox::clearShown();
+        query("Alien");
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].icon, QMessageBox::Warning);
+        QCOMPARE(focus(), video());
+        QVERIFY(w("txtCodigo")->text().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFrmConVideo)
+#include "tst_frmConVideo.moc"

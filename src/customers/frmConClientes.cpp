@@ -13,18 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-QLineEdit* display(QWidget* parent, const char* name)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromUtf8(name));
-    edit->setEnabled(false);
-    return edit;
-}
-
-} // namespace
-
 frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     : TaskWindow(db, QStringLiteral("Consulta de Clientes e Dependentes"), parent),
       m_autoComplete(new claFenwaurda(this))
@@ -42,7 +30,7 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
     grid->addWidget(m_cmdOk, 0, 4);
 
-    m_txtStatus = display(this, "txtStatus");
+    m_txtStatus = displayField(this, "txtStatus");
     grid->addWidget(labelFor(m_txtStatus, QStringLiteral("Status:"), this), 1, 0);
     grid->addWidget(m_txtStatus, 1, 1, 1, 3);
 
@@ -60,7 +48,7 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
                   {"txtFoneResidencial", "Telefone Residencial:", "FoneResidencial", 5, 0, 1},
                   {"txtFoneComercial", "Telefone Comercial:", "FoneComercial", 5, 2, 1}};
     for (const auto& f : fields) {
-        QLineEdit* edit = display(this, f.name);
+        QLineEdit* edit = displayField(this, f.name);
         grid->addWidget(labelFor(edit, QString::fromUtf8(f.label), this), f.row, f.col);
         grid->addWidget(edit, f.row, f.col + 1, 1, f.span);
         m_details.append({edit, QString::fromUtf8(f.column)});

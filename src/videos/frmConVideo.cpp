@@ -57,19 +57,12 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     setFont(formFont());
     m_cboVideo = makeLookupCombo(this, "cboVideo", m_autoComplete);
 
-    auto display = [this](const char* name) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(QString::fromUtf8(name));
-        // Filled and emptied by the window alone.
-        edit->setEnabled(false);
-        return edit;
-    };
-    m_txtCodigo = display("txtCodigo");
-    m_txtGenero = display("txtGenero");
-    m_txtQTDE = display("txtQTDE");
-    m_txtLocal = display("txtLocal");
+    m_txtCodigo = displayField(this, "txtCodigo");
+    m_txtGenero = displayField(this, "txtGenero");
+    m_txtQTDE = displayField(this, "txtQTDE");
+    m_txtLocal = displayField(this, "txtLocal");
     m_txtLocal->setToolTip(VideoFields::localToolTip());
-    m_txtValor = display("txtValor");
+    m_txtValor = displayField(this, "txtValor");
 
     m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
     m_cmdOk->setObjectName(QStringLiteral("cmdOk"));

@@ -6,6 +6,7 @@
 #include "store/StoreError.h"
 
 #include <QLabel>
+#include <QLineEdit>
 
 TaskWindow::TaskWindow(store::Database& db, const QString& title, QWidget* parent)
     : QWidget(parent, Qt::Window), m_db(db), m_checks(new LeaveChecks(this))
@@ -36,6 +37,17 @@ QFont TaskWindow::formFont()
     font.setPointSizeF(9.75);
     font.setBold(true);
     return font;
+}
+
+QLineEdit* TaskWindow::displayField(QWidget* parent, const char* name)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromUtf8(name));
+    edit->setEnabled(false);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
+    edit->setPalette(palette);
+    return edit;
 }
 
 QLabel* TaskWindow::labelFor(QWidget* field, const QString& text, QWidget* parent)

@@ -5,6 +5,7 @@
 
 class LeaveChecks;
 class QLabel;
+class QLineEdit;
 
 namespace store {
 class Database;
@@ -23,6 +24,9 @@ public:
 
     // The bold face the forms use for labels and fields.
     static QFont formFont();
+    // A field the window fills and the operator only reads: disabled, so
+    // the focus skips it, yet drawn in the normal text colour to stay legible.
+    static QLineEdit* displayField(QWidget* parent, const char* name);
     // A label whose buddy is field; the field's accessible name is the label.
     static QLabel* labelFor(QWidget* field, const QString& text, QWidget* parent);
 

@@ -1,0 +1,106 @@
+// Pictures of the windows on a small generated shop, for checking the
+// layout by eye: fenwarda_screens OUTDIR (run under Xvfb or offscreen).
+
+#include "ShopGenerator.h"
+
+#include "app/Tasks.h"
+#include "app/frmAbertura.h"
+#include "app/frmMenu.h"
+#include "customers/frmClientes.h"
+#include "customers/frmConClientes.h"
+#include "platform/Formats.h"
+#include "platform/widgets/MessageBox.h"
+#include "store/Database.h"
+#include "videos/frmConVideo.h"
+#include "videos/frmVideos.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+namespace {
+
+void activate(QWidget* window)
+{
+    window->show();
+    QApplication::setActiveWindow(window);
+    if (!QTest::qWaitForWindowActive(window))
+        std::fprintf(stderr, "window did not become active\n");
+}
+
+void save(QWidget* window, const QString& dir, const char* name)
+{
+    activate(window);
+    QTest::qWait(150);
+    const QString path = QDir(dir).filePath(QString::fromUtf8(name) + QStringLiteral(".png"));
+    if (!window->grab().save(path))
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+}
+
+void leave(QWidget* field, const QString& text)
+{
+    field->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(field))
+        edit->setText(text);
+    else if (auto* combo = qobject_cast<QComboBox*>(field))
+        combo->setEditText(text);
+    QTest::keyClick(field, Qt::Key_Tab);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: fenwarda_screens OUTDIR\n");
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(out);
+    platform::setAppLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    MessageBox::setTestMode(true);
+
+    QTemporaryDir folder;
+    bench::generateShop(folder.path(), {200, 200, 20});
+    store::Database db(folder.path());
+    db.open();
+
+    frmAbertura splash;
+    save(&splash, out, "splash");
+    splash.finish();
+
+    frmMenu menu(db);
+    registerTasks(menu);
+    save(&menu, out, "main");
+
+    auto* clientes = new frmClientes(db);
+    save(clientes, out, "clientes-new");
+    activate(clientes);
+    leave(clientes->findChild<QLineEdit*>(QStringLiteral("txtCodigo")), QStringLiteral("1"));
+    save(clientes, out, "clientes-duplicate");
+    delete clientes;
+
+    auto* videos = new frmVideos(db);
+    save(videos, out, "videos-new");
+    delete videos;
+
+    auto* conClientes = new frmConClientes(db);
+    activate(conClientes);
+    auto* names = conClientes->findChild<QComboBox*>(QStringLiteral("cboCliente"));
+    leave(names, names->itemText(0));
+    save(conClientes, out, "conclientes");
+    delete conClientes;
+
+    auto* conVideo = new frmConVideo(db);
+    activate(conVideo);
+    auto* titles = conVideo->findChild<QComboBox*>(QStringLiteral("cboVideo"));
+    leave(titles, titles->itemText(0));
+    save(conVideo, out, "convideo");
+    delete conVideo;
+    return 0;
+}

@@ -18,11 +18,6 @@ const QString Title = QStringLiteral("Cadastro de Clientes");
 const QString Duplicate = QStringLiteral("Cliente já Cadastrado");
 const QString SystemInfo = QStringLiteral("Informação do Sistema");
 
-QString requiredMessage(const QString& field)
-{
-    return QStringLiteral("O Campo:    ((%1))    não pode ter valor nulo").arg(field);
-}
-
 } // namespace
 
 frmClientes::frmClientes(store::Database& db, QWidget* parent) : TaskWindow(db, Title, parent)
@@ -66,14 +61,9 @@ frmClientes::frmClientes(store::Database& db, QWidget* parent) : TaskWindow(db, 
     m_fields->txtCodigo->setFocus();
 }
 
-frmClientes::~frmClientes() = default;
-
 store::RecordCursor& frmClientes::clientes()
 {
-    // Opened on first use, so a file that failed at load is tried again.
-    if (!m_clientes)
-        m_clientes = std::make_unique<store::RecordCursor>(db(), QStringLiteral("tblClientes"));
-    return *m_clientes;
+    return cursor(QStringLiteral("tblClientes"));
 }
 
 void frmClientes::ClearFields()
@@ -98,18 +88,12 @@ void frmClientes::StoreCustomer()
 
 bool frmClientes::numberTaken()
 {
-    store::RecordCursor& row = clientes();
-    row.refresh();
-    row.setIndex(QStringLiteral("indCodigo"));
-    return row.seek(m_fields->txtCodigo->text());
+    return clientes().lookUp(QStringLiteral("indCodigo"), m_fields->txtCodigo->text());
 }
 
 bool frmClientes::cpfTaken()
 {
-    store::RecordCursor& row = clientes();
-    row.refresh();
-    row.setIndex(QStringLiteral("indCPF"));
-    return row.seek(m_fields->mskCPF->value());
+    return clientes().lookUp(QStringLiteral("indCPF"), m_fields->mskCPF->value());
 }
 
 void frmClientes::showDuplicate()
@@ -152,22 +136,11 @@ bool frmClientes::leaveCPF()
 
 void frmClientes::save()
 {
-    const struct
-    {
-        QLineEdit* field;
-        const char* name;
-    } required[] = {{m_fields->txtCodigo, "Nº de Cadastro"},
-                    {m_fields->txtRG, "RG"},
-                    {m_fields->txtNome, "Nome Completo"},
-                    {m_fields->txtEndereco, "Endereço"}};
-    for (const auto& r : required) {
-        if (r.field->text().isEmpty()) {
-            MessageBox::information(this, requiredMessage(QString::fromUtf8(r.name)),
-                                    QStringLiteral("Mensagem de Informação"));
-            r.field->setFocus();
-            return;
-        }
-    }
+    if (!requireFilled({{m_fields->txtCodigo, m_fields->txtCodigo->text(), QStringLiteral("Nº de Cadastro")},
+                        {m_fields->txtRG, m_fields->txtRG->text(), QStringLiteral("RG")},
+                        {m_fields->txtNome, m_fields->txtNome->text(), QStringLiteral("Nome Completo")},
+                        {m_fields->txtEndereco, m_fields->txtEndereco->text(), QStringLiteral("Endereço")}}))
+        return;
 
     // The keys are checked again right before writing: the fields may have
     // changed since they were left, or never been left at all. A taken key

@@ -2,8 +2,6 @@
 
 #include "platform/widgets/TaskWindow.h"
 
-#include <memory>
-
 class CustomerFields;
 class QLineEdit;
 class QPushButton;
@@ -20,7 +18,6 @@ class frmClientes : public TaskWindow
     Q_OBJECT
 public:
     explicit frmClientes(store::Database& db, QWidget* parent = nullptr);
-    ~frmClientes() override;
 
 private:
     void ClearFields();
@@ -38,7 +35,6 @@ private:
     bool cpfTaken();
     store::RecordCursor& clientes();
 
-    std::unique_ptr<store::RecordCursor> m_clientes;
     CustomerFields* m_fields;
     QLineEdit* m_txtData;
     QPushButton* m_cmdSalvar;

@@ -69,13 +69,9 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     m_cboCliente->setFocus();
 }
 
-frmConClientes::~frmConClientes() = default;
-
 store::RecordCursor& frmConClientes::clientes()
 {
-    if (!m_clientes)
-        m_clientes = std::make_unique<store::RecordCursor>(db(), QStringLiteral("tblClientes"));
-    return *m_clientes;
+    return cursor(QStringLiteral("tblClientes"));
 }
 
 bool frmConClientes::lookUp()
@@ -88,9 +84,7 @@ bool frmConClientes::lookUp()
             store::RecordCursor& row = clientes();
             const char* indexes[] = {"indNome", "indDependente1", "indDependente2", "indDependente3"};
             for (const char* index : indexes) {
-                row.refresh();
-                row.setIndex(QString::fromUtf8(index));
-                if (row.seek(name)) {
+                if (row.lookUp(QString::fromUtf8(index), name)) {
                     found = index == indexes[0] ? Holder : Dependant;
                     return;
                 }

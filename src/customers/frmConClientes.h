@@ -2,8 +2,6 @@
 
 #include "platform/widgets/TaskWindow.h"
 
-#include <memory>
-
 class claFenwaurda;
 class QComboBox;
 class QLineEdit;
@@ -20,7 +18,6 @@ class frmConClientes : public TaskWindow
     Q_OBJECT
 public:
     explicit frmConClientes(store::Database& db, QWidget* parent = nullptr);
-    ~frmConClientes() override;
 
 private:
     bool lookUp();
@@ -30,7 +27,6 @@ private:
     void clearQuery();
     store::RecordCursor& clientes();
 
-    std::unique_ptr<store::RecordCursor> m_clientes;
     claFenwaurda* m_autoComplete;
     QComboBox* m_cboCliente;
     QPushButton* m_cmdOk;

@@ -192,6 +192,13 @@ void RecordCursor::setIndex(const QString& index)
     m_seekSql = seekStatement(*m_table, *def);
 }
 
+bool RecordCursor::lookUp(const QString& index, const QString& key)
+{
+    refresh();
+    setIndex(index);
+    return seek(key);
+}
+
 bool RecordCursor::seek(const QString& key)
 {
     ensureOpen();

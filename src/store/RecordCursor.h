@@ -47,6 +47,9 @@ public:
     // Add or Edit.
     bool seek(const QString& key);
     bool noMatch() const { return m_noMatch; }
+    // What every window does before trusting a key: re-read the table (so
+    // rows stored elsewhere are seen), choose the index, seek.
+    bool lookUp(const QString& index, const QString& key);
 
     bool hasCurrent() const;
 

@@ -131,14 +131,9 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     m_cboVideo->setFocus();
 }
 
-frmConVideo::~frmConVideo() = default;
-
 store::RecordCursor& frmConVideo::videos()
 {
-    // Opened on first use, so a file that failed at load is tried again.
-    if (!m_videos)
-        m_videos = std::make_unique<store::RecordCursor>(db(), QStringLiteral("tblVideos"));
-    return *m_videos;
+    return cursor(QStringLiteral("tblVideos"));
 }
 
 void frmConVideo::clearDisplay()
@@ -158,12 +153,7 @@ void frmConVideo::clearQuery()
 bool frmConVideo::leaveVideo()
 {
     bool found = false;
-    if (!guarded([&] {
-            store::RecordCursor& row = videos();
-            row.refresh();
-            row.setIndex(QStringLiteral("indNome"));
-            found = row.seek(m_cboVideo->currentText());
-        }))
+    if (!guarded([&] { found = videos().lookUp(QStringLiteral("indNome"), m_cboVideo->currentText()); }))
         return false;
     if (!found) {
         MessageBox::information(this, QStringLiteral("Vídeo não Encontrado ou Cadastrado!"),

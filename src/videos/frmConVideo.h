@@ -2,8 +2,6 @@
 
 #include "platform/widgets/TaskWindow.h"
 
-#include <memory>
-
 class claFenwaurda;
 class QComboBox;
 class QLineEdit;
@@ -20,7 +18,6 @@ class frmConVideo : public TaskWindow
     Q_OBJECT
 public:
     explicit frmConVideo(store::Database& db, QWidget* parent = nullptr);
-    ~frmConVideo() override;
 
 private:
     bool leaveVideo();
@@ -28,7 +25,6 @@ private:
     void clearQuery();
     store::RecordCursor& videos();
 
-    std::unique_ptr<store::RecordCursor> m_videos;
     claFenwaurda* m_autoComplete;
     QComboBox* m_cboVideo;
     QLineEdit* m_txtCodigo;

@@ -21,11 +21,6 @@ const QString Title = QStringLiteral("Cadastro de Vídeos");
 const QString Duplicate = QStringLiteral("Vídeo já Cadastrado");
 const QString SystemInfo = QStringLiteral("Informação do Sistema");
 
-QString requiredMessage(const QString& field)
-{
-    return QStringLiteral("O Campo:    ((%1))    não pode ter valor nulo").arg(field);
-}
-
 } // namespace
 
 frmVideos::frmVideos(store::Database& db, QWidget* parent)
@@ -74,8 +69,6 @@ frmVideos::frmVideos(store::Database& db, QWidget* parent)
     m_fields->txtCodigo->setFocus();
 }
 
-frmVideos::~frmVideos() = default;
-
 bool frmVideos::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn) {
@@ -90,10 +83,7 @@ bool frmVideos::eventFilter(QObject* watched, QEvent* event)
 
 store::RecordCursor& frmVideos::videos()
 {
-    // Opened on first use, so a file that failed at load is tried again.
-    if (!m_videos)
-        m_videos = std::make_unique<store::RecordCursor>(db(), QStringLiteral("tblVideos"));
-    return *m_videos;
+    return cursor(QStringLiteral("tblVideos"));
 }
 
 void frmVideos::ClearFields()
@@ -117,10 +107,7 @@ void frmVideos::WriteVideo()
 
 bool frmVideos::codeTaken()
 {
-    store::RecordCursor& row = videos();
-    row.refresh();
-    row.setIndex(QStringLiteral("indCodigo"));
-    return row.seek(m_fields->txtCodigo->text());
+    return videos().lookUp(QStringLiteral("indCodigo"), m_fields->txtCodigo->text());
 }
 
 void frmVideos::showDuplicate()
@@ -152,23 +139,11 @@ bool frmVideos::leaveCodigo()
 
 void frmVideos::save()
 {
-    const struct
-    {
-        QWidget* field;
-        QString text;
-        const char* name;
-    } required[] = {{m_fields->txtCodigo, m_fields->txtCodigo->text(), "Código"},
-                    {m_fields->txtVideo, m_fields->txtVideo->text(), "Vídeo"},
-                    {m_fields->txtQTDE, m_fields->txtQTDE->text(), "Quantidade"},
-                    {m_fields->cboGenero, m_fields->cboGenero->currentText(), "Gênero"}};
-    for (const auto& r : required) {
-        if (r.text.isEmpty()) {
-            MessageBox::information(this, requiredMessage(QString::fromUtf8(r.name)),
-                                    QStringLiteral("Mensagem de Informação"));
-            r.field->setFocus();
-            return;
-        }
-    }
+    if (!requireFilled({{m_fields->txtCodigo, m_fields->txtCodigo->text(), QStringLiteral("Código")},
+                        {m_fields->txtVideo, m_fields->txtVideo->text(), QStringLiteral("Vídeo")},
+                        {m_fields->txtQTDE, m_fields->txtQTDE->text(), QStringLiteral("Quantidade")},
+                        {m_fields->cboGenero, m_fields->cboGenero->currentText(), QStringLiteral("Gênero")}}))
+        return;
 
     // The code is checked again right before writing: it may have changed
     // since it was left, or never been left at all. A taken code keeps what

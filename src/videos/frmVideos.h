@@ -2,8 +2,6 @@
 
 #include "platform/widgets/TaskWindow.h"
 
-#include <memory>
-
 class claFenwaurda;
 class QLineEdit;
 class QPushButton;
@@ -21,7 +19,6 @@ class frmVideos : public TaskWindow
     Q_OBJECT
 public:
     explicit frmVideos(store::Database& db, QWidget* parent = nullptr);
-    ~frmVideos() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -40,7 +37,6 @@ private:
     bool codeTaken();
     store::RecordCursor& videos();
 
-    std::unique_ptr<store::RecordCursor> m_videos;
     VideoFields* m_fields;
     claFenwaurda* m_autoComplete;
     QLineEdit* m_txtData;

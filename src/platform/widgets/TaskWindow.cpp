@@ -3,6 +3,7 @@
 #include "Fields.h"
 #include "LeaveChecks.h"
 #include "MessageBox.h"
+#include "store/RecordCursor.h"
 #include "store/StoreError.h"
 
 #include <QLabel>
@@ -13,6 +14,30 @@ TaskWindow::TaskWindow(store::Database& db, const QString& title, QWidget* paren
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
+}
+
+TaskWindow::~TaskWindow() = default;
+
+store::RecordCursor& TaskWindow::cursor(const QString& table)
+{
+    std::shared_ptr<store::RecordCursor>& slot = m_cursors[table];
+    if (!slot)
+        slot = std::make_shared<store::RecordCursor>(m_db, table);
+    return *slot;
+}
+
+bool TaskWindow::requireFilled(std::initializer_list<Required> fields)
+{
+    for (const Required& r : fields) {
+        if (r.text.isEmpty()) {
+            MessageBox::information(
+                this, QStringLiteral("O Campo:    ((%1))    não pode ter valor nulo").arg(r.name),
+                QStringLiteral("Mensagem de Informação"));
+            r.field->setFocus();
+            return false;
+        }
+    }
+    return true;
 }
 
 void TaskWindow::finishSetup()

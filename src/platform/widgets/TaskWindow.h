@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class LeaveChecks;
 class QLabel;
@@ -9,7 +11,8 @@ class QLineEdit;
 
 namespace store {
 class Database;
-}
+class RecordCursor;
+} // namespace store
 
 // Base of every task window: a top-level widget (never a dialog, so Enter
 // never presses a default button), deleted when closed, with the shared
@@ -19,6 +22,7 @@ class TaskWindow : public QWidget
     Q_OBJECT
 public:
     TaskWindow(store::Database& db, const QString& title, QWidget* parent = nullptr);
+    ~TaskWindow() override;
 
     static constexpr const char* StoreErrorTitle = "Erro no Arquivo de Dados";
 
@@ -34,6 +38,20 @@ protected:
     store::Database& db() { return m_db; }
     LeaveChecks& leaveChecks() { return *m_checks; }
 
+    // The window's cursor on a table, opened on first use, so that a file
+    // that failed while the window opened is tried again. Throws StoreError.
+    store::RecordCursor& cursor(const QString& table);
+
+    struct Required
+    {
+        QWidget* field;
+        QString text;
+        QString name; // as the message names it
+    };
+    // Checks the fields in order; the first empty one is reported with the
+    // required-field message and gets the focus. True when all are filled.
+    bool requireFilled(std::initializer_list<Required> fields);
+
     // Call once the widgets exist: Enter then moves on in every field.
     void finishSetup();
 
@@ -43,4 +61,5 @@ protected:
 private:
     store::Database& m_db;
     LeaveChecks* m_checks;
+    QHash<QString, std::shared_ptr<store::RecordCursor>> m_cursors;
 };

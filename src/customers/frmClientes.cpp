@@ -5,6 +5,7 @@
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
+#include "platform/widgets/SaveOrNew.h"
 #include "store/RecordCursor.h"
 #include "store/StoreError.h"
 
@@ -35,25 +36,17 @@ frmClientes::frmClientes(store::Database& db, QWidget* parent) : TaskWindow(db, 
 
     m_fields = new CustomerFields(this, grid, leaveChecks());
 
-    m_cmdSalvar = new QPushButton(QStringLiteral("&Salvar"), this);
-    m_cmdSalvar->setObjectName(QStringLiteral("cmdSalvar"));
-    m_cmdNovo = new QPushButton(QStringLiteral("&Novo"), this);
-    m_cmdNovo->setObjectName(QStringLiteral("cmdNovo"));
-    // Novo lies exactly over Salvar: the same cell, the same size.
-    grid->addWidget(m_cmdSalvar, m_fields->nextRow(), 3);
-    grid->addWidget(m_cmdNovo, m_fields->nextRow(), 3);
-    m_cmdNovo->hide();
-    m_cmdNovo->setEnabled(false);
+    m_buttons = new SaveOrNew(this, grid, m_fields->nextRow(), 3);
 
     QWidget* last = m_fields->setTabOrder();
-    setTabOrder(last, m_cmdSalvar);
-    setTabOrder(m_cmdSalvar, m_txtData);
-    setTabOrder(m_txtData, m_cmdNovo);
+    setTabOrder(last, m_buttons->cmdSalvar);
+    setTabOrder(m_buttons->cmdSalvar, m_txtData);
+    setTabOrder(m_txtData, m_buttons->cmdNovo);
 
     leaveChecks().add(m_fields->txtCodigo, [this] { return leaveCodigo(); });
     leaveChecks().add(m_fields->mskCPF, [this] { return leaveCPF(); });
-    connect(m_cmdSalvar, &QPushButton::clicked, this, &frmClientes::save);
-    connect(m_cmdNovo, &QPushButton::clicked, this, &frmClientes::startOver);
+    connect(m_buttons->cmdSalvar, &QPushButton::clicked, this, &frmClientes::save);
+    connect(m_buttons->cmdNovo, &QPushButton::clicked, this, &frmClientes::startOver);
     finishSetup();
 
     guarded([this] { clientes().refresh(); });
@@ -100,10 +93,7 @@ void frmClientes::showDuplicate()
 {
     MessageBox::information(this, Duplicate, SystemInfo);
     ShowCustomer();
-    m_cmdSalvar->hide();
-    m_cmdNovo->setEnabled(true);
-    m_cmdNovo->show();
-    m_cmdNovo->setFocus();
+    m_buttons->offerNew();
 }
 
 bool frmClientes::leaveCodigo()
@@ -166,20 +156,15 @@ void frmClientes::save()
         return;
     }
 
-    if (MessageBox::question(this, QStringLiteral("Quer cadastrar outro Cliente?"),
-                             QStringLiteral("Pergunta para Novo Cadastro"))) {
+    if (askForAnother(QStringLiteral("Quer cadastrar outro Cliente?"))) {
         ClearFields();
         m_fields->txtCodigo->setFocus();
-    } else {
-        close();
     }
 }
 
 void frmClientes::startOver()
 {
     ClearFields();
-    m_cmdNovo->setEnabled(false);
-    m_cmdNovo->hide();
-    m_cmdSalvar->show();
+    m_buttons->offerSave();
     m_fields->txtCodigo->setFocus();
 }

@@ -5,6 +5,7 @@
 class CustomerFields;
 class QLineEdit;
 class QPushButton;
+class SaveOrNew;
 
 namespace store {
 class RecordCursor;
@@ -37,6 +38,5 @@ private:
 
     CustomerFields* m_fields;
     QLineEdit* m_txtData;
-    QPushButton* m_cmdSalvar;
-    QPushButton* m_cmdNovo;
+    SaveOrNew* m_buttons;
 };

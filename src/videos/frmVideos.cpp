@@ -5,6 +5,7 @@
 #include "platform/Formats.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
+#include "platform/widgets/SaveOrNew.h"
 #include "store/RecordCursor.h"
 
 #include <QComboBox>
@@ -42,26 +43,18 @@ frmVideos::frmVideos(store::Database& db, QWidget* parent)
 
     m_fields = new VideoFields(this, grid, leaveChecks());
 
-    m_cmdSalvar = new QPushButton(QStringLiteral("&Salvar"), this);
-    m_cmdSalvar->setObjectName(QStringLiteral("cmdSalvar"));
-    m_cmdNovo = new QPushButton(QStringLiteral("&Novo"), this);
-    m_cmdNovo->setObjectName(QStringLiteral("cmdNovo"));
-    // Novo lies exactly over Salvar: the same cell, the same size.
-    grid->addWidget(m_cmdSalvar, m_fields->nextRow(), 3);
-    grid->addWidget(m_cmdNovo, m_fields->nextRow(), 3);
-    m_cmdNovo->hide();
-    m_cmdNovo->setEnabled(false);
+    m_buttons = new SaveOrNew(this, grid, m_fields->nextRow(), 3);
 
     QWidget* last = m_fields->setTabOrder();
-    setTabOrder(last, m_cmdSalvar);
-    setTabOrder(m_cmdSalvar, m_txtData);
-    setTabOrder(m_txtData, m_cmdNovo);
+    setTabOrder(last, m_buttons->cmdSalvar);
+    setTabOrder(m_buttons->cmdSalvar, m_txtData);
+    setTabOrder(m_txtData, m_buttons->cmdNovo);
 
     leaveChecks().add(m_fields->txtCodigo, [this] { return leaveCodigo(); });
     m_fields->cboGenero->installEventFilter(this);
     m_fields->txtLocal->installEventFilter(this);
-    connect(m_cmdSalvar, &QPushButton::clicked, this, &frmVideos::save);
-    connect(m_cmdNovo, &QPushButton::clicked, this, &frmVideos::startOver);
+    connect(m_buttons->cmdSalvar, &QPushButton::clicked, this, &frmVideos::save);
+    connect(m_buttons->cmdNovo, &QPushButton::clicked, this, &frmVideos::startOver);
     finishSetup();
 
     guarded([this] { videos().refresh(); });
@@ -114,11 +107,7 @@ void frmVideos::showDuplicate()
 {
     MessageBox::information(this, Duplicate, SystemInfo);
     ShowVideo();
-    m_cmdSalvar->hide();
-    m_cmdSalvar->setEnabled(false);
-    m_cmdNovo->setEnabled(true);
-    m_cmdNovo->show();
-    m_cmdNovo->setFocus();
+    m_buttons->offerNew();
 }
 
 bool frmVideos::leaveCodigo()
@@ -166,21 +155,15 @@ void frmVideos::save()
         return;
     }
 
-    if (MessageBox::question(this, QStringLiteral("Quer cadastrar outro Vídeo?"),
-                             QStringLiteral("Pergunta para Novo Cadastro"))) {
+    if (askForAnother(QStringLiteral("Quer cadastrar outro Vídeo?"))) {
         ClearFields();
         m_fields->txtCodigo->setFocus();
-    } else {
-        close();
     }
 }
 
 void frmVideos::startOver()
 {
     ClearFields();
-    m_cmdNovo->setEnabled(false);
-    m_cmdNovo->hide();
-    m_cmdSalvar->setEnabled(true);
-    m_cmdSalvar->show();
+    m_buttons->offerSave();
     m_fields->txtCodigo->setFocus();
 }

@@ -5,6 +5,7 @@
 class claFenwaurda;
 class QLineEdit;
 class QPushButton;
+class SaveOrNew;
 class VideoFields;
 
 namespace store {
@@ -40,6 +41,5 @@ private:
     VideoFields* m_fields;
     claFenwaurda* m_autoComplete;
     QLineEdit* m_txtData;
-    QPushButton* m_cmdSalvar;
-    QPushButton* m_cmdNovo;
+    SaveOrNew* m_buttons;
 };

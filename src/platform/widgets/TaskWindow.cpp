@@ -40,6 +40,14 @@ bool TaskWindow::requireFilled(std::initializer_list<Required> fields)
     return true;
 }
 
+bool TaskWindow::askForAnother(const QString& question)
+{
+    if (MessageBox::question(this, question, QStringLiteral("Pergunta para Novo Cadastro")))
+        return true;
+    close();
+    return false;
+}
+
 void TaskWindow::finishSetup()
 {
     platform::installEnterMovesOn(this);

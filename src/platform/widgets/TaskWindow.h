@@ -52,6 +52,10 @@ protected:
     // required-field message and gets the focus. True when all are filled.
     bool requireFilled(std::initializer_list<Required> fields);
 
+    // After a record is stored: asks whether to register another. Yes gives
+    // true (the caller clears the window); No closes the window.
+    bool askForAnother(const QString& question);
+
     // Call once the widgets exist: Enter then moves on in every field.
     void finishSetup();
 

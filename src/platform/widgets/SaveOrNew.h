@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QObject>
+
+class QGridLayout;
+class QPushButton;
+class QWidget;
+
+// "&Salvar" and "&Novo" in one place on a new-record window: Salvar while a
+// new record is being entered, Novo (a fresh start) once a stored record is
+// shown instead. Exactly one of the two is visible and enabled.
+class SaveOrNew : public QObject
+{
+    Q_OBJECT
+public:
+    SaveOrNew(QWidget* window, QGridLayout* grid, int row, int column);
+
+    QPushButton* const cmdSalvar;
+    QPushButton* const cmdNovo;
+
+    // A stored record is shown: only Novo, with the focus.
+    void offerNew();
+    // Back to entering a new record.
+    void offerSave();
+};

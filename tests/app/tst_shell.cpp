@@ -24,6 +24,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString u(const char* text)
@@ -90,34 +92,58 @@ void checkBoldArial(QLabel* label, qreal points)
     QCOMPARE(label->font().pointSizeF(), points);
 }
 
+// Helpers check with QVERIFY too: the test function stops once one failed.
+#define CHECKED(call)                                                                                        \
+    do {                                                                                                     \
+        call;                                                                                                \
+        if (QTest::currentTestFailed())                                                                      \
+            return;                                                                                          \
+    } while (false)
+
+// A main window over a data file that is never opened: the shell itself
+// does not touch the data.
+struct MenuFixture
+{
+    QTemporaryDir dir;
+    store::Database db{dir.path()};
+    frmMenu menu{db};
+    int quits = 0;
+    MenuFixture()
+    {
+        menu.setQuitFunction([this] { ++quits; });
+    }
+};
+
+QAction* entry(frmMenu& menu, const char* name)
+{
+    QAction* action = menu.findChild<QAction*>(u(name));
+    if (!action)
+        qFatal("no entry %s", name);
+    return action;
+}
+
+// Closes an open task window and checks the main window is usable again.
+void closeTask(frmMenu& menu, QPointer<QWidget> task)
+{
+    QVERIFY(task);
+    task->close();
+    QTRY_VERIFY(!task);
+    QVERIFY(menu.isEnabled());
+}
+
+// A bare window titled after the entry that builds it.
+QWidget* titledWindow(const char* name)
+{
+    auto* w = new QWidget;
+    w->setWindowTitle(u(name));
+    return w;
+}
+
 } // namespace
 
 class tst_shell : public QObject
 {
     Q_OBJECT
-
-private:
-    // A main window over a data file that is never opened: the shell itself
-    // does not touch the data.
-    struct MenuFixture
-    {
-        QTemporaryDir dir;
-        store::Database db{dir.path()};
-        frmMenu menu{db};
-        int quits = 0;
-        MenuFixture()
-        {
-            menu.setQuitFunction([this] { ++quits; });
-        }
-    };
-
-    QAction* entry(frmMenu& menu, const char* name)
-    {
-        QAction* action = menu.findChild<QAction*>(u(name));
-        if (!action)
-            qFatal("no entry %s", name);
-        return action;
-    }
 
 private slots:
     void init()
@@ -144,6 +170,12 @@ private slots:
         QVERIFY(!child<QLabel>(&splash, "imgLogo")->pixmap().isNull());
         QVERIFY(splash.windowTitle().isEmpty());
         QVERIFY(splash.windowFlags().testFlag(Qt::FramelessWindowHint));
+        // The timer runs from load, before the splash is shown.
+        QTimer* timer = splashTimer(splash);
+        QVERIFY(timer);
+        QCOMPARE(timer->interval(), 3000);
+        QVERIFY(timer->isSingleShot());
+        QVERIFY(timer->isActive());
     }
 
     void splashFrameCoversWindow()
@@ -164,16 +196,6 @@ private slots:
         }
     }
 
-    void splashTimerRunsFromLoad()
-    {
-        frmAbertura splash;
-        QTimer* timer = splashTimer(splash);
-        QVERIFY(timer);
-        QCOMPARE(timer->interval(), 3000);
-        QVERIFY(timer->isSingleShot());
-        QVERIFY(timer->isActive());
-    }
-
     void splashEndsAfterThreeSeconds()
     {
         frmAbertura splash;
@@ -190,43 +212,52 @@ private slots:
         QVERIFY(!splashTimer(splash)->isActive());
     }
 
-    void splashEndsAtCharacterKey_data()
+    // A key sent as an event, a key typed, or a click on the named widget.
+    void splashEndsAtKeyOrClick_data()
     {
+        QTest::addColumn<QString>("how");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("text");
-        QTest::newRow("letter") << int(Qt::Key_A) << QStringLiteral("a");
-        QTest::newRow("digit") << int(Qt::Key_5) << QStringLiteral("5");
-        QTest::newRow("space") << int(Qt::Key_Space) << QStringLiteral(" ");
-        QTest::newRow("Enter") << int(Qt::Key_Return) << QStringLiteral("\r");
-        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << QStringLiteral("\r");
-        QTest::newRow("Escape") << int(Qt::Key_Escape) << QStringLiteral("\x1b");
+        QTest::addColumn<QByteArray>("widget");
+        QTest::addColumn<QPoint>("at"); // null: the middle
+        const auto send = [](const char* tag, Qt::Key key, const QString& text) {
+            QTest::newRow(tag) << u"send"_s << int(key) << text << QByteArray() << QPoint();
+        };
+        send("letter", Qt::Key_A, u"a"_s);
+        send("digit", Qt::Key_5, u"5"_s);
+        send("space", Qt::Key_Space, u" "_s);
+        send("Enter", Qt::Key_Return, u"\r"_s);
+        send("keypad Enter", Qt::Key_Enter, u"\r"_s);
+        send("Escape", Qt::Key_Escape, u"\x1b"_s);
         // Some platforms send Enter and Escape without a text.
-        QTest::newRow("Enter, no text") << int(Qt::Key_Return) << QString();
-        QTest::newRow("Escape, no text") << int(Qt::Key_Escape) << QString();
+        send("Enter, no text", Qt::Key_Return, QString());
+        send("Escape, no text", Qt::Key_Escape, QString());
+        QTest::newRow("typed key") << u"type"_s << int(Qt::Key_X) << QString() << QByteArray() << QPoint();
+        QTest::newRow("click on frame") << u"click"_s << 0 << QString() << "Frame1"_ba << QPoint(10, 10);
+        QTest::newRow("click on title") << u"click"_s << 0 << QString() << "lblProductName"_ba << QPoint();
     }
 
-    void splashEndsAtCharacterKey()
+    void splashEndsAtKeyOrClick()
     {
+        QFETCH(QString, how);
         QFETCH(int, key);
         QFETCH(QString, text);
+        QFETCH(QByteArray, widget);
+        QFETCH(QPoint, at);
         frmAbertura splash;
         SplashCount count(splash);
         showAndFocus(&splash);
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-        QApplication::sendEvent(&splash, &press);
+        if (how == u"send"_s) {
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+            QApplication::sendEvent(&splash, &press);
+        } else if (how == u"type"_s) {
+            QTest::keyClick(&splash, 'x');
+        } else {
+            QTest::mouseClick(child<QWidget>(&splash, widget.constData()), Qt::LeftButton, {}, at);
+        }
         QCOMPARE(count.opened, 1);
         QVERIFY(!splash.isVisible());
         QVERIFY(!splashTimer(splash)->isActive());
-    }
-
-    void splashEndsAtTypedKey()
-    {
-        frmAbertura splash;
-        SplashCount count(splash);
-        showAndFocus(&splash);
-        QTest::keyClick(&splash, 'x');
-        QCOMPARE(count.opened, 1);
-        QVERIFY(!splash.isVisible());
     }
 
     void splashIgnoresKeysWithoutCharacter()
@@ -241,34 +272,15 @@ private slots:
         QVERIFY(splashTimer(splash)->isActive());
     }
 
-    void splashEndsAtClickOnFrame()
-    {
-        frmAbertura splash;
-        SplashCount count(splash);
-        showAndFocus(&splash);
-        QTest::mouseClick(child<QFrame>(&splash, "Frame1"), Qt::LeftButton, {}, QPoint(10, 10));
-        QCOMPARE(count.opened, 1);
-        QVERIFY(!splash.isVisible());
-    }
-
-    void splashEndsAtClickOnItsTexts()
-    {
-        frmAbertura splash;
-        SplashCount count(splash);
-        showAndFocus(&splash);
-        QTest::mouseClick(child<QLabel>(&splash, "lblProductName"), Qt::LeftButton);
-        QCOMPARE(count.opened, 1);
-    }
-
     void splashOpensMainWindowOnceWhateverComesFirst_data()
     {
         QTest::addColumn<QString>("events");
-        QTest::newRow("key, timer") << QStringLiteral("kt");
-        QTest::newRow("click, timer") << QStringLiteral("ct");
-        QTest::newRow("key, key, timer") << QStringLiteral("kkt");
-        QTest::newRow("key, click, timer") << QStringLiteral("kct");
-        QTest::newRow("click, key, click") << QStringLiteral("ckc");
-        QTest::newRow("timer, key, click") << QStringLiteral("tkc");
+        QTest::newRow("key, timer") << u"kt"_s;
+        QTest::newRow("click, timer") << u"ct"_s;
+        QTest::newRow("key, key, timer") << u"kkt"_s;
+        QTest::newRow("key, click, timer") << u"kct"_s;
+        QTest::newRow("click, key, click") << u"ckc"_s;
+        QTest::newRow("timer, key, click") << u"tkc"_s;
     }
 
     void splashOpensMainWindowOnceWhateverComesFirst()
@@ -280,7 +292,7 @@ private slots:
         showAndFocus(&splash);
         for (QChar e : events) {
             if (e == 'k') {
-                QKeyEvent press(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, QStringLiteral("q"));
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, u"q"_s);
                 QApplication::sendEvent(&splash, &press);
             } else if (e == 'c') {
                 QTest::mouseClick(child<QFrame>(&splash, "Frame1"), Qt::LeftButton, {}, QPoint(5, 5));
@@ -317,7 +329,7 @@ private slots:
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), u("Cancelar"));
 
         splashTimer(*splash)->setInterval(100);
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s);
         QApplication::sendEvent(splash, &press);
         QCOMPARE(menuShown.count(), 1);
         QVERIFY(startup.menu()->isVisible());
@@ -345,11 +357,10 @@ private slots:
     void startupReportsUnusableDataFileAndGoesOn()
     {
         QTemporaryDir dir;
-        {
-            QFile junk(store::Database::filePath(dir.path()));
-            QVERIFY(junk.open(QIODevice::WriteOnly));
-            junk.write(QByteArray(4096, 'x'));
-        }
+        QFile file(store::Database::filePath(dir.path()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+        file.close();
         Startup startup(dir.path());
         QVERIFY(startup.start());
         QTRY_VERIFY(startup.database());
@@ -362,7 +373,6 @@ private slots:
         QVERIFY(!MessageBox::shown().first().text.isEmpty());
         QVERIFY(startup.menu()->isEnabled());
         // The file is left as it was.
-        QFile file(store::Database::filePath(dir.path()));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray(4096, 'x'));
     }
@@ -373,35 +383,29 @@ private slots:
     {
         MenuFixture f;
         QCOMPARE(f.menu.windowTitle(), u("Fenwarda de Vídeo"));
-        QList<QAction*> seen;
-        const QList<QAction*> bar = f.menu.menuBar()->actions();
-        int row = 0;
-        int menuIndex = 0;
-        const int rows = int(std::size(MenuTable));
-        while (row < rows) {
-            QVERIFY2(menuIndex < bar.size(), "fewer menus than expected");
-            QMenu* menu = bar.at(menuIndex++)->menu();
+        // One line a row: menu, its caption, entry, caption (separators have none), shortcut.
+        const auto line = [](const QString& menu, const QString& menuCaption, const QString& entry,
+                             const QString& caption, const QString& shortcut) {
+            return QStringList{menu, menuCaption, entry, caption, shortcut}.join(u" | "_s);
+        };
+        QStringList expected;
+        for (const MenuRow& r : MenuTable)
+            expected.append(line(u(r.menu), u(r.menuCaption), u(r.entry),
+                                 r.caption ? u(r.caption) : u"<separator>"_s, u(r.shortcut)));
+        QStringList actual;
+        for (QAction* barEntry : f.menu.menuBar()->actions()) {
+            QMenu* menu = barEntry->menu();
             QVERIFY(menu);
-            const char* menuName = MenuTable[row].menu;
-            QCOMPARE(menu->objectName(), u(menuName));
-            QCOMPARE(menu->title(), u(MenuTable[row].menuCaption));
-            const QList<QAction*> items = menu->actions();
-            int item = 0;
-            for (; row < rows && qstrcmp(MenuTable[row].menu, menuName) == 0; ++row, ++item) {
-                const MenuRow& r = MenuTable[row];
-                QVERIFY2(item < items.size(), r.entry);
-                QAction* a = items.at(item);
-                QCOMPARE(a->objectName(), u(r.entry));
-                QCOMPARE(a->isSeparator(), r.caption == nullptr);
-                if (r.caption)
-                    QCOMPARE(a->text(), u(r.caption));
-                QCOMPARE(a->shortcut().toString(QKeySequence::PortableText), u(r.shortcut));
-                QVERIFY(a->isVisible());
-                QCOMPARE(f.menu.entry(u(r.entry)), a);
+            QVERIFY2(!menu->actions().isEmpty(), qPrintable(menu->objectName()));
+            for (QAction* a : menu->actions()) {
+                actual.append(line(menu->objectName(), menu->title(), a->objectName(),
+                                   a->isSeparator() ? u"<separator>"_s : a->text(),
+                                   a->shortcut().toString(QKeySequence::PortableText)));
+                QVERIFY2(a->isVisible(), qPrintable(a->objectName()));
+                QCOMPARE(f.menu.entry(a->objectName()), a);
             }
-            QCOMPARE(items.size(), item);
         }
-        QCOMPARE(bar.size(), menuIndex);
+        QCOMPARE(actual, expected);
     }
 
     void entriesWithoutWindowAreDisabled()
@@ -427,9 +431,7 @@ private slots:
             QString built;
             f.menu.setTaskFactory(u(name), [&built, name](store::Database&) {
                 built = u(name);
-                auto* w = new QWidget;
-                w->setWindowTitle(u(name));
-                return w;
+                return titledWindow(name);
             });
             QAction* a = entry(f.menu, name);
             QVERIFY2(a->isEnabled(), name);
@@ -444,9 +446,7 @@ private slots:
             QVERIFY(task->isEnabled());
             QVERIFY(!f.menu.isEnabled());
             QVERIFY(!f.menu.menuBar()->isEnabled());
-            task->close();
-            QTRY_VERIFY(!task);
-            QVERIFY(f.menu.isEnabled());
+            CHECKED(closeTask(f.menu, task));
         }
     }
 
@@ -465,16 +465,14 @@ private slots:
         QVERIFY(!f.menu.isEnabled());
         QTest::qWait(50);
         QVERIFY(!f.menu.isEnabled());
-        task->close();
-        QTRY_VERIFY(!task);
-        QVERIFY(f.menu.isEnabled());
+        CHECKED(closeTask(f.menu, task));
     }
 
     void menuDoesNotRespondWhileTaskOpen()
     {
         MenuFixture f;
         int built = 0;
-        f.menu.setTaskFactory(QStringLiteral("mnuClientes"), [&built](store::Database&) {
+        f.menu.setTaskFactory(u"mnuClientes"_s, [&built](store::Database&) {
             ++built;
             return new QWidget;
         });
@@ -489,18 +487,15 @@ private slots:
         QApplication::setActiveWindow(&f.menu);
         QTest::keyClick(&f.menu, Qt::Key_C, Qt::ControlModifier);
         QTest::keyClick(&f.menu, Qt::Key_S, Qt::ControlModifier);
-        entry(f.menu, "mnuClientes")->trigger();
-        entry(f.menu, "mnuSobre")->trigger();
-        entry(f.menu, "mnuSair")->trigger();
+        for (const char* name : {"mnuClientes", "mnuSobre", "mnuSair"})
+            entry(f.menu, name)->trigger();
         QTest::keyClick(&f.menu, Qt::Key_P, Qt::ControlModifier);
         QCOMPARE(built, 1);
         QCOMPARE(f.menu.currentTask(), task.data());
         QCOMPARE(f.quits, 0);
         QVERIFY(task->isVisible());
 
-        task->close();
-        QTRY_VERIFY(!task);
-        QVERIFY(f.menu.isEnabled());
+        CHECKED(closeTask(f.menu, task));
         showAndFocus(&f.menu);
         QTest::keyClick(&f.menu, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(built, 2);
@@ -510,12 +505,12 @@ private slots:
     void storeErrorWhileBuildingWindowIsReported()
     {
         MenuFixture f;
-        f.menu.setTaskFactory(QStringLiteral("mnuLocacao"), [](store::Database&) -> QWidget* {
-            throw store::StoreError(store::StoreError::Kind::Damaged, QStringLiteral("Arquivo danificado."));
+        f.menu.setTaskFactory(u"mnuLocacao"_s, [](store::Database&) -> QWidget* {
+            throw store::StoreError(store::StoreError::Kind::Damaged, u"Arquivo danificado."_s);
         });
         entry(f.menu, "mnuLocacao")->trigger();
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown().first().text, QStringLiteral("Arquivo danificado."));
+        QCOMPARE(MessageBox::shown().first().text, u"Arquivo danificado."_s);
         QVERIFY(f.menu.isEnabled());
         QVERIFY(!f.menu.currentTask());
     }
@@ -531,9 +526,7 @@ private slots:
         QCOMPARE(about->windowTitle(), u("Sobre o Programa"));
         QVERIFY(about->isVisible());
         QVERIFY(!f.menu.isEnabled());
-        about->close();
-        QTRY_VERIFY(!about);
-        QVERIFY(f.menu.isEnabled());
+        CHECKED(closeTask(f.menu, about));
     }
 
     void aboutBoxTexts()
@@ -565,11 +558,7 @@ private slots:
     {
         MenuFixture f;
         for (const char* name : ReportEntries)
-            f.menu.setReportFactory(u(name), [name](store::Database&) {
-                auto* w = new QWidget;
-                w->setWindowTitle(u(name));
-                return w;
-            });
+            f.menu.setReportFactory(u(name), [name](store::Database&) { return titledWindow(name); });
         showAndFocus(&f.menu);
         entry(f.menu, "mnuRelClientes")->trigger();
         entry(f.menu, "mnuRelVideos")->trigger();
@@ -585,17 +574,14 @@ private slots:
         QVERIFY(!f.menu.isEnabled());
         for (QWidget* r : reports)
             QVERIFY(r->isVisible() && r->isEnabled());
-        QPointer<QWidget> task = f.menu.currentTask();
-        task->close();
-        QTRY_VERIFY(!task);
-        QVERIFY(f.menu.isEnabled());
+        CHECKED(closeTask(f.menu, f.menu.currentTask()));
         QCOMPARE(f.menu.reportWindows().size(), 2);
     }
 
     void sairEndsProgramWithoutQuestions()
     {
         MenuFixture f;
-        f.menu.setReportFactory(QStringLiteral("mnuRelVideos"), [](store::Database&) { return new QWidget; });
+        f.menu.setReportFactory(u"mnuRelVideos"_s, [](store::Database&) { return new QWidget; });
         showAndFocus(&f.menu);
         entry(f.menu, "mnuRelVideos")->trigger();
         QPointer<QWidget> report = f.menu.reportWindows().value(0);
@@ -611,25 +597,26 @@ private slots:
         QCOMPARE(f.quits, 1);
     }
 
-    void closingMainWindowEndsProgramAndClosesTask()
+    void closingMainWindowEndsProgram_data()
     {
-        MenuFixture f;
-        f.menu.show();
-        QPointer<QWidget> task = new QWidget;
-        f.menu.openTask(task);
-        QVERIFY(f.menu.close());
-        QCOMPARE(f.quits, 1);
-        QVERIFY(!task);
-        QVERIFY(MessageBox::shown().isEmpty());
+        QTest::addColumn<bool>("withTask");
+        QTest::newRow("no task open") << false;
+        QTest::newRow("task open") << true;
     }
 
     void closingMainWindowEndsProgram()
     {
+        QFETCH(bool, withTask);
         MenuFixture f;
         f.menu.show();
+        QPointer<QWidget> task = withTask ? new QWidget : nullptr;
+        if (withTask)
+            f.menu.openTask(task);
         QVERIFY(f.menu.close());
         QCOMPARE(f.quits, 1);
+        QVERIFY(!task); // the task window closes with it
         QVERIFY(!f.menu.isVisible());
+        QVERIFY(MessageBox::shown().isEmpty());
     }
 };
 

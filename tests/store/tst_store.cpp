@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +28,7 @@ using store::Database;
 using store::RecordCursor;
 using store::StoreError;
 using Kind = store::StoreError::Kind;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -126,6 +128,52 @@ void addCustomer(RecordCursor& c, const QString& codigo, const QString& nome, co
     c.update();
 }
 
+using Values = QList<QPair<QString, QVariant>>;
+
+// Starts a new row with the given columns, not yet stored.
+void stage(RecordCursor& c, const Values& values)
+{
+    c.addNew();
+    for (const auto& [column, value] : values)
+        c.setValue(column, value);
+}
+
+void addRow(RecordCursor& c, const Values& values)
+{
+    stage(c, values);
+    c.update();
+}
+
+int countRows(QSqlDatabase db, const QString& table)
+{
+    return scalar(db, QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
+}
+
+// A column of a row found by seek, or a marker that cannot match when none is.
+QString seekText(RecordCursor& c, const QString& key, const QString& column = QStringLiteral("Codigo"))
+{
+    return c.seek(key) ? c.text(column) : QStringLiteral("<no match for %1>").arg(key);
+}
+
+// Checks a caught error: its kind, how its message starts and what it holds.
+void checkError(const std::optional<StoreError>& err, Kind kind, const QString& start,
+                const QStringList& holds = {})
+{
+    QVERIFY(err.has_value());
+    QCOMPARE(err->kind(), kind);
+    QVERIFY2(err->message().startsWith(start), qPrintable(err->message()));
+    for (const QString& text : holds)
+        QVERIFY2(err->message().contains(text), qPrintable(err->message()));
+}
+
+// Helpers check with QVERIFY too: the test function stops once one failed.
+#define CHECKED(call)                                                                                        \
+    do {                                                                                                     \
+        call;                                                                                                \
+        if (QTest::currentTestFailed())                                                                      \
+            return;                                                                                          \
+    } while (false)
+
 // Builds a file by hand with only the given tables, as an old or foreign
 // copy of the file might be.
 void makeFileWith(const QString& path, const QStringList& tables, const QString& dropColumn = QString())
@@ -208,6 +256,47 @@ bool openUpForChild(const QString& path, mode_t mode, bool giveToNobody)
     return true;
 }
 
+// Bytes of a file made in a scratch folder, to lay down again in a test.
+QByteArray fileBytes(const std::function<void(const QString& path)>& make)
+{
+    QTemporaryDir dir;
+    const QString path = Database::filePath(dir.path());
+    make(path);
+    return readAll(path);
+}
+
+// The child may be unable to run as another user (no setpriv, say).
+bool childRan(const ChildResult& r)
+{
+    return r.started && !(r.kind == -1 && r.exitCode != 0 && r.message.isEmpty());
+}
+
+void checkChildError(const ChildResult& r, Kind kind, const QStringList& holds)
+{
+    QCOMPARE(r.exitCode, 1);
+    QCOMPARE(r.kind, int(kind));
+    for (const QString& text : holds)
+        QVERIFY2(r.message.contains(text), qPrintable(r.message));
+}
+
+// A folder "f" inside dir, where dir itself lets another user in.
+QString sharedFolder(const QTemporaryDir& dir)
+{
+    const QString folder = dir.filePath(u"f"_s);
+    if (!openUpForChild(dir.path(), 0755, false) || !QDir().mkdir(folder))
+        qFatal("cannot make %s", qPrintable(folder));
+    return folder;
+}
+
+// A fresh folder, its database and a cursor on one table.
+struct Fixture
+{
+    explicit Fixture(const QString& table) : c(db, table) {}
+    QTemporaryDir dir;
+    Database db{dir.path()};
+    RecordCursor c;
+};
+
 } // namespace
 
 class tst_Store : public QObject
@@ -215,1004 +304,776 @@ class tst_Store : public QObject
     Q_OBJECT
 
 private slots:
-    void filePathJoinsFolderAndName();
-    void schemaNamesInTheFile();
-    void freshFileSettings();
-    void existingFileKeepsItsRows();
-    void zeroByteFileGetsTables();
-    void connectionNamesAreUniqueAndRemoved();
-    void cursorStandsOnFirstRowAfterRefresh();
-    void seekFindsFirstInsertedAmongEqualKeys();
-    void seekNoMatchLeavesNoCurrentRow();
-    void seekComparesExactly();
-    void seekStatementsUseTheirIndex();
-    void nullAndEmptyTextStayDistinct();
-    void addEditUpdateDelete();
-    void shelfCountIsAnInteger();
-    void walkInInsertionOrder();
-    void refreshDropsPendingChanges();
-    void cancelUpdateDropsPendingChanges();
-    void misuseThrows();
-    void duplicateKeyWritesNothing();
-    void duplicateCpfWritesNothing();
-    void transactionRollsBackOnException();
-    void transactionCommits();
-    void lockedByAnotherProgram();
-    void transactionOnLockedFile();
-    void diskFull();
-    void garbageFileIsDamaged();
-    void damagedPagesAreReported();
-    void missingTableIsNamed();
-    void missingColumnIsNamed();
-    void foreignDatabaseIsNotOurs();
-    void missingFolderCannotCreate();
-    void readOnlyFolderCannotCreate();
-    void readOnlyFile();
-    void readOnlyFolderWithExistingFile();
-    void cursorSurvivesReopen();
-    void instanceLockKeepsSecondCopyOut();
-    void instanceLockInMissingFolder();
-    void customerNamesKeepEmptyDropNull();
-    void videoTitlesAndCodes();
-};
-
-void tst_Store::filePathJoinsFolderAndName()
-{
-    QCOMPARE(Database::filePath(QStringLiteral("/a/b")), QStringLiteral("/a/b/Fenwaurda.mdb"));
-    QCOMPARE(Database::filePath(QStringLiteral("/a/b/")), QStringLiteral("/a/b/Fenwaurda.mdb"));
-    Database db(QStringLiteral("/x"));
-    QCOMPARE(db.filePath(), QStringLiteral("/x/Fenwaurda.mdb"));
-    QVERIFY(!db.isOpen());
-}
-
-void tst_Store::schemaNamesInTheFile()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    db.open();
-    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("Fenwaurda.mdb"))));
-    QSqlDatabase c = db.connection();
-
-    QStringList tableNames;
-    for (const QVariantList& r :
-         rows(c, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name")))
-        tableNames.append(r.value(0).toString());
-    QCOMPARE(tableNames, (QStringList{"Number", "tblClientes", "tblLocacao", "tblVideos"}));
-
-    const auto columns = [&](const QString& table) {
-        QStringList out;
-        for (const QVariantList& r : rows(c, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table)))
-            out.append(r.value(1).toString() + ' ' + r.value(2).toString());
-        return out;
-    };
-    QCOMPARE(columns("tblClientes"),
-             (QStringList{"Codigo TEXT", "Data TEXT", "Nome TEXT", "Endereco TEXT", "Dependente1 TEXT",
-                          "Dependente2 TEXT", "Dependente3 TEXT", "Emissor TEXT", "RG TEXT", "CPF TEXT",
-                          "FoneResidencial TEXT", "FoneComercial TEXT", "Celular TEXT", "CEP TEXT"}));
-    QCOMPARE(columns("tblVideos"), (QStringList{"Data TEXT", "Codigo TEXT", "Nome TEXT", "Genero TEXT",
-                                                "QTDE INTEGER", "Local TEXT", "Valor TEXT", "Tipo TEXT"}));
-    QStringList locacao{"Data TEXT", "Codigo TEXT", "Clientes TEXT"};
-    for (int k = 1; k <= 16; ++k)
-        locacao.append(QStringLiteral("Video-%1 TEXT").arg(k));
-    for (int k = 0; k <= 15; ++k)
-        locacao.append(QStringLiteral("Codigo(%1) TEXT").arg(k));
-    locacao << "Valor TEXT"
-            << "Desconto TEXT";
-    QCOMPARE(columns("tblLocacao"), locacao);
-    QCOMPARE(columns("Number"), QStringList{"Codigo TEXT"});
-
-    // Index name -> "column unique?"
-    QHash<QString, QString> indexes;
-    for (const QVariantList& r :
-         rows(c, QStringLiteral(
-                     "SELECT name, tbl_name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL"))) {
-        const QString name = r.value(0).toString();
-        const QString column =
-            scalar(c, QStringLiteral("SELECT name FROM pragma_index_info(?)"), {name}).toString();
-        const bool unique =
-            scalar(c, QStringLiteral("SELECT \"unique\" FROM pragma_index_list(?) WHERE name = ?"),
-                   {r.value(1), name})
-                .toInt() == 1;
-        indexes.insert(name, column + (unique ? " unique" : ""));
-    }
-    QHash<QString, QString> expected{
-        {"tblClientes_indCodigo", "Codigo unique"},
-        {"tblClientes_indCPF", "CPF unique"},
-        {"tblClientes_indNome", "Nome"},
-        {"tblClientes_indDependente1", "Dependente1"},
-        {"tblClientes_indDependente2", "Dependente2"},
-        {"tblClientes_indDependente3", "Dependente3"},
-        {"tblVideos_indCodigo", "Codigo unique"},
-        {"tblVideos_indNome", "Nome"},
-        {"tblLocacao_indCodigo", "Codigo unique"},
-    };
-    for (int k = 0; k <= 15; ++k)
-        expected.insert(QStringLiteral("tblLocacao_ind%1").arg(k), QStringLiteral("Codigo(%1)").arg(k));
-    QCOMPARE(indexes, expected);
-
-    QCOMPARE(scalar(c, QStringLiteral("PRAGMA user_version")).toInt(), store::SchemaVersion);
-}
-
-void tst_Store::freshFileSettings()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    db.open();
-    QSqlDatabase c = db.connection();
-    QCOMPARE(scalar(c, QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
-    QCOMPARE(scalar(c, QStringLiteral("PRAGMA synchronous")).toInt(), 2); // FULL
-    const int timeout = scalar(c, QStringLiteral("PRAGMA busy_timeout")).toInt();
-    QVERIFY2(timeout >= 500 && timeout <= 2000, qPrintable(QString::number(timeout)));
-}
-
-void tst_Store::existingFileKeepsItsRows()
-{
-    QTemporaryDir dir;
+    void filePathJoinsFolderAndName()
     {
+        QCOMPARE(Database::filePath(u"/a/b"_s), u"/a/b/Fenwaurda.mdb"_s);
+        QCOMPARE(Database::filePath(u"/a/b/"_s), u"/a/b/Fenwaurda.mdb"_s);
+        Database db(u"/x"_s);
+        QCOMPARE(db.filePath(), u"/x/Fenwaurda.mdb"_s);
+        QVERIFY(!db.isOpen());
+    }
+
+    void freshFileSchemaAndSettings()
+    {
+        QTemporaryDir dir;
         Database db(dir.path());
         db.open();
-        RecordCursor c(db, QStringLiteral("tblClientes"));
-        addCustomer(c, "1", "Maria");
-        addCustomer(c, "2", "José");
-    }
-    for (int round = 0; round < 2; ++round) {
-        Database db(dir.path());
-        db.open();
-        RecordCursor c(db, QStringLiteral("tblClientes"));
-        QCOMPARE(c.count(), 2);
-        QCOMPARE(c.text("Nome"), QStringLiteral("Maria"));
-        QCOMPARE(scalar(db.connection(), QStringLiteral("PRAGMA user_version")).toInt(),
-                 store::SchemaVersion);
-    }
-}
+        QVERIFY(QFile::exists(dir.filePath(u"Fenwaurda.mdb"_s)));
+        QSqlDatabase c = db.connection();
+        const auto texts = [&](const QString& sql) {
+            QStringList out;
+            for (const QVariantList& r : rows(c, sql))
+                out.append(r.value(0).toString());
+            return out;
+        };
+        QCOMPARE(texts(u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s),
+                 (QStringList{"Number", "tblClientes", "tblLocacao", "tblVideos"}));
 
-void tst_Store::zeroByteFileGetsTables()
-{
-    QTemporaryDir dir;
-    const QString path = Database::filePath(dir.path());
-    writeFile(path, QByteArray());
-    Database db(dir.path());
-    db.open();
-    QCOMPARE(scalar(db.connection(), QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type='table'"))
-                 .toInt(),
-             4);
-    RecordCursor c(db, QStringLiteral("tblVideos"));
-    QCOMPARE(c.count(), 0);
-}
+        const auto columns = [&](const QString& table) {
+            return texts(
+                u"SELECT name || ' ' || type FROM pragma_table_info('%1') ORDER BY cid"_s.arg(table));
+        };
+        QCOMPARE(columns("tblClientes"),
+                 (QStringList{"Codigo TEXT", "Data TEXT", "Nome TEXT", "Endereco TEXT", "Dependente1 TEXT",
+                              "Dependente2 TEXT", "Dependente3 TEXT", "Emissor TEXT", "RG TEXT", "CPF TEXT",
+                              "FoneResidencial TEXT", "FoneComercial TEXT", "Celular TEXT", "CEP TEXT"}));
+        QCOMPARE(columns("tblVideos"),
+                 (QStringList{"Data TEXT", "Codigo TEXT", "Nome TEXT", "Genero TEXT", "QTDE INTEGER",
+                              "Local TEXT", "Valor TEXT", "Tipo TEXT"}));
+        QStringList locacao{"Data TEXT", "Codigo TEXT", "Clientes TEXT"};
+        for (int k = 1; k <= 16; ++k)
+            locacao.append(u"Video-%1 TEXT"_s.arg(k));
+        for (int k = 0; k <= 15; ++k)
+            locacao.append(u"Codigo(%1) TEXT"_s.arg(k));
+        QCOMPARE(columns("tblLocacao"), locacao + QStringList({"Valor TEXT", "Desconto TEXT"}));
+        QCOMPARE(columns("Number"), QStringList{"Codigo TEXT"});
 
-void tst_Store::connectionNamesAreUniqueAndRemoved()
-{
-    QTemporaryDir dir;
-    const QStringList before = QSqlDatabase::connectionNames();
+        // Index name -> "column unique?"
+        QHash<QString, QString> indexes;
+        for (const QVariantList& r :
+             rows(c, u"SELECT name, tbl_name FROM sqlite_master WHERE type='index' AND sql IS NOT NULL"_s)) {
+            const QString name = r.value(0).toString();
+            const QString column = scalar(c, u"SELECT name FROM pragma_index_info(?)"_s, {name}).toString();
+            const bool unique =
+                scalar(c, u"SELECT \"unique\" FROM pragma_index_list(?) WHERE name = ?"_s, {r.value(1), name})
+                    .toInt() == 1;
+            indexes.insert(name, column + (unique ? " unique" : ""));
+        }
+        QHash<QString, QString> expected{
+            {"tblClientes_indCodigo", "Codigo unique"},
+            {"tblClientes_indCPF", "CPF unique"},
+            {"tblClientes_indNome", "Nome"},
+            {"tblClientes_indDependente1", "Dependente1"},
+            {"tblClientes_indDependente2", "Dependente2"},
+            {"tblClientes_indDependente3", "Dependente3"},
+            {"tblVideos_indCodigo", "Codigo unique"},
+            {"tblVideos_indNome", "Nome"},
+            {"tblLocacao_indCodigo", "Codigo unique"},
+        };
+        for (int k = 0; k <= 15; ++k)
+            expected.insert(u"tblLocacao_ind%1"_s.arg(k), u"Codigo(%1)"_s.arg(k));
+        QCOMPARE(indexes, expected);
+        QCOMPARE(scalar(c, u"PRAGMA user_version"_s).toInt(), store::SchemaVersion);
+
+        QCOMPARE(scalar(c, u"PRAGMA journal_mode"_s).toString(), u"wal"_s);
+        QCOMPARE(scalar(c, u"PRAGMA synchronous"_s).toInt(), 2); // FULL
+        const int timeout = scalar(c, u"PRAGMA busy_timeout"_s).toInt();
+        QVERIFY2(timeout >= 500 && timeout <= 2000, qPrintable(QString::number(timeout)));
+    }
+
+    void existingFileKeepsItsRows()
     {
-        Database a(dir.path());
-        Database b(dir.path());
-        a.open();
-        b.open();
-        QCOMPARE(QSqlDatabase::connectionNames().size(), before.size() + 2);
-        QVERIFY(a.connection().connectionName() != b.connection().connectionName());
-        a.close();
-        QVERIFY(!a.isOpen());
-        QVERIFY(b.isOpen());
-        QCOMPARE(QSqlDatabase::connectionNames().size(), before.size() + 1);
-    }
-    QCOMPARE(QSqlDatabase::connectionNames(), before);
-}
-
-void tst_Store::cursorStandsOnFirstRowAfterRefresh()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblClientes")); // opens the file itself
-    QVERIFY(db.isOpen());
-    QVERIFY(!c.hasCurrent());
-    QVERIFY(c.atEnd());
-    addCustomer(c, "7", "Primeiro");
-    addCustomer(c, "3", "Segundo");
-    QCOMPARE(c.text("Codigo"), QStringLiteral("3"));
-    c.refresh();
-    QVERIFY(c.hasCurrent());
-    QCOMPARE(c.text("Codigo"), QStringLiteral("7"));
-    QCOMPARE(c.tableName(), QStringLiteral("tblClientes"));
-}
-
-void tst_Store::seekFindsFirstInsertedAmongEqualKeys()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblClientes"));
-    addCustomer(c, "1", "Zélia");
-    addCustomer(c, "2", "Ana");
-    addCustomer(c, "3", "Bruno");
-    addCustomer(c, "4", "Ana");
-    c.refresh();
-    c.setIndex(QStringLiteral("indNome"));
-    QCOMPARE(c.index(), QStringLiteral("indNome"));
-    QVERIFY(c.seek(QStringLiteral("Ana")));
-    QVERIFY(!c.noMatch());
-    QCOMPARE(c.text("Codigo"), QStringLiteral("2"));
-    QVERIFY(c.seek(QStringLiteral("Zélia")));
-    QCOMPARE(c.text("Codigo"), QStringLiteral("1"));
-
-    // With the first "Ana" gone, the next one inserted is found.
-    QVERIFY(c.seek(QStringLiteral("Ana")));
-    c.remove();
-    QVERIFY(c.seek(QStringLiteral("Ana")));
-    QCOMPARE(c.text("Codigo"), QStringLiteral("4"));
-
-    // An edited key moves the row in the index but not in insertion order.
-    c.refresh();
-    c.setIndex(QStringLiteral("indCodigo"));
-    QVERIFY(c.seek(QStringLiteral("3")));
-    c.edit();
-    c.setValue(QStringLiteral("Nome"), QStringLiteral("Ana"));
-    c.update();
-    c.setIndex(QStringLiteral("indNome"));
-    QVERIFY(c.seek(QStringLiteral("Ana")));
-    QCOMPARE(c.text("Codigo"), QStringLiteral("3"));
-}
-
-void tst_Store::seekNoMatchLeavesNoCurrentRow()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblVideos"));
-    c.addNew();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("10"));
-    c.update();
-    c.setIndex(QStringLiteral("indCodigo"));
-    QVERIFY(c.seek(QStringLiteral("10")));
-    QVERIFY(c.hasCurrent());
-    QVERIFY(!c.seek(QStringLiteral("11")));
-    QVERIFY(c.noMatch());
-    QVERIFY(!c.hasCurrent());
-    QVERIFY(c.atEnd());
-    const auto err = storeErrorOf([&] { c.value(QStringLiteral("Nome")); });
-    QVERIFY(err.has_value());
-    QCOMPARE(err->kind(), Kind::Other);
-    QVERIFY(storeErrorOf([&] { c.edit(); }).has_value());
-    QVERIFY(c.seek(QStringLiteral("10")));
-    QVERIFY(!c.noMatch());
-}
-
-void tst_Store::seekComparesExactly()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblVideos"));
-    c.addNew();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("0012"));
-    c.setValue(QStringLiteral("Nome"), QStringLiteral("Ação Total"));
-    c.update();
-    c.setIndex(QStringLiteral("indCodigo"));
-    QVERIFY(!c.seek(QStringLiteral("12"))); // codes are texts: no zeros added or dropped
-    QVERIFY(!c.seek(QStringLiteral("0012 ")));
-    QVERIFY(c.seek(QStringLiteral("0012")));
-    c.setIndex(QStringLiteral("indNome"));
-    QVERIFY(!c.seek(QStringLiteral("Acao Total")));
-    QVERIFY(c.seek(QStringLiteral("Ação Total")));
-    // A stored code that looks like a number still matches its text.
-    RawConnection raw(db.filePath());
-    QVERIFY(raw.exec(QStringLiteral("INSERT INTO tblVideos (Codigo, Nome) VALUES (55, 'x')")));
-    c.setIndex(QStringLiteral("indCodigo"));
-    QVERIFY(c.seek(QStringLiteral("55")));
-    QCOMPARE(c.text("Nome"), QStringLiteral("x"));
-}
-
-void tst_Store::seekStatementsUseTheirIndex()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    db.open();
-    int checked = 0;
-    for (const store::TableDef& t : store::tables()) {
-        for (const store::IndexDef& i : t.indexes) {
-            QString plan;
-            for (const QVariantList& r :
-                 rows(db.connection(), QStringLiteral("EXPLAIN QUERY PLAN ") + store::seekStatement(t, i),
-                      {"1"}))
-                plan += r.value(3).toString() + '\n';
-            QVERIFY2(plan.contains(QStringLiteral("USING INDEX ") + t.fileIndexName(i.name)),
-                     qPrintable(plan));
-            QVERIFY2(!plan.contains(QStringLiteral("TEMP B-TREE")), qPrintable(plan));
-            ++checked;
+        QTemporaryDir dir;
+        {
+            Database db(dir.path());
+            RecordCursor c(db, u"tblClientes"_s);
+            addCustomer(c, "1", "Maria");
+            addCustomer(c, "2", "José");
+        }
+        for (int round = 0; round < 2; ++round) {
+            Database db(dir.path());
+            db.open();
+            RecordCursor c(db, u"tblClientes"_s);
+            QCOMPARE(c.count(), 2);
+            QCOMPARE(c.text("Nome"), u"Maria"_s);
+            QCOMPARE(scalar(db.connection(), u"PRAGMA user_version"_s).toInt(), store::SchemaVersion);
         }
     }
-    QCOMPARE(checked, 6 + 2 + 17);
-}
 
-void tst_Store::nullAndEmptyTextStayDistinct()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblClientes"));
-    c.addNew();
-    QVERIFY(c.adding());
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("1"));
-    c.setValue(QStringLiteral("Dependente1"), QStringLiteral(""));
-    c.setValue(QStringLiteral("Dependente2"), QString()); // what an untouched field may hand back
-    c.setValue(QStringLiteral("Celular"), QVariant());
-    QVERIFY(c.value(QStringLiteral("Dependente3")).isNull()); // pending, never written
-    c.update();
-    QVERIFY(!c.pending());
-
-    const auto check = [&](const QString& column, bool null) {
-        const QVariant v = c.value(column);
-        QCOMPARE(v.isNull(), null);
-        if (!null)
-            QCOMPARE(v.toString(), QString(""));
-        QCOMPARE(c.text(column), QString(""));
-        const QString type =
-            scalar(db.connection(), QStringLiteral("SELECT typeof(\"%1\") FROM tblClientes").arg(column))
-                .toString();
-        QCOMPARE(type, null ? QStringLiteral("null") : QStringLiteral("text"));
-    };
-    check("Dependente1", false);
-    check("Dependente2", false);
-    check("Dependente3", true);
-    check("Celular", true);
-
-    // Both directions through an edit, and read back after a refresh.
-    c.edit();
-    c.setValue(QStringLiteral("Dependente1"), QVariant());
-    c.setValue(QStringLiteral("Dependente3"), QStringLiteral(""));
-    c.update();
-    c.refresh();
-    check("Dependente1", true);
-    check("Dependente3", false);
-    c.setIndex(QStringLiteral("indDependente3"));
-    QVERIFY(c.seek(QStringLiteral("")));
-    c.setIndex(QStringLiteral("indDependente1"));
-    QVERIFY(!c.seek(QStringLiteral("")));
-}
-
-void tst_Store::addEditUpdateDelete()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblVideos"));
-    c.addNew();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("100"));
-    c.setValue(QStringLiteral("Nome"), QStringLiteral("O Poderoso Chefão"));
-    c.setValue(QStringLiteral("Valor"), QStringLiteral("R$\u00a03,50"));
-    QCOMPARE(c.text("Nome"), QStringLiteral("O Poderoso Chefão")); // the pending row reads back
-    c.update();
-    QVERIFY(c.hasCurrent());
-    QCOMPARE(c.text("Codigo"), QStringLiteral("100"));
-    QCOMPARE(c.text("Valor"), QStringLiteral("R$\u00a03,50"));
-
-    c.addNew();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("200"));
-    c.update();
-    QCOMPARE(c.text("Codigo"), QStringLiteral("200"));
-    QCOMPARE(c.count(), 2);
-
-    c.setIndex(QStringLiteral("indCodigo"));
-    QVERIFY(c.seek(QStringLiteral("100")));
-    c.edit();
-    c.setValue(QStringLiteral("Nome"), QStringLiteral("Chefão II"));
-    QCOMPARE(c.text("Nome"), QStringLiteral("Chefão II"));
-    QCOMPARE(c.text("Valor"), QStringLiteral("R$\u00a03,50")); // unchanged columns read through
-    c.update();
-    QCOMPARE(c.text("Nome"), QStringLiteral("Chefão II"));
-    const QList<QVariantList> stored =
-        rows(db.connection(), QStringLiteral("SELECT Codigo, Nome, Valor FROM tblVideos ORDER BY rowid"));
-    QCOMPARE(stored.size(), 2);
-    QCOMPARE(stored[0], (QVariantList{"100", "Chefão II", "R$\u00a03,50"}));
-    QCOMPARE(stored[1].value(0).toString(), QStringLiteral("200"));
-
-    c.remove();
-    QVERIFY(!c.hasCurrent());
-    QCOMPARE(c.count(), 1);
-    QVERIFY(!c.seek(QStringLiteral("100")));
-    QVERIFY(c.seek(QStringLiteral("200")));
-}
-
-void tst_Store::shelfCountIsAnInteger()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblVideos"));
-    c.addNew();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("1"));
-    c.setValue(QStringLiteral("QTDE"), QStringLiteral("3"));
-    c.update();
-    QCOMPARE(c.value(QStringLiteral("QTDE")).toInt(), 3);
-    c.edit();
-    c.setValue(QStringLiteral("QTDE"), c.value(QStringLiteral("QTDE")).toInt() - 4);
-    c.update();
-    QCOMPARE(c.value(QStringLiteral("QTDE")).toInt(), -1);
-    QCOMPARE(scalar(db.connection(), QStringLiteral("SELECT typeof(QTDE) || ':' || QTDE FROM tblVideos"))
-                 .toString(),
-             QStringLiteral("integer:-1"));
-}
-
-void tst_Store::walkInInsertionOrder()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("Number"));
-    c.moveFirst();
-    QVERIFY(c.atEnd());
-    for (const char* code : {"105", "101", "103", "102", "104"}) {
-        c.addNew();
-        c.setValue(QStringLiteral("Codigo"), QString::fromLatin1(code));
-        c.update();
+    void zeroByteFileGetsTables()
+    {
+        QTemporaryDir dir;
+        writeFile(Database::filePath(dir.path()), QByteArray());
+        Database db(dir.path());
+        db.open();
+        QCOMPARE(scalar(db.connection(), u"SELECT COUNT(*) FROM sqlite_master WHERE type='table'"_s).toInt(),
+                 4);
+        QCOMPARE(RecordCursor(db, u"tblVideos"_s).count(), 0);
     }
-    QStringList seen;
-    for (c.moveFirst(); !c.atEnd(); c.moveNext())
-        seen.append(c.text("Codigo"));
-    QCOMPARE(seen, (QStringList{"105", "101", "103", "102", "104"}));
-    QCOMPARE(c.count(), 5);
-    QVERIFY(storeErrorOf([&] { c.moveNext(); }).has_value()); // past the end
 
-    // Deleting while walking goes on with the next row.
-    seen.clear();
-    for (c.moveFirst(); !c.atEnd();) {
-        if (c.text("Codigo") == QLatin1String("103") || c.text("Codigo") == QLatin1String("102")) {
-            c.remove();
-        } else {
+    void connectionNamesAreUniqueAndRemoved()
+    {
+        QTemporaryDir dir;
+        const QStringList before = QSqlDatabase::connectionNames();
+        {
+            Database a(dir.path());
+            Database b(dir.path());
+            a.open();
+            b.open();
+            QCOMPARE(QSqlDatabase::connectionNames().size(), before.size() + 2);
+            QVERIFY(a.connection().connectionName() != b.connection().connectionName());
+            a.close();
+            QVERIFY(!a.isOpen());
+            QVERIFY(b.isOpen());
+            QCOMPARE(QSqlDatabase::connectionNames().size(), before.size() + 1);
+        }
+        QCOMPARE(QSqlDatabase::connectionNames(), before);
+    }
+
+    void cursorStandsOnFirstRowAfterRefresh()
+    {
+        Fixture f(u"tblClientes"_s); // the cursor opens the file itself
+        RecordCursor& c = f.c;
+        QVERIFY(f.db.isOpen());
+        QVERIFY(!c.hasCurrent());
+        QVERIFY(c.atEnd());
+        addCustomer(c, "7", "Primeiro");
+        addCustomer(c, "3", "Segundo");
+        QCOMPARE(c.text("Codigo"), u"3"_s);
+        c.refresh();
+        QVERIFY(c.hasCurrent());
+        QCOMPARE(c.text("Codigo"), u"7"_s);
+        QCOMPARE(c.tableName(), u"tblClientes"_s);
+    }
+
+    void seekFindsFirstInsertedAmongEqualKeys()
+    {
+        Fixture f(u"tblClientes"_s);
+        RecordCursor& c = f.c;
+        for (const auto& [code, name] : {std::pair{"1", "Zélia"}, {"2", "Ana"}, {"3", "Bruno"}, {"4", "Ana"}})
+            addCustomer(c, code, name);
+        c.refresh();
+        c.setIndex(u"indNome"_s);
+        QCOMPARE(c.index(), u"indNome"_s);
+        QCOMPARE(seekText(c, u"Ana"_s), u"2"_s);
+        QVERIFY(!c.noMatch());
+        QCOMPARE(seekText(c, u"Zélia"_s), u"1"_s);
+
+        // With the first "Ana" gone, the next one inserted is found.
+        QVERIFY(c.seek(u"Ana"_s));
+        c.remove();
+        QCOMPARE(seekText(c, u"Ana"_s), u"4"_s);
+
+        // An edited key moves the row in the index but not in insertion order.
+        c.refresh();
+        c.setIndex(u"indCodigo"_s);
+        QVERIFY(c.seek(u"3"_s));
+        c.edit();
+        c.setValue(u"Nome"_s, u"Ana"_s);
+        c.update();
+        c.setIndex(u"indNome"_s);
+        QCOMPARE(seekText(c, u"Ana"_s), u"3"_s);
+    }
+
+    void seekNoMatchLeavesNoCurrentRow()
+    {
+        Fixture f(u"tblVideos"_s);
+        RecordCursor& c = f.c;
+        addRow(c, {{"Codigo", "10"}});
+        c.setIndex(u"indCodigo"_s);
+        QVERIFY(c.seek(u"10"_s));
+        QVERIFY(c.hasCurrent());
+        QVERIFY(!c.seek(u"11"_s));
+        QVERIFY(c.noMatch());
+        QVERIFY(!c.hasCurrent());
+        QVERIFY(c.atEnd());
+        CHECKED(checkError(storeErrorOf([&] { c.value(u"Nome"_s); }), Kind::Other, {}));
+        QVERIFY(storeErrorOf([&] { c.edit(); }).has_value());
+        QVERIFY(c.seek(u"10"_s));
+        QVERIFY(!c.noMatch());
+    }
+
+    void seekComparesExactly()
+    {
+        Fixture f(u"tblVideos"_s);
+        RecordCursor& c = f.c;
+        addRow(c, {{"Codigo", "0012"}, {"Nome", "Ação Total"}});
+        c.setIndex(u"indCodigo"_s);
+        QVERIFY(!c.seek(u"12"_s)); // codes are texts: no zeros added or dropped
+        QVERIFY(!c.seek(u"0012 "_s));
+        QVERIFY(c.seek(u"0012"_s));
+        c.setIndex(u"indNome"_s);
+        QVERIFY(!c.seek(u"Acao Total"_s));
+        QVERIFY(c.seek(u"Ação Total"_s));
+        // A stored code that looks like a number still matches its text.
+        RawConnection raw(f.db.filePath());
+        QVERIFY(raw.exec(u"INSERT INTO tblVideos (Codigo, Nome) VALUES (55, 'x')"_s));
+        c.setIndex(u"indCodigo"_s);
+        QCOMPARE(seekText(c, u"55"_s, u"Nome"_s), u"x"_s);
+    }
+
+    void seekStatementsUseTheirIndex()
+    {
+        QTemporaryDir dir;
+        Database db(dir.path());
+        db.open();
+        int checked = 0;
+        for (const store::TableDef& t : store::tables()) {
+            for (const store::IndexDef& i : t.indexes) {
+                QString plan;
+                for (const QVariantList& r :
+                     rows(db.connection(), u"EXPLAIN QUERY PLAN "_s + store::seekStatement(t, i), {"1"}))
+                    plan += r.value(3).toString() + '\n';
+                QVERIFY2(plan.contains(u"USING INDEX "_s + t.fileIndexName(i.name)), qPrintable(plan));
+                QVERIFY2(!plan.contains(u"TEMP B-TREE"_s), qPrintable(plan));
+                ++checked;
+            }
+        }
+        QCOMPARE(checked, 6 + 2 + 17);
+    }
+
+    void nullAndEmptyTextStayDistinct()
+    {
+        Fixture f(u"tblClientes"_s);
+        RecordCursor& c = f.c;
+        c.addNew();
+        QVERIFY(c.adding());
+        c.setValue(u"Codigo"_s, u"1"_s);
+        c.setValue(u"Dependente1"_s, u""_s);
+        c.setValue(u"Dependente2"_s, QString()); // what an untouched field may hand back
+        c.setValue(u"Celular"_s, QVariant());
+        QVERIFY(c.value(u"Dependente3"_s).isNull()); // pending, never written
+        c.update();
+        QVERIFY(!c.pending());
+
+        const auto check = [&](const QString& column, bool null) {
+            const QVariant v = c.value(column);
+            QCOMPARE(v.isNull(), null);
+            if (!null)
+                QCOMPARE(v.toString(), QString(""));
+            QCOMPARE(c.text(column), QString(""));
+            const QString type =
+                scalar(f.db.connection(), u"SELECT typeof(\"%1\") FROM tblClientes"_s.arg(column)).toString();
+            QCOMPARE(type, null ? u"null"_s : u"text"_s);
+        };
+        check("Dependente1", false);
+        check("Dependente2", false);
+        check("Dependente3", true);
+        check("Celular", true);
+
+        // Both directions through an edit, and read back after a refresh.
+        c.edit();
+        c.setValue(u"Dependente1"_s, QVariant());
+        c.setValue(u"Dependente3"_s, u""_s);
+        c.update();
+        c.refresh();
+        check("Dependente1", true);
+        check("Dependente3", false);
+        c.setIndex(u"indDependente3"_s);
+        QVERIFY(c.seek(u""_s));
+        c.setIndex(u"indDependente1"_s);
+        QVERIFY(!c.seek(u""_s));
+    }
+
+    void addEditUpdateDelete()
+    {
+        Fixture f(u"tblVideos"_s);
+        RecordCursor& c = f.c;
+        const QString price = u"R$\u00a03,50"_s;
+        stage(c, {{"Codigo", "100"}, {"Nome", "O Poderoso Chefão"}, {"Valor", price}});
+        QCOMPARE(c.text("Nome"), u"O Poderoso Chefão"_s); // the pending row reads back
+        c.update();
+        QVERIFY(c.hasCurrent());
+        QCOMPARE(c.text("Codigo"), u"100"_s);
+        QCOMPARE(c.text("Valor"), price);
+
+        addRow(c, {{"Codigo", "200"}});
+        QCOMPARE(c.text("Codigo"), u"200"_s);
+        QCOMPARE(c.count(), 2);
+
+        c.setIndex(u"indCodigo"_s);
+        QVERIFY(c.seek(u"100"_s));
+        c.edit();
+        c.setValue(u"Nome"_s, u"Chefão II"_s);
+        QCOMPARE(c.text("Nome"), u"Chefão II"_s);
+        QCOMPARE(c.text("Valor"), price); // unchanged columns read through
+        c.update();
+        QCOMPARE(c.text("Nome"), u"Chefão II"_s);
+        const QList<QVariantList> stored =
+            rows(f.db.connection(), u"SELECT Codigo, Nome, Valor FROM tblVideos ORDER BY rowid"_s);
+        QCOMPARE(stored.size(), 2);
+        QCOMPARE(stored[0], (QVariantList{"100", "Chefão II", price}));
+        QCOMPARE(stored[1].value(0).toString(), u"200"_s);
+
+        c.remove();
+        QVERIFY(!c.hasCurrent());
+        QCOMPARE(c.count(), 1);
+        QVERIFY(!c.seek(u"100"_s));
+        QVERIFY(c.seek(u"200"_s));
+    }
+
+    void shelfCountIsAnInteger()
+    {
+        Fixture f(u"tblVideos"_s);
+        RecordCursor& c = f.c;
+        addRow(c, {{"Codigo", "1"}, {"QTDE", "3"}});
+        QCOMPARE(c.value(u"QTDE"_s).toInt(), 3);
+        c.edit();
+        c.setValue(u"QTDE"_s, c.value(u"QTDE"_s).toInt() - 4);
+        c.update();
+        QCOMPARE(c.value(u"QTDE"_s).toInt(), -1);
+        QCOMPARE(scalar(f.db.connection(), u"SELECT typeof(QTDE) || ':' || QTDE FROM tblVideos"_s).toString(),
+                 u"integer:-1"_s);
+    }
+
+    void walkInInsertionOrder()
+    {
+        Fixture f(u"Number"_s);
+        RecordCursor& c = f.c;
+        c.moveFirst();
+        QVERIFY(c.atEnd());
+        const QStringList codes{"105", "101", "103", "102", "104"};
+        for (const QString& code : codes)
+            addRow(c, {{"Codigo", code}});
+        QStringList seen;
+        for (c.moveFirst(); !c.atEnd(); c.moveNext())
+            seen.append(c.text("Codigo"));
+        QCOMPARE(seen, codes);
+        QCOMPARE(c.count(), 5);
+        QVERIFY(storeErrorOf([&] { c.moveNext(); }).has_value()); // past the end
+
+        // Deleting while walking goes on with the next row.
+        seen.clear();
+        for (c.moveFirst(); !c.atEnd(); c.moveNext()) {
+            if (c.text("Codigo") == "103"_L1 || c.text("Codigo") == "102"_L1)
+                c.remove();
+            else
+                seen.append(c.text("Codigo"));
+        }
+        QCOMPARE(seen, (QStringList{"105", "101", "104"}));
+        QCOMPARE(c.count(), 3);
+
+        // Editing while walking keeps the place.
+        seen.clear();
+        for (c.moveFirst(); !c.atEnd(); c.moveNext()) {
+            c.edit();
+            c.setValue(u"Codigo"_s, c.text("Codigo") + "x");
+            c.update();
             seen.append(c.text("Codigo"));
         }
-        c.moveNext();
+        QCOMPARE(seen, (QStringList{"105x", "101x", "104x"}));
     }
-    QCOMPARE(seen, (QStringList{"105", "101", "104"}));
-    QCOMPARE(c.count(), 3);
 
-    // Editing while walking keeps the place.
-    seen.clear();
-    for (c.moveFirst(); !c.atEnd(); c.moveNext()) {
-        c.edit();
-        c.setValue(QStringLiteral("Codigo"), c.text("Codigo") + "x");
-        c.update();
-        seen.append(c.text("Codigo"));
-    }
-    QCOMPARE(seen, (QStringList{"105x", "101x", "104x"}));
-}
-
-void tst_Store::refreshDropsPendingChanges()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblClientes"));
-    addCustomer(c, "1", "Ana");
-    addCustomer(c, "2", "Bia");
-
-    c.setIndex(QStringLiteral("indCodigo"));
-    QVERIFY(c.seek(QStringLiteral("2")));
-    c.edit();
-    c.setValue(QStringLiteral("Nome"), QStringLiteral("Mudado"));
-    c.refresh();
-    QVERIFY(!c.pending());
-    QCOMPARE(c.text("Codigo"), QStringLiteral("1")); // first row again
-    QVERIFY(c.seek(QStringLiteral("2")));
-    QCOMPARE(c.text("Nome"), QStringLiteral("Bia"));
-    QVERIFY(storeErrorOf([&] { c.update(); }).has_value()); // nothing left to store
-
-    c.addNew();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("3"));
-    c.refresh();
-    QVERIFY(!c.adding());
-    QCOMPARE(c.count(), 2);
-
-    // Refresh sees rows written through another cursor.
-    RecordCursor other(db, QStringLiteral("tblClientes"));
-    other.remove();
-    c.refresh();
-    QCOMPARE(c.text("Codigo"), QStringLiteral("2"));
-}
-
-void tst_Store::cancelUpdateDropsPendingChanges()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblClientes"));
-    addCustomer(c, "1", "Ana");
-    c.edit();
-    c.setValue(QStringLiteral("Nome"), QStringLiteral("Outra"));
-    c.cancelUpdate();
-    QVERIFY(!c.pending());
-    QCOMPARE(c.text("Nome"), QStringLiteral("Ana"));
-    c.addNew();
-    c.cancelUpdate();
-    QCOMPARE(c.count(), 1);
-    QCOMPARE(scalar(db.connection(), QStringLiteral("SELECT Nome FROM tblClientes")).toString(),
-             QStringLiteral("Ana"));
-}
-
-void tst_Store::misuseThrows()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblClientes"));
-
-    const auto otherKind = [](const std::optional<StoreError>& e) { return e && e->kind() == Kind::Other; };
-    QVERIFY(otherKind(storeErrorOf([&] { c.seek(QStringLiteral("1")); }))); // no index chosen
-    QVERIFY(otherKind(storeErrorOf([&] { c.setIndex(QStringLiteral("indQTDE")); })));
-    QVERIFY(otherKind(storeErrorOf([&] { c.setValue(QStringLiteral("Nome"), QStringLiteral("x")); })));
-    c.addNew();
-    QVERIFY(otherKind(
-        storeErrorOf([&] { c.setValue(QStringLiteral("Nome; DROP TABLE x"), QStringLiteral("x")); })));
-    QVERIFY(otherKind(storeErrorOf([&] { c.value(QStringLiteral("QTDE")); })));
-    c.cancelUpdate();
-    QVERIFY(storeErrorOf([] {
-                QTemporaryDir d;
-                Database other(d.path());
-                RecordCursor bad(other, QStringLiteral("tblNada"));
-            })->kind() == Kind::MissingTable);
-
-    c.close();
-    QVERIFY(!c.isOpen());
-    QVERIFY(otherKind(storeErrorOf([&] { c.refresh(); })));
-}
-
-void tst_Store::duplicateKeyWritesNothing()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblVideos"));
-    c.addNew();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("10"));
-    c.setValue(QStringLiteral("Nome"), QStringLiteral("Primeiro"));
-    c.update();
-
-    c.addNew();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("10"));
-    c.setValue(QStringLiteral("Nome"), QStringLiteral("Segundo"));
-    const auto err = storeErrorOf([&] { c.update(); });
-    QVERIFY(err.has_value());
-    QCOMPARE(err->kind(), Kind::Duplicate);
-    QVERIFY2(err->message().contains(QStringLiteral("Já existe um registro com esta chave")),
-             qPrintable(err->message()));
-    QVERIFY(err->message().contains(db.filePath()));
-    QCOMPARE(c.count(), 1);
-    QCOMPARE(scalar(db.connection(), QStringLiteral("SELECT Nome FROM tblVideos")).toString(),
-             QStringLiteral("Primeiro"));
-
-    // The row is still pending: fix the key and store it.
-    QVERIFY(c.adding());
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("11"));
-    c.update();
-    QCOMPARE(c.count(), 2);
-    QCOMPARE(c.text("Nome"), QStringLiteral("Segundo"));
-
-    // An edit onto an existing key is refused too.
-    c.edit();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("10"));
-    QCOMPARE(storeErrorOf([&] { c.update(); })->kind(), Kind::Duplicate);
-    c.cancelUpdate();
-    QCOMPARE(rows(db.connection(), QStringLiteral("SELECT Codigo FROM tblVideos ORDER BY rowid")),
-             (QList<QVariantList>{{"10"}, {"11"}}));
-}
-
-void tst_Store::duplicateCpfWritesNothing()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblClientes"));
-    addCustomer(c, "1", "Ana", "123.456.789-01");
-    const auto err = storeErrorOf([&] { addCustomer(c, "2", "Bia", "123.456.789-01"); });
-    QVERIFY(err.has_value());
-    QCOMPARE(err->kind(), Kind::Duplicate);
-    QCOMPARE(c.count(), 1);
-}
-
-void tst_Store::transactionRollsBackOnException()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor notes(db, QStringLiteral("tblLocacao"));
-    RecordCursor numbers(db, QStringLiteral("Number"));
-    try {
-        store::Transaction t(db);
-        notes.addNew();
-        notes.setValue(QStringLiteral("Codigo"), QStringLiteral("100"));
-        notes.update();
-        numbers.addNew();
-        numbers.setValue(QStringLiteral("Codigo"), QStringLiteral("100"));
-        numbers.update();
-        throw std::runtime_error("printer on fire");
-    } catch (const std::runtime_error&) {
-    }
-    QCOMPARE(notes.count(), 0);
-    QCOMPARE(numbers.count(), 0);
-
-    // A duplicate on the second write undoes the first.
-    notes.addNew();
-    notes.setValue(QStringLiteral("Codigo"), QStringLiteral("100"));
-    notes.update();
-    const auto err = storeErrorOf([&] {
-        store::Transaction t(db);
-        numbers.addNew();
-        numbers.setValue(QStringLiteral("Codigo"), QStringLiteral("100"));
-        numbers.update();
-        notes.addNew();
-        notes.setValue(QStringLiteral("Codigo"), QStringLiteral("100"));
-        notes.update();
-        t.commit();
-    });
-    QVERIFY(err && err->kind() == Kind::Duplicate);
-    QCOMPARE(notes.count(), 1);
-    QCOMPARE(numbers.count(), 0);
-    RawConnection raw(db.filePath());
-    QCOMPARE(scalar(raw.db(), QStringLiteral("SELECT COUNT(*) FROM Number")).toInt(), 0);
-}
-
-void tst_Store::transactionCommits()
-{
-    QTemporaryDir dir;
+    void refreshAndCancelDropPendingChanges()
     {
-        Database db(dir.path());
-        RecordCursor numbers(db, QStringLiteral("Number"));
-        store::Transaction t(db);
-        numbers.addNew();
-        numbers.setValue(QStringLiteral("Codigo"), QStringLiteral("100"));
-        numbers.update();
-        // Not visible to another program before the commit.
-        RawConnection raw(db.filePath());
-        QCOMPARE(scalar(raw.db(), QStringLiteral("SELECT COUNT(*) FROM Number")).toInt(), 0);
-        t.commit();
-        QCOMPARE(scalar(raw.db(), QStringLiteral("SELECT COUNT(*) FROM Number")).toInt(), 1);
+        Fixture f(u"tblClientes"_s);
+        RecordCursor& c = f.c;
+        addCustomer(c, "1", "Ana");
+        addCustomer(c, "2", "Bia");
+        c.setIndex(u"indCodigo"_s);
+        QVERIFY(c.seek(u"2"_s));
+        c.edit();
+        c.setValue(u"Nome"_s, u"Mudado"_s);
+        c.refresh();
+        QVERIFY(!c.pending());
+        QCOMPARE(c.text("Codigo"), u"1"_s); // first row again
+        QCOMPARE(seekText(c, u"2"_s, u"Nome"_s), u"Bia"_s);
+        QVERIFY(storeErrorOf([&] { c.update(); }).has_value()); // nothing left to store
+
+        stage(c, {{"Codigo", "3"}});
+        c.refresh();
+        QVERIFY(!c.adding());
+        QCOMPARE(c.count(), 2);
+
+        // Refresh sees rows written through another cursor.
+        RecordCursor other(f.db, u"tblClientes"_s);
+        other.remove();
+        c.refresh();
+        QCOMPARE(c.text("Codigo"), u"2"_s);
+
+        // cancelUpdate drops an edit and an added row alike.
+        c.edit();
+        c.setValue(u"Nome"_s, u"Outra"_s);
+        c.cancelUpdate();
+        QVERIFY(!c.pending());
+        QCOMPARE(c.text("Nome"), u"Bia"_s);
+        c.addNew();
+        c.cancelUpdate();
+        QCOMPARE(c.count(), 1);
+        QCOMPARE(scalar(f.db.connection(), u"SELECT Nome FROM tblClientes"_s).toString(), u"Bia"_s);
     }
-    Database db(dir.path());
-    QCOMPARE(RecordCursor(db, QStringLiteral("Number")).count(), 1);
-}
 
-void tst_Store::lockedByAnotherProgram()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblVideos"));
-    RawConnection raw(db.filePath());
-    QVERIFY(raw.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    void misuseThrows()
+    {
+        Fixture f(u"tblClientes"_s);
+        RecordCursor& c = f.c;
+        const auto otherKind = [](const std::optional<StoreError>& e) {
+            return e && e->kind() == Kind::Other;
+        };
+        QVERIFY(otherKind(storeErrorOf([&] { c.seek(u"1"_s); }))); // no index chosen
+        QVERIFY(otherKind(storeErrorOf([&] { c.setIndex(u"indQTDE"_s); })));
+        QVERIFY(otherKind(storeErrorOf([&] { c.setValue(u"Nome"_s, u"x"_s); })));
+        c.addNew();
+        QVERIFY(otherKind(storeErrorOf([&] { c.setValue(u"Nome; DROP TABLE x"_s, u"x"_s); })));
+        QVERIFY(otherKind(storeErrorOf([&] { c.value(u"QTDE"_s); })));
+        c.cancelUpdate();
+        QVERIFY(storeErrorOf([] {
+                    QTemporaryDir d;
+                    Database other(d.path());
+                    RecordCursor bad(other, u"tblNada"_s);
+                })->kind() == Kind::MissingTable);
 
-    c.addNew();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("1"));
-    QElapsedTimer timer;
-    timer.start();
-    const auto err = storeErrorOf([&] { c.update(); });
-    QVERIFY(err.has_value());
-    QCOMPARE(err->kind(), Kind::Locked);
-    QVERIFY2(
-        err->message().startsWith(QStringLiteral("O arquivo de dados está bloqueado por outro programa")),
-        qPrintable(err->message()));
-    QVERIFY(err->message().contains(db.filePath()));
-    QVERIFY2(timer.elapsed() >= 500 && timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
-    QVERIFY(c.adding());
+        c.close();
+        QVERIFY(!c.isOpen());
+        QVERIFY(otherKind(storeErrorOf([&] { c.refresh(); })));
+    }
 
-    QVERIFY(raw.exec(QStringLiteral("ROLLBACK")));
-    QCOMPARE(scalar(raw.db(), QStringLiteral("SELECT COUNT(*) FROM tblVideos")).toInt(), 0);
-    c.update(); // the kept row goes in once the other program lets go
-    QCOMPARE(c.count(), 1);
-    QCOMPARE(scalar(raw.db(), QStringLiteral("SELECT Codigo FROM tblVideos")).toString(),
-             QStringLiteral("1"));
-}
+    void duplicateKeysWriteNothing()
+    {
+        Fixture f(u"tblVideos"_s);
+        RecordCursor& c = f.c;
+        addRow(c, {{"Codigo", "10"}, {"Nome", "Primeiro"}});
+        stage(c, {{"Codigo", "10"}, {"Nome", "Segundo"}});
+        CHECKED(checkError(storeErrorOf([&] { c.update(); }), Kind::Duplicate, {},
+                           {u"Já existe um registro com esta chave"_s, f.db.filePath()}));
+        QCOMPARE(c.count(), 1);
+        QCOMPARE(scalar(f.db.connection(), u"SELECT Nome FROM tblVideos"_s).toString(), u"Primeiro"_s);
 
-void tst_Store::transactionOnLockedFile()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    db.open();
-    RawConnection raw(db.filePath());
-    QVERIFY(raw.exec(QStringLiteral("BEGIN IMMEDIATE")));
-    const auto err = storeErrorOf([&] { store::Transaction t(db); });
-    QVERIFY(err && err->kind() == Kind::Locked);
-    QVERIFY(raw.exec(QStringLiteral("COMMIT")));
-    store::Transaction t(db);
-    t.commit();
-}
+        // The row is still pending: fix the key and store it.
+        QVERIFY(c.adding());
+        c.setValue(u"Codigo"_s, u"11"_s);
+        c.update();
+        QCOMPARE(c.count(), 2);
+        QCOMPARE(c.text("Nome"), u"Segundo"_s);
 
-void tst_Store::diskFull()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblVideos"));
-    c.addNew();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("1"));
-    c.update();
+        // An edit onto an existing key is refused too.
+        c.edit();
+        c.setValue(u"Codigo"_s, u"10"_s);
+        QCOMPARE(storeErrorOf([&] { c.update(); })->kind(), Kind::Duplicate);
+        c.cancelUpdate();
+        QCOMPARE(rows(f.db.connection(), u"SELECT Codigo FROM tblVideos ORDER BY rowid"_s),
+                 (QList<QVariantList>{{"10"}, {"11"}}));
 
-    // Cap the file at its present size: the next page it needs is "no space".
-    const int pages = scalar(db.connection(), QStringLiteral("PRAGMA page_count")).toInt();
-    QCOMPARE(scalar(db.connection(), QStringLiteral("PRAGMA max_page_count = %1").arg(pages)).toInt(), pages);
+        // So is a second customer with the same CPF.
+        RecordCursor customers(f.db, u"tblClientes"_s);
+        addCustomer(customers, "1", "Ana", "123.456.789-01");
+        CHECKED(checkError(storeErrorOf([&] { addCustomer(customers, "2", "Bia", "123.456.789-01"); }),
+                           Kind::Duplicate, {}));
+        QCOMPARE(customers.count(), 1);
+    }
 
-    c.addNew();
-    c.setValue(QStringLiteral("Codigo"), QStringLiteral("2"));
-    c.setValue(QStringLiteral("Nome"), QString(200000, QLatin1Char('x')));
-    const auto err = storeErrorOf([&] { c.update(); });
-    QVERIFY(err.has_value());
-    QCOMPARE(err->kind(), Kind::DiskFull);
-    QVERIFY2(err->message().startsWith(
-                 QStringLiteral("Não há espaço livre no disco para gravar no arquivo de dados")),
-             qPrintable(err->message()));
-    QVERIFY(err->message().contains(db.filePath()));
-    QCOMPARE(c.count(), 1);
-    QVERIFY(c.adding());
+    void transactionRollsBackOnException()
+    {
+        QTemporaryDir dir;
+        Database db(dir.path());
+        RecordCursor notes(db, u"tblLocacao"_s);
+        RecordCursor numbers(db, u"Number"_s);
+        try {
+            store::Transaction t(db);
+            addRow(notes, {{"Codigo", "100"}});
+            addRow(numbers, {{"Codigo", "100"}});
+            throw std::runtime_error("printer on fire");
+        } catch (const std::runtime_error&) {
+        }
+        QCOMPARE(notes.count(), 0);
+        QCOMPARE(numbers.count(), 0);
 
-    scalar(db.connection(), QStringLiteral("PRAGMA max_page_count = 1000000"));
-    c.update();
-    QCOMPARE(c.count(), 2);
-}
+        // A duplicate on the second write undoes the first.
+        addRow(notes, {{"Codigo", "100"}});
+        const auto err = storeErrorOf([&] {
+            store::Transaction t(db);
+            addRow(numbers, {{"Codigo", "100"}});
+            addRow(notes, {{"Codigo", "100"}});
+            t.commit();
+        });
+        CHECKED(checkError(err, Kind::Duplicate, {}));
+        QCOMPARE(notes.count(), 1);
+        QCOMPARE(numbers.count(), 0);
+        RawConnection raw(db.filePath());
+        QCOMPARE(countRows(raw.db(), u"Number"_s), 0);
+    }
 
-void tst_Store::garbageFileIsDamaged()
-{
-    QTemporaryDir dir;
-    const QString path = Database::filePath(dir.path());
-    for (int size : {10, 100, 5000, 70000}) {
-        const QByteArray bytes = garbage(size, quint32(size));
+    void transactionCommits()
+    {
+        QTemporaryDir dir;
+        {
+            Database db(dir.path());
+            RecordCursor numbers(db, u"Number"_s);
+            store::Transaction t(db);
+            addRow(numbers, {{"Codigo", "100"}});
+            // Not visible to another program before the commit.
+            RawConnection raw(db.filePath());
+            QCOMPARE(countRows(raw.db(), u"Number"_s), 0);
+            t.commit();
+            QCOMPARE(countRows(raw.db(), u"Number"_s), 1);
+        }
+        Database db(dir.path());
+        QCOMPARE(RecordCursor(db, u"Number"_s).count(), 1);
+    }
+
+    void lockedByAnotherProgram()
+    {
+        Fixture f(u"tblVideos"_s);
+        RecordCursor& c = f.c;
+        RawConnection raw(f.db.filePath());
+        QVERIFY(raw.exec(u"BEGIN EXCLUSIVE"_s));
+        stage(c, {{"Codigo", "1"}});
+        QElapsedTimer timer;
+        timer.start();
+        CHECKED(checkError(storeErrorOf([&] { c.update(); }), Kind::Locked,
+                           u"O arquivo de dados está bloqueado por outro programa"_s, {f.db.filePath()}));
+        QVERIFY2(timer.elapsed() >= 500 && timer.elapsed() < 10000,
+                 qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(c.adding());
+
+        QVERIFY(raw.exec(u"ROLLBACK"_s));
+        QCOMPARE(countRows(raw.db(), u"tblVideos"_s), 0);
+        c.update(); // the kept row goes in once the other program lets go
+        QCOMPARE(c.count(), 1);
+        QCOMPARE(scalar(raw.db(), u"SELECT Codigo FROM tblVideos"_s).toString(), u"1"_s);
+    }
+
+    void transactionOnLockedFile()
+    {
+        QTemporaryDir dir;
+        Database db(dir.path());
+        db.open();
+        RawConnection raw(db.filePath());
+        QVERIFY(raw.exec(u"BEGIN IMMEDIATE"_s));
+        CHECKED(checkError(storeErrorOf([&] { store::Transaction t(db); }), Kind::Locked, {}));
+        QVERIFY(raw.exec(u"COMMIT"_s));
+        store::Transaction t(db);
+        t.commit();
+    }
+
+    void diskFull()
+    {
+        Fixture f(u"tblVideos"_s);
+        RecordCursor& c = f.c;
+        addRow(c, {{"Codigo", "1"}});
+
+        // Cap the file at its present size: the next page it needs is "no space".
+        const int pages = scalar(f.db.connection(), u"PRAGMA page_count"_s).toInt();
+        QCOMPARE(scalar(f.db.connection(), u"PRAGMA max_page_count = %1"_s.arg(pages)).toInt(), pages);
+
+        stage(c, {{"Codigo", "2"}, {"Nome", QString(200000, 'x'_L1)}});
+        CHECKED(checkError(storeErrorOf([&] { c.update(); }), Kind::DiskFull,
+                           u"Não há espaço livre no disco para gravar no arquivo de dados"_s,
+                           {f.db.filePath()}));
+        QCOMPARE(c.count(), 1);
+        QVERIFY(c.adding());
+
+        scalar(f.db.connection(), u"PRAGMA max_page_count = 1000000"_s);
+        c.update();
+        QCOMPARE(c.count(), 2);
+    }
+
+    // A file that is not ours, or not whole, is reported and left byte for byte.
+    void unusableFileIsLeftAlone_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("holds");
+        QTest::addColumn<int>("tables"); // in the file afterwards; -1: not a database at all
+
+        const QStringList damaged{u"está danificado ou não é um arquivo deste programa"_s};
+        for (int size : {10, 100, 5000, 70000})
+            QTest::addRow("garbage, %d bytes", size)
+                << garbage(size, quint32(size)) << int(Kind::Damaged) << damaged << -1;
+        // SQLite's magic followed by rubbish.
+        QTest::newRow("magic, then garbage") << QByteArray("SQLite format 3\0", 16) + garbage(8176, 7)
+                                             << int(Kind::Damaged) << QStringList() << -1;
+        QTest::newRow("missing table") << fileBytes([](const QString& p) {
+            makeFileWith(p, {"tblClientes", "tblLocacao", "Number"});
+        }) << int(Kind::MissingTable) << QStringList{u"não contém a tabela tblVideos"_s}
+                                       << 3;
+        QTest::newRow("missing column") << fileBytes([](const QString& p) {
+            makeFileWith(p, {"tblClientes", "tblVideos", "tblLocacao", "Number"}, "QTDE");
+        }) << int(Kind::MissingTable) << QStringList{u"QTDE"_s, u"tblVideos"_s}
+                                        << 4;
+        QTest::newRow("foreign database") << fileBytes([](const QString& p) {
+            RawConnection raw(p);
+            if (!raw.exec(u"CREATE TABLE contas (id INTEGER, valor TEXT)"_s) ||
+                !raw.exec(u"INSERT INTO contas VALUES (1, 'a')"_s))
+                qFatal("foreign database");
+        }) << int(Kind::Damaged) << QStringList{u"não é um arquivo deste programa"_s}
+                                          << 1;
+    }
+
+    void unusableFileIsLeftAlone()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, kind);
+        QFETCH(QStringList, holds);
+        QFETCH(int, tables);
+        QVERIFY(!bytes.isEmpty());
+        QTemporaryDir dir;
+        const QString path = Database::filePath(dir.path());
         writeFile(path, bytes);
         const QStringList connections = QSqlDatabase::connectionNames();
         Database db(dir.path());
-        const auto err = storeErrorOf([&] { db.open(); });
-        QVERIFY(err.has_value());
-        QCOMPARE(err->kind(), Kind::Damaged);
-        QVERIFY2(
-            err->message().contains(QStringLiteral("está danificado ou não é um arquivo deste programa")),
-            qPrintable(err->message()));
-        QVERIFY(err->message().contains(path));
+        CHECKED(checkError(storeErrorOf([&] { db.open(); }), Kind(kind), {}, holds + QStringList{path}));
         QVERIFY(!db.isOpen());
         QCOMPARE(QSqlDatabase::connectionNames(), connections);
         QCOMPARE(readAll(path), bytes);
+        if (tables >= 0) {
+            RawConnection raw(path);
+            QCOMPARE(scalar(raw.db(), u"SELECT COUNT(*) FROM sqlite_master"_s).toInt(), tables);
+        }
     }
-    // SQLite's magic followed by rubbish.
-    const QByteArray bytes = QByteArray("SQLite format 3\0", 16) + garbage(8176, 7);
-    writeFile(path, bytes);
-    Database db(dir.path());
-    QCOMPARE(storeErrorOf([&] { db.open(); })->kind(), Kind::Damaged);
-    QCOMPARE(readAll(path), bytes);
-}
 
-void tst_Store::damagedPagesAreReported()
-{
-    QTemporaryDir dir;
-    const QString path = Database::filePath(dir.path());
+    void damagedPagesAreReported()
     {
+        QTemporaryDir dir;
+        const QString path = Database::filePath(dir.path());
+        {
+            Database db(dir.path());
+            RecordCursor c(db, u"tblClientes"_s);
+            for (int i = 0; i < 50; ++i)
+                addCustomer(c, QString::number(i), u"Cliente %1"_s.arg(i));
+        }
+        QByteArray bytes = readAll(path);
+        QVERIFY(bytes.size() > 3 * 4096);
+        // Everything after the schema page is rubbish: the file opens, the rows do not read.
+        bytes = bytes.left(4096) + garbage(int(bytes.size()) - 4096, 3);
+        writeFile(path, bytes);
+
         Database db(dir.path());
-        RecordCursor c(db, QStringLiteral("tblClientes"));
-        for (int i = 0; i < 50; ++i)
-            addCustomer(c, QString::number(i), QStringLiteral("Cliente %1").arg(i));
+        const auto err = storeErrorOf([&] {
+            db.open();
+            RecordCursor c(db, u"tblClientes"_s);
+            c.setIndex(u"indCodigo"_s);
+            c.seek(u"7"_s);
+        });
+        CHECKED(checkError(err, Kind::Damaged, {}, {path}));
+        db.close();
+        QCOMPARE(readAll(path), bytes);
     }
-    QByteArray bytes = readAll(path);
-    QVERIFY(bytes.size() > 3 * 4096);
-    // Everything after the schema page is rubbish: the file opens, the rows do not read.
-    bytes = bytes.left(4096) + garbage(int(bytes.size()) - 4096, 3);
-    writeFile(path, bytes);
 
-    Database db(dir.path());
-    const auto err = storeErrorOf([&] {
-        db.open();
-        RecordCursor c(db, QStringLiteral("tblClientes"));
-        c.setIndex(QStringLiteral("indCodigo"));
-        c.seek(QStringLiteral("7"));
-    });
-    QVERIFY(err.has_value());
-    QCOMPARE(err->kind(), Kind::Damaged);
-    QVERIFY(err->message().contains(path));
-    db.close();
-    QCOMPARE(readAll(path), bytes);
-}
-
-void tst_Store::missingTableIsNamed()
-{
-    QTemporaryDir dir;
-    const QString path = Database::filePath(dir.path());
-    makeFileWith(path, {"tblClientes", "tblLocacao", "Number"});
-    const QByteArray before = readAll(path);
-    QVERIFY(!before.isEmpty());
-
-    Database db(dir.path());
-    const auto err = storeErrorOf([&] { db.open(); });
-    QVERIFY(err.has_value());
-    QCOMPARE(err->kind(), Kind::MissingTable);
-    QVERIFY2(err->message().contains(QStringLiteral("não contém a tabela tblVideos")),
-             qPrintable(err->message()));
-    QVERIFY(err->message().contains(path));
-    QCOMPARE(readAll(path), before);
-    RawConnection raw(path);
-    QCOMPARE(scalar(raw.db(), QStringLiteral("SELECT COUNT(*) FROM sqlite_master")).toInt(), 3);
-}
-
-void tst_Store::missingColumnIsNamed()
-{
-    QTemporaryDir dir;
-    const QString path = Database::filePath(dir.path());
-    makeFileWith(path, {"tblClientes", "tblVideos", "tblLocacao", "Number"}, "QTDE");
-    const QByteArray before = readAll(path);
-    Database db(dir.path());
-    const auto err = storeErrorOf([&] { db.open(); });
-    QVERIFY(err.has_value());
-    QCOMPARE(err->kind(), Kind::MissingTable);
-    QVERIFY2(err->message().contains(QStringLiteral("QTDE")) &&
-                 err->message().contains(QStringLiteral("tblVideos")),
-             qPrintable(err->message()));
-    QCOMPARE(readAll(path), before);
-}
-
-void tst_Store::foreignDatabaseIsNotOurs()
-{
-    QTemporaryDir dir;
-    const QString path = Database::filePath(dir.path());
+    void missingFolderCannotCreate()
     {
-        RawConnection raw(path);
-        QVERIFY(raw.exec(QStringLiteral("CREATE TABLE contas (id INTEGER, valor TEXT)")));
-        QVERIFY(raw.exec(QStringLiteral("INSERT INTO contas VALUES (1, 'a')")));
-    }
-    const QByteArray before = readAll(path);
-    Database db(dir.path());
-    const auto err = storeErrorOf([&] { db.open(); });
-    QVERIFY(err && err->kind() == Kind::Damaged);
-    QVERIFY(err->message().contains(QStringLiteral("não é um arquivo deste programa")));
-    QCOMPARE(readAll(path), before);
-}
-
-void tst_Store::missingFolderCannotCreate()
-{
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("nao-existe"));
-    Database db(folder);
-    const auto err = storeErrorOf([&] { db.open(); });
-    QVERIFY(err.has_value());
-    QCOMPARE(err->kind(), Kind::CannotCreate);
-    QVERIFY2(err->message().startsWith(QStringLiteral("Não foi possível criar o arquivo de dados")),
-             qPrintable(err->message()));
-    QVERIFY(err->message().contains(db.filePath()));
-    QVERIFY(!QFile::exists(folder));
-    // Asking for a cursor reports the same.
-    QCOMPARE(storeErrorOf([&] { RecordCursor c(db, QStringLiteral("tblVideos")); })->kind(),
-             Kind::CannotCreate);
-}
-
-void tst_Store::readOnlyFolderCannotCreate()
-{
-    QTemporaryDir dir;
-    QVERIFY(openUpForChild(dir.path(), 0755, false));
-    const QString folder = dir.filePath(QStringLiteral("ro"));
-    QVERIFY(QDir().mkdir(folder));
-    QVERIFY(openUpForChild(folder, 0555, false));
-
-    const ChildResult r = openInChild(folder);
-    if (!r.started || (r.kind == -1 && r.exitCode != 0 && r.message.isEmpty()))
-        QSKIP(qPrintable("cannot run the check as an unprivileged user: " + r.diagnostics));
-    QCOMPARE(r.exitCode, 1);
-    QCOMPARE(r.kind, int(Kind::CannotCreate));
-    QVERIFY2(r.message.contains(QStringLiteral("Não foi possível criar o arquivo de dados")),
-             qPrintable(r.message));
-    QVERIFY(r.message.contains(QStringLiteral("protegida contra gravação")));
-    QVERIFY(!QFile::exists(Database::filePath(folder)));
-    ::chmod(QFile::encodeName(folder).constData(), 0755);
-}
-
-void tst_Store::readOnlyFile()
-{
-    QTemporaryDir dir;
-    QVERIFY(openUpForChild(dir.path(), 0755, false));
-    const QString folder = dir.filePath(QStringLiteral("f"));
-    QVERIFY(QDir().mkdir(folder));
-    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(u"nao-existe"_s);
         Database db(folder);
-        RecordCursor c(db, QStringLiteral("tblClientes"));
+        CHECKED(checkError(storeErrorOf([&] { db.open(); }), Kind::CannotCreate,
+                           u"Não foi possível criar o arquivo de dados"_s, {db.filePath()}));
+        QVERIFY(!QFile::exists(folder));
+        // Asking for a cursor reports the same.
+        QCOMPARE(storeErrorOf([&] { RecordCursor c(db, u"tblVideos"_s); })->kind(), Kind::CannotCreate);
+    }
+
+    void readOnlyFolderCannotCreate()
+    {
+        QTemporaryDir dir;
+        const QString folder = sharedFolder(dir);
+        QVERIFY(openUpForChild(folder, 0555, false));
+        const ChildResult r = openInChild(folder);
+        if (!childRan(r))
+            QSKIP(qPrintable("cannot run the check as an unprivileged user: " + r.diagnostics));
+        CHECKED(checkChildError(
+            r, Kind::CannotCreate,
+            {u"Não foi possível criar o arquivo de dados"_s, u"protegida contra gravação"_s}));
+        QVERIFY(!QFile::exists(Database::filePath(folder)));
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+    }
+
+    void readOnlyFile()
+    {
+        QTemporaryDir dir;
+        const QString folder = sharedFolder(dir);
+        {
+            Database db(folder);
+            RecordCursor c(db, u"tblClientes"_s);
+            addCustomer(c, "1", "Ana");
+        }
+        const QString path = Database::filePath(folder);
+        QVERIFY(openUpForChild(folder, 0755, true));
+        QVERIFY(openUpForChild(path, 0444, true));
+        const QByteArray before = readAll(path);
+        const ChildResult r = openInChild(folder);
+        if (!childRan(r))
+            QSKIP(qPrintable("cannot run the check as an unprivileged user: " + r.diagnostics));
+        CHECKED(checkChildError(r, Kind::ReadOnly,
+                                {u"está protegido contra gravação (somente leitura)"_s, path}));
+        QCOMPARE(readAll(path), before);
+        QVERIFY(!QFile::exists(path + "-wal"));
+    }
+
+    void readOnlyFolderWithExistingFile()
+    {
+        QTemporaryDir dir;
+        const QString folder = sharedFolder(dir);
+        Database(folder).open();
+        QVERIFY(openUpForChild(Database::filePath(folder), 0644, true));
+        QVERIFY(openUpForChild(folder, 0555, true));
+        const ChildResult r = openInChild(folder);
+        if (!childRan(r))
+            QSKIP(qPrintable("cannot run the check as an unprivileged user: " + r.diagnostics));
+        CHECKED(checkChildError(r, Kind::ReadOnly, {u"somente leitura"_s}));
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+
+        // The same file in a writable folder opens from the same unprivileged process.
+        const ChildResult ok = openInChild(folder);
+        QCOMPARE(ok.exitCode, 0);
+        QCOMPARE(ok.message, u"ok"_s);
+    }
+
+    void cursorSurvivesReopen()
+    {
+        Fixture f(u"tblClientes"_s);
+        RecordCursor& c = f.c;
         addCustomer(c, "1", "Ana");
+        c.setIndex(u"indCodigo"_s);
+        QVERIFY(c.seek(u"1"_s));
+        f.db.close();
+        QCOMPARE(seekText(c, u"1"_s, u"Nome"_s), u"Ana"_s); // reopens and prepares again
+        QVERIFY(f.db.isOpen());
     }
-    const QString path = Database::filePath(folder);
-    QVERIFY(openUpForChild(folder, 0755, true));
-    QVERIFY(openUpForChild(path, 0444, true));
-    const QByteArray before = readAll(path);
 
-    const ChildResult r = openInChild(folder);
-    if (!r.started || (r.kind == -1 && r.exitCode != 0 && r.message.isEmpty()))
-        QSKIP(qPrintable("cannot run the check as an unprivileged user: " + r.diagnostics));
-    QCOMPARE(r.exitCode, 1);
-    QCOMPARE(r.kind, int(Kind::ReadOnly));
-    QVERIFY2(r.message.contains(QStringLiteral("está protegido contra gravação (somente leitura)")),
-             qPrintable(r.message));
-    QVERIFY(r.message.contains(path));
-    QCOMPARE(readAll(path), before);
-    QVERIFY(!QFile::exists(path + "-wal"));
-}
-
-void tst_Store::readOnlyFolderWithExistingFile()
-{
-    QTemporaryDir dir;
-    QVERIFY(openUpForChild(dir.path(), 0755, false));
-    const QString folder = dir.filePath(QStringLiteral("f"));
-    QVERIFY(QDir().mkdir(folder));
+    void instanceLock()
     {
-        Database db(folder);
-        db.open();
+        QTemporaryDir dir;
+        auto first = std::make_unique<store::InstanceLock>(dir.path());
+        QVERIFY(first->tryLock());
+        QVERIFY(QFile::exists(Database::filePath(dir.path()) + ".lock"));
+        store::InstanceLock second(dir.path());
+        QVERIFY(!second.tryLock());
+        QVERIFY2(second.errorMessage().startsWith(
+                     u"O programa Fenwarda de Vídeo já está aberto com este arquivo de dados"_s),
+                 qPrintable(second.errorMessage()));
+        first.reset();
+        QVERIFY(second.tryLock());
+        QVERIFY(second.errorMessage().isEmpty());
+
+        store::InstanceLock missing(dir.filePath(u"nao-existe"_s));
+        QVERIFY(!missing.tryLock());
+        QVERIFY2(missing.errorMessage().startsWith(u"Não foi possível gravar o arquivo de trava"_s),
+                 qPrintable(missing.errorMessage()));
     }
-    const QString path = Database::filePath(folder);
-    QVERIFY(openUpForChild(path, 0644, true));
-    QVERIFY(openUpForChild(folder, 0555, true));
 
-    const ChildResult r = openInChild(folder);
-    if (!r.started || (r.kind == -1 && r.exitCode != 0 && r.message.isEmpty()))
-        QSKIP(qPrintable("cannot run the check as an unprivileged user: " + r.diagnostics));
-    QCOMPARE(r.exitCode, 1);
-    QCOMPARE(r.kind, int(Kind::ReadOnly));
-    QVERIFY2(r.message.contains(QStringLiteral("somente leitura")), qPrintable(r.message));
-    ::chmod(QFile::encodeName(folder).constData(), 0755);
-
-    // The same file in a writable folder opens from the same unprivileged process.
-    const ChildResult ok = openInChild(folder);
-    QCOMPARE(ok.exitCode, 0);
-    QCOMPARE(ok.message, QStringLiteral("ok"));
-}
-
-void tst_Store::cursorSurvivesReopen()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblClientes"));
-    addCustomer(c, "1", "Ana");
-    c.setIndex(QStringLiteral("indCodigo"));
-    QVERIFY(c.seek(QStringLiteral("1")));
-    db.close();
-    QVERIFY(c.seek(QStringLiteral("1"))); // reopens and prepares again
-    QVERIFY(db.isOpen());
-    QCOMPARE(c.text("Nome"), QStringLiteral("Ana"));
-}
-
-void tst_Store::instanceLockKeepsSecondCopyOut()
-{
-    QTemporaryDir dir;
-    auto first = std::make_unique<store::InstanceLock>(dir.path());
-    QVERIFY(first->tryLock());
-    QVERIFY(QFile::exists(Database::filePath(dir.path()) + ".lock"));
-    store::InstanceLock second(dir.path());
-    QVERIFY(!second.tryLock());
-    QVERIFY2(second.errorMessage().startsWith(
-                 QStringLiteral("O programa Fenwarda de Vídeo já está aberto com este arquivo de dados")),
-             qPrintable(second.errorMessage()));
-    first.reset();
-    QVERIFY(second.tryLock());
-    QVERIFY(second.errorMessage().isEmpty());
-}
-
-void tst_Store::instanceLockInMissingFolder()
-{
-    QTemporaryDir dir;
-    store::InstanceLock lock(dir.filePath(QStringLiteral("nao-existe")));
-    QVERIFY(!lock.tryLock());
-    QVERIFY2(lock.errorMessage().startsWith(QStringLiteral("Não foi possível gravar o arquivo de trava")),
-             qPrintable(lock.errorMessage()));
-}
-
-void tst_Store::customerNamesKeepEmptyDropNull()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblClientes"));
-    c.addNew();
-    c.setValue("Codigo", "1");
-    c.setValue("Nome", "Ana");
-    c.setValue("Dependente1", "Beto");
-    c.setValue("Dependente2", "");
-    c.update(); // Dependente3 holds no value
-    c.addNew();
-    c.setValue("Codigo", "2");
-    c.setValue("Nome", "Caio");
-    c.setValue("Dependente1", QVariant());
-    c.setValue("Dependente2", QVariant());
-    c.setValue("Dependente3", "Duda");
-    c.update();
-    QCOMPARE(store::customerNames(db), (QStringList{"Ana", "Beto", "", "Caio", "Duda"}));
-}
-
-void tst_Store::videoTitlesAndCodes()
-{
-    QTemporaryDir dir;
-    Database db(dir.path());
-    RecordCursor c(db, QStringLiteral("tblVideos"));
-    QCOMPARE(store::videoTitles(db), QStringList());
-    const QList<QPair<QVariant, QVariant>> videos{{"30", "Tubarão"}, {"10", QVariant()}, {"20", "Alien"}};
-    for (const auto& v : videos) {
-        c.addNew();
-        c.setValue("Codigo", v.first);
-        c.setValue("Nome", v.second);
-        c.update();
+    void customerNamesKeepEmptyDropNull()
+    {
+        Fixture f(u"tblClientes"_s);
+        addRow(f.c, {{"Codigo", "1"}, {"Nome", "Ana"}, {"Dependente1", "Beto"}, {"Dependente2", ""}});
+        addRow(f.c, {{"Codigo", "2"},
+                     {"Nome", "Caio"},
+                     {"Dependente1", QVariant()},
+                     {"Dependente2", QVariant()},
+                     {"Dependente3", "Duda"}});
+        QCOMPARE(store::customerNames(f.db), (QStringList{"Ana", "Beto", "", "Caio", "Duda"}));
     }
-    QCOMPARE(store::videoTitles(db), (QStringList{"Tubarão", "Alien"}));
-    QCOMPARE(store::videoCodes(db), (QStringList{"30", "10", "20"}));
-}
+
+    void videoTitlesAndCodes()
+    {
+        Fixture f(u"tblVideos"_s);
+        QCOMPARE(store::videoTitles(f.db), QStringList());
+        addRow(f.c, {{"Codigo", "30"}, {"Nome", "Tubarão"}});
+        addRow(f.c, {{"Codigo", "10"}, {"Nome", QVariant()}});
+        addRow(f.c, {{"Codigo", "20"}, {"Nome", "Alien"}});
+        QCOMPARE(store::videoTitles(f.db), (QStringList{"Tubarão", "Alien"}));
+        QCOMPARE(store::videoCodes(f.db), (QStringList{"30", "10", "20"}));
+    }
+};
 
 int main(int argc, char** argv)
 {

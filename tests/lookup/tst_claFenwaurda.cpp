@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QStringListModel>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -101,6 +103,29 @@ int referenceFind(const QStringList& items, const QString& text, int after, bool
             return row;
     }
     return -1;
+}
+
+// Random names from syllables that fold in different ways: ASCII, accented
+// letters and a letter outside the basic plane.
+QString randomName(QRandomGenerator& random, int maxParts = 4)
+{
+    static const QStringList syllables{"a", "an", "ana", "b",  "bê", "Ç",          "ção",
+                                       "Ã", "o",  "ma",  "MA", "rí", "\U00010400", "\U00010428"};
+    QString s;
+    const int parts = random.bounded(maxParts + 1);
+    for (int p = 0; p < parts; ++p)
+        s += syllables.at(random.bounded(int(syllables.size())));
+    return s;
+}
+
+// Many distinct names in no particular order.
+QStringList bigList(int n)
+{
+    QStringList names;
+    names.reserve(n);
+    for (int i = 0; i < n; ++i)
+        names << QString("Cliente %1").arg((i * 7919) % n, 7, 10, QChar('0'));
+    return names;
 }
 
 } // namespace
@@ -539,6 +564,149 @@ private slots:
             QCOMPARE(m_lookup->findPrefix(text, after), referenceFind(items, text, after, true));
             QCOMPARE(m_lookup->findExact(text, after), referenceFind(items, text, after, false));
         }
+    }
+
+    // Until the background index is ready the list is scanned; both ways
+    // must give the answers of a plain scan, for every kind of list change.
+    void searchesAreRightBeforeAndAfterTheIndexIsReady()
+    {
+        QRandomGenerator random(777);
+        QStringList items;
+        for (int i = 0; i < 2000; ++i)
+            items << randomName(random);
+        Form* f = open(items);
+        int scanned = 0;
+        for (int change = 0; change < 300; ++change) {
+            const int row = random.bounded(int(items.size()));
+            switch (change % 4) {
+            case 0:
+            case 1:
+                items[row] = randomName(random);
+                f->combo->setItemText(row, items.at(row));
+                break;
+            case 2:
+                items.insert(row, randomName(random));
+                f->combo->insertItem(row, items.at(row));
+                break;
+            default:
+                items.removeAt(row);
+                f->combo->removeItem(row);
+                break;
+            }
+            // Every few changes, give a build the time to end.
+            if (change % 10 == 9)
+                QTest::qWait(20);
+            for (int q = 0; q < 3; ++q) {
+                if (!m_lookup->indexReady())
+                    ++scanned;
+                const QString text = randomName(random, 3);
+                const int after = random.bounded(-1, int(items.size()));
+                QCOMPARE(m_lookup->findPrefix(text, after), referenceFind(items, text, after, true));
+                QCOMPARE(m_lookup->findExact(text, after), referenceFind(items, text, after, false));
+            }
+        }
+        // The first search after a change never finds the new index ready.
+        QVERIFY(scanned >= 300);
+
+        QVERIFY(m_lookup->waitForIndex(30000));
+        for (int q = 0; q < 1000; ++q) {
+            const QString text = randomName(random, 3);
+            const int after = random.bounded(-1, int(items.size()));
+            QCOMPARE(m_lookup->findPrefix(text, after), referenceFind(items, text, after, true));
+            QCOMPARE(m_lookup->findExact(text, after), referenceFind(items, text, after, false));
+        }
+        QVERIFY(m_lookup->indexReady());
+    }
+
+    void keysAreCompletedBeforeTheIndexIsReady()
+    {
+        QStringList items = bigList(100000);
+        items[60000] = QString::fromUtf8("ÁGATA");
+        Form* f = open(items);
+        f->combo->setItemText(70000, QString::fromUtf8("ágata maria"));
+        QVERIFY(!m_lookup->indexReady());
+        type(f->combo, QString::fromUtf8("Ágata"));
+        QCOMPARE(f->combo->currentIndex(), 60000);
+        QCOMPARE(f->combo->lineEdit()->text(), QString::fromUtf8("ÁGATA"));
+        type(f->combo, " ");
+        QCOMPARE(f->combo->currentIndex(), 70000);
+        QCOMPARE(f->combo->lineEdit()->selectedText(), QString("maria"));
+        QVERIFY(f->spy.keys.isEmpty());
+    }
+
+    // Builds for an older list may still run, or end, after the list has
+    // changed; their index must never answer for the new list.
+    void aListChangeDuringABuildIsNeverAnsweredFromTheOldList()
+    {
+        QStringList items = bigList(200000);
+        Form* f = open(items);
+        for (int round = 0; round < 12; ++round) {
+            const int row = 1000 + round * 15000;
+            const QString name = QString("Zélia %1").arg(round);
+            items[row] = name;
+            f->combo->setItemText(row, name);
+            items.removeAt(round);
+            f->combo->removeItem(round);
+            // From no wait to well past a whole build.
+            QTest::qWait(round * round * 3);
+            QCOMPARE(m_lookup->findPrefix(name.toUpper(), -1), row - 1);
+            QCOMPARE(m_lookup->findExact(name, row), row - 1);
+            QCOMPARE(m_lookup->findExact(items.at(5000), -1), 5000);
+            QCOMPARE(m_lookup->findPrefix("zélia", row - 1), referenceFind(items, "zélia", row - 1, true));
+            QCOMPARE(m_lookup->findExact("cliente 0000000", -1),
+                     referenceFind(items, "cliente 0000000", -1, false));
+        }
+        QVERIFY(m_lookup->waitForIndex(60000));
+        QCOMPARE(m_lookup->findPrefix("ZÉLIA", -1), referenceFind(items, "ZÉLIA", -1, true));
+        QCOMPARE(m_lookup->findPrefix("zélia 11", -1), 1000 + 11 * 15000 - 1);
+        QCOMPARE(m_lookup->findExact(items.at(123456), -1), 123456);
+    }
+
+    void stringListModelsAreFollowed()
+    {
+        Form* f = open({});
+        QStringListModel model(QStringList{"ANA", "BRUNO"});
+        f->combo->setModel(&model);
+        QCOMPARE(m_lookup->findPrefix("b", -1), 1);
+        model.setStringList(bigList(50000));
+        QCOMPARE(m_lookup->findExact("cliente 0049999", -1), model.stringList().indexOf("Cliente 0049999"));
+        model.setData(model.index(10), "Xavier");
+        QCOMPARE(m_lookup->findPrefix("x", -1), 10);
+        model.insertRows(3, 1);
+        model.setData(model.index(3), "Yara");
+        QCOMPARE(m_lookup->findPrefix("x", -1), 11);
+        QCOMPARE(m_lookup->findPrefix("y", -1), 3);
+        QVERIFY(m_lookup->waitForIndex(30000));
+        QCOMPARE(m_lookup->findPrefix("x", -1), 11);
+        QCOMPARE(m_lookup->findExact("yara", 3), 3);
+        f->combo->setModel(new QStandardItemModel(f->combo));
+        QCOMPARE(m_lookup->findPrefix("x", -1), -1);
+    }
+
+    // A window may close, or drop its combo, while the index is being built.
+    void destroyedWhileTheIndexIsBuilt()
+    {
+        const QStringList items = bigList(200000);
+        Form* f = open(items);
+        auto lookup = std::make_unique<claFenwaurda>();
+        lookup->AttachTo(f->combo);
+        lookup.reset();
+
+        lookup = std::make_unique<claFenwaurda>();
+        lookup->AttachTo(f->combo);
+        f->combo->setItemText(5, "Zuleica");
+        QCOMPARE(lookup->findPrefix("zu", -1), 5);
+        f->combo->setItemText(6, "Zenaide");
+        lookup.reset();
+
+        // The combo goes first; the build of its list must not outlive it
+        // in any harmful way.
+        QCOMPARE(m_lookup->findPrefix("zen", -1), 6);
+        delete f->combo;
+        f->combo = nullptr;
+        QCOMPARE(m_lookup->findPrefix("zen", -1), -1);
+        QVERIFY(!m_lookup->waitForIndex(10));
+        m_lookup.reset();
     }
 
     void listChangesAreSeenByTheNextKey()

@@ -1,5 +1,8 @@
 #include "Formats.h"
 
+#include <QRegularExpression>
+#include <cmath>
+
 namespace platform {
 namespace {
 
@@ -124,6 +127,26 @@ QString reformatMoneyText(const QString& text)
         return text;
     const std::optional<qint64> value = parseMoney(text);
     return value ? formatMoney(*value) : text;
+}
+
+// Rows store the price as typed or as a plain number ("2.5"); both show in
+// the currency format. Anything that is no number shows as stored.
+QString moneyForDisplay(const QString& stored)
+{
+    if (stored.isEmpty())
+        return stored;
+    if (const std::optional<qint64> value = parseMoney(stored))
+        return formatMoney(*value);
+    static const QRegularExpression plain(QStringLiteral("^\\s*-?\\d{1,15}([.,]\\d+)?\\s*$"));
+    if (!plain.match(stored).hasMatch())
+        return stored;
+    QString number = stored.trimmed();
+    number.replace(u',', u'.');
+    bool ok = false;
+    const double value = QLocale::c().toDouble(number, &ok);
+    if (!ok || !std::isfinite(value))
+        return stored;
+    return formatMoney(std::llround(value * 100.0));
 }
 
 QString shortDate(const QDate& date)

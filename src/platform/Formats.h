@@ -24,6 +24,11 @@ std::optional<qint64> parseMoney(const QString& text);
 // empty text stays empty, anything else stays as typed.
 QString reformatMoneyText(const QString& text);
 
+// A stored price for reading: a money text, or a plain number as another
+// program may have written it ("2.5"), in the currency format; anything
+// else as stored.
+QString moneyForDisplay(const QString& stored);
+
 QString shortDate(const QDate& date);
 QString todayText();
 

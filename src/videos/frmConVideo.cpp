@@ -14,9 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -26,26 +24,6 @@ const QString Title = QStringLiteral("Consulta de Vídeo");
 constexpr int px(int twips)
 {
     return (twips + 7) / 15;
-}
-
-// Rows store the price as typed or as a plain number ("2.5"); both show in
-// the currency format. Anything that is no number shows as stored.
-QString priceText(const QString& stored)
-{
-    if (stored.isEmpty())
-        return stored;
-    if (const std::optional<qint64> value = platform::parseMoney(stored))
-        return platform::formatMoney(*value);
-    static const QRegularExpression plain(QStringLiteral("^\\s*-?\\d{1,15}([.,]\\d+)?\\s*$"));
-    if (!plain.match(stored).hasMatch())
-        return stored;
-    QString number = stored.trimmed();
-    number.replace(u',', u'.');
-    bool ok = false;
-    const double value = QLocale::c().toDouble(number, &ok);
-    if (!ok || !std::isfinite(value))
-        return stored;
-    return platform::formatMoney(std::llround(value * 100.0));
 }
 
 } // namespace
@@ -168,6 +146,6 @@ bool frmConVideo::leaveVideo()
     m_txtGenero->setText(row.text(QStringLiteral("Genero")));
     m_txtQTDE->setText(row.text(QStringLiteral("QTDE")));
     m_txtLocal->setText(row.text(QStringLiteral("Local")));
-    m_txtValor->setText(priceText(row.text(QStringLiteral("Valor"))));
+    m_txtValor->setText(platform::moneyForDisplay(row.text(QStringLiteral("Valor"))));
     return true;
 }

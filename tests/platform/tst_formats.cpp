@@ -72,6 +72,16 @@ private slots:
         QCOMPARE(reformatMoneyText(once), once);
     }
 
+    void storedPricesForReading()
+    {
+        QCOMPARE(moneyForDisplay("2.5"), "R$" + nbsp + "2,50");
+        QCOMPARE(moneyForDisplay("2,5"), "R$" + nbsp + "2,50");
+        QCOMPARE(moneyForDisplay("R$" + nbsp + "3,00"), "R$" + nbsp + "3,00");
+        QCOMPARE(moneyForDisplay("1.234,5"), "R$" + nbsp + "1.234,50");
+        QCOMPARE(moneyForDisplay("barato"), QStringLiteral("barato"));
+        QCOMPARE(moneyForDisplay(""), QString());
+    }
+
     void shortDates()
     {
         QCOMPARE(shortDate(QDate(2026, 12, 7)), QStringLiteral("07/12/2026"));

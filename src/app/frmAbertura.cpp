@@ -139,9 +139,10 @@ void frmAbertura::keyPressEvent(QKeyEvent* event)
 {
     // Only keys that produce a character count; Shift, arrows and function
     // keys alone do not. Enter and Escape carry a control character.
+    // Delete carries DEL on X11, yet types nothing.
     const int key = event->key();
-    const bool character = !event->text().isEmpty() || key == Qt::Key_Return || key == Qt::Key_Enter ||
-                           key == Qt::Key_Escape || key == Qt::Key_Backspace;
+    const bool character = (!event->text().isEmpty() && key != Qt::Key_Delete) || key == Qt::Key_Return ||
+                           key == Qt::Key_Enter || key == Qt::Key_Escape || key == Qt::Key_Backspace;
     if (character) {
         event->accept();
         finish();

@@ -126,6 +126,10 @@ bool frmClientes::leaveCPF()
 
 void frmClientes::save()
 {
+    // Alt+S clicks without leaving the field being typed in: leave it first,
+    // as a click would. A duplicate found there offers Novo instead.
+    if (!leaveChecks().leaveFocused() || !m_buttons->cmdSalvar->isEnabled())
+        return;
     if (!requireFilled({{m_fields->txtCodigo, m_fields->txtCodigo->text(), QStringLiteral("Nº de Cadastro")},
                         {m_fields->txtRG, m_fields->txtRG->text(), QStringLiteral("RG")},
                         {m_fields->txtNome, m_fields->txtNome->text(), QStringLiteral("Nome Completo")},

@@ -56,7 +56,11 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     setTabOrder(m_cboCliente, m_cmdOk);
 
     leaveChecks().add(m_cboCliente, [this] { return lookUp(); });
-    connect(m_cmdOk, &QPushButton::clicked, this, &frmConClientes::clearQuery);
+    // Alt+O leaves the combo first, as a click would: the lookup runs.
+    connect(m_cmdOk, &QPushButton::clicked, this, [this] {
+        if (leaveChecks().leaveFocused())
+            clearQuery();
+    });
     finishSetup();
 
     // The list is read once; a failure leaves it empty and the window usable.

@@ -98,7 +98,11 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     setTabOrder(m_txtCodigo, m_txtGenero);
 
     leaveChecks().add(m_cboVideo, [this] { return leaveVideo(); });
-    connect(m_cmdOk, &QPushButton::clicked, this, &frmConVideo::clearQuery);
+    // Alt+O leaves the combo first, as a click would: the lookup runs.
+    connect(m_cmdOk, &QPushButton::clicked, this, [this] {
+        if (leaveChecks().leaveFocused())
+            clearQuery();
+    });
     finishSetup();
 
     // A list that cannot be read leaves the window open with an empty one.

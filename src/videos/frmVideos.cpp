@@ -128,6 +128,10 @@ bool frmVideos::leaveCodigo()
 
 void frmVideos::save()
 {
+    // Alt+S clicks without leaving the field being typed in: leave it first,
+    // as a click would. A duplicate found there offers Novo instead.
+    if (!leaveChecks().leaveFocused() || !m_buttons->cmdSalvar->isEnabled())
+        return;
     if (!requireFilled({{m_fields->txtCodigo, m_fields->txtCodigo->text(), QStringLiteral("Código")},
                         {m_fields->txtVideo, m_fields->txtVideo->text(), QStringLiteral("Vídeo")},
                         {m_fields->txtQTDE, m_fields->txtQTDE->text(), QStringLiteral("Quantidade")},

@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -267,6 +268,9 @@ private slots:
         showAndFocus(&splash);
         for (Qt::Key key : {Qt::Key_Shift, Qt::Key_Control, Qt::Key_F1, Qt::Key_Left, Qt::Key_PageDown})
             QTest::keyClick(&splash, key);
+        // Delete types nothing, though X11 sends it with the DEL character.
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
+        QApplication::sendEvent(&splash, &del);
         QCOMPARE(count.opened, 0);
         QVERIFY(splash.isVisible());
         QVERIFY(splashTimer(splash)->isActive());

@@ -268,12 +268,14 @@ private slots:
 
     void saveWithoutLeavingTheKeysChecksThemFirst()
     {
-        // Fields filled without ever leaving the number or the CPF.
+        // Fields filled without ever leaving the number or the CPF; the
+        // operator is in the address when Salvar is pressed.
         w("txtCodigo")->setText("5");
         w<MaskedEdit>("mskCPF")->setValue("999.888.777-66");
         w("txtRG")->setText("1");
         w("txtNome")->setText("Nova Pessoa");
         w("txtEndereco")->setText("Rua C");
+        w("txtEndereco")->setFocus();
         insertCustomer("5", "111.222.333-44", "Carlos Souza");
 
         w<QPushButton>("cmdSalvar")->click();
@@ -286,6 +288,7 @@ private slots:
 
         w("txtCodigo")->setText("6");
         w<MaskedEdit>("mskCPF")->setValue("111.222.333-44");
+        w("txtEndereco")->setFocus();
         MessageBox::clearShown();
         w<QPushButton>("cmdSalvar")->click();
         QCOMPARE(MessageBox::shown().size(), 1);
@@ -300,6 +303,34 @@ private slots:
         QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Pergunta para Novo Cadastro"));
         QCOMPARE(shop->count("tblClientes"), 2);
         QCOMPARE(shop->rows("tblClientes").last()["Nome"].toString(), QStringLiteral("Nova Pessoa"));
+    }
+
+    void accessKeyLeavesTheFieldFirst()
+    {
+        insertCustomer("5", "111.222.333-44", "Carlos Souza");
+        type(w("txtCodigo"), "5");
+        // Alt+S from the number: it is left as a click would leave it, so the
+        // stored customer is shown with Novo, once, and nothing is written.
+        QTest::keyClick(focus(), Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(MessageBox::shown().size(), 1);
+        QTest::qWait(200);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].text, Duplicate);
+        QCOMPARE(w("txtNome")->text(), QStringLiteral("Carlos Souza"));
+        QCOMPARE(focus(), w<QPushButton>("cmdNovo"));
+        QCOMPARE(shop->count("tblClientes"), 1);
+
+        // From the name: proper case applies before the customer is stored.
+        QTest::mouseClick(w<QPushButton>("cmdNovo"), Qt::LeftButton);
+        w("txtCodigo")->setText("6");
+        w("txtRG")->setText("1");
+        w("txtEndereco")->setText("Rua D");
+        type(w("txtNome"), "ana maria");
+        MessageBox::clearShown();
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QTest::keyClick(focus(), Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(shop->count("tblClientes"), 2);
+        QCOMPARE(shop->rows("tblClientes").last()["Nome"].toString(), QStringLiteral("Ana Maria"));
     }
 
     void codeFieldTakesDigitsOnly()

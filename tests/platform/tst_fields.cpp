@@ -134,18 +134,25 @@ private slots:
         QTest::keyClick(edit, Qt::Key_Home);
         QTest::keyClick(edit, Qt::Key_Delete);
         QCOMPARE(edit->text(), QStringLiteral("234"));
+        // Delete as X11 sends it, with the DEL character.
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
+        QApplication::sendEvent(edit, &del);
+        QCOMPARE(edit->text(), QStringLiteral("34"));
+        QTest::keyClicks(edit, QStringLiteral("12"));
+        QCOMPARE(edit->text(), QStringLiteral("1234"));
 
         QApplication::clipboard()->setText(QStringLiteral("5x6"));
         edit->paste();
-        QCOMPARE(edit->text(), QStringLiteral("234"));
+        QCOMPARE(edit->text(), QStringLiteral("1234"));
         QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(edit->text(), QStringLiteral("234"));
+        QCOMPARE(edit->text(), QStringLiteral("1234"));
         QApplication::clipboard()->setText(QStringLiteral("-5"));
         edit->paste();
-        QCOMPARE(edit->text(), QStringLiteral("234"));
+        QCOMPARE(edit->text(), QStringLiteral("1234"));
         QApplication::clipboard()->setText(QStringLiteral("56"));
+        edit->setCursorPosition(0);
         edit->paste();
-        QCOMPARE(edit->text(), QStringLiteral("56234"));
+        QCOMPARE(edit->text(), QStringLiteral("561234"));
     }
 
     void masks()
@@ -252,6 +259,42 @@ private slots:
         QTest::keyClick(f.b, Qt::Key_Backtab);
         QCOMPARE(f.bChecks, 1);
         QCOMPARE(f.aChecks, 4);
+    }
+
+    void accessKeyLeavesLikeAClick()
+    {
+        Form f;
+        int acted = 0;
+        QObject::connect(f.button, &QPushButton::clicked, [&] {
+            if (f.checks.leaveFocused())
+                ++acted;
+        });
+        activate(&f.window);
+        f.a->setFocus();
+        f.a->setText(QStringLiteral("bad"));
+        QTest::keyClick(f.a, Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(QApplication::focusWidget(), f.a);
+        QCOMPARE(acted, 0);
+
+        f.a->setText(QStringLiteral("good"));
+        QTest::keyClick(f.a, Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(acted, 1);
+        QCOMPARE(f.aChecks, 2);
+        QCOMPARE(MessageBox::shown().size(), 1);
+
+        // The rewrite of the field typed in applies as well.
+        f.c->setFocus();
+        f.c->setText(QStringLiteral("ana maria"));
+        QTest::keyClick(f.c, Qt::Key_S, Qt::AltModifier);
+        QTRY_COMPARE(acted, 2);
+        QCOMPARE(f.c->text(), QStringLiteral("Ana Maria"));
+
+        // A real click has left the field already: nothing runs twice.
+        f.a->setFocus();
+        QTest::mouseClick(f.button, Qt::LeftButton);
+        QCOMPARE(acted, 3);
+        QCOMPARE(f.aChecks, 3);
     }
 
     void focusTakenByAnotherWindowIsNotLeaving()

@@ -45,6 +45,10 @@ protected:
         // checked by the validator.
         if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
             return false;
+        // Delete arrives with the control character DEL on X11; like the
+        // cursor keys it edits without typing, so it passes.
+        if (key->key() == Qt::Key_Delete)
+            return false;
         const QString text = key->text();
         return !text.isEmpty() && !isDigitText(text);
     }

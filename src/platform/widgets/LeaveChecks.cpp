@@ -52,10 +52,9 @@ void LeaveChecks::leave(QWidget* field, int reason)
     // passed through while a check moved it never had the focus for real.
     if (m_busy || m_closing || field != m_entered)
         return;
-    const bool operatorMove =
-        reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::MouseFocusReason;
-    const bool leftForGood = operatorMove || reason == Qt::ShortcutFocusReason;
-    if (!leftForGood)
+    // A button's access key (Alt+S) leaves the field like a click on it.
+    const bool clickLike = reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason;
+    if (!clickLike && reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason)
         return;
     m_entered = nullptr;
 
@@ -64,17 +63,15 @@ void LeaveChecks::leave(QWidget* field, int reason)
         rewrite();
     bool passed = true;
     QPointer<QWidget> target = QApplication::focusWidget();
-    if (operatorMove) {
-        if (auto check = m_checks.value(field))
-            passed = check();
-    }
+    if (auto check = m_checks.value(field))
+        passed = check();
     m_busy = false;
 
     if (passed)
         return;
     // The check said no: back to the field, and the click that tried to
     // leave it must not press anything.
-    if (reason == Qt::MouseFocusReason && target && target != field)
+    if (clickLike && target && target != field)
         blockButton(target);
     m_busy = true;
     field->setFocus(Qt::OtherFocusReason);
@@ -82,13 +79,35 @@ void LeaveChecks::leave(QWidget* field, int reason)
     m_entered = field;
 }
 
+bool LeaveChecks::leaveFocused()
+{
+    QWidget* field = m_entered;
+    if (!field || !field->hasFocus() || m_busy || m_closing)
+        return true;
+    m_busy = true;
+    if (auto rewrite = m_rewrites.value(field))
+        rewrite();
+    bool passed = true;
+    if (auto check = m_checks.value(field))
+        passed = check();
+    m_busy = false;
+    if (!passed && !field->hasFocus()) {
+        m_busy = true;
+        field->setFocus(Qt::OtherFocusReason);
+        m_busy = false;
+        m_entered = field;
+    }
+    return passed;
+}
+
 void LeaveChecks::blockButton(QWidget* target)
 {
     auto* button = qobject_cast<QAbstractButton*>(target);
     if (!button || !button->isEnabled())
         return;
-    // The mouse press and release are still on their way to the button; a
-    // disabled button takes neither. It comes back once they are spent.
+    // The mouse press and release (or the access key's delayed click) are
+    // still on their way to the button; a disabled button takes neither. It
+    // comes back once they are spent.
     button->setEnabled(false);
     QPointer<QAbstractButton> guard(button);
     QTimer::singleShot(0, button, [guard] {

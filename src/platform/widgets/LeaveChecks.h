@@ -9,8 +9,8 @@ class QWidget;
 
 // Runs a field's check when the operator leaves it, with the rules every
 // window shares:
-//  - a check runs once each time the field is left by Tab, Shift+Tab, Enter
-//    or a click elsewhere in the window;
+//  - a check runs once each time the field is left by Tab, Shift+Tab, Enter,
+//    a click elsewhere in the window or a button's access key (Alt+S);
 //  - focus taken by a popup list or by another window (a message box) is
 //    not leaving;
 //  - a failing check shows its own message and returns false; the focus then
@@ -27,9 +27,15 @@ public:
 
     // check returns true when the field may be left.
     void add(QWidget* field, std::function<bool()> check);
-    // A rewrite that cannot fail (proper case, currency): runs whenever the
-    // field loses the focus for good, including to a shortcut.
+    // A rewrite that cannot fail (proper case, currency): runs on the same
+    // moves, before the field's check.
     void addRewrite(QWidget* field, std::function<void()> rewrite);
+
+    // A button's access key clicks it without taking the focus from the
+    // field being typed in; its handler calls this first so the field is
+    // left as a click would leave it. False when the field's check failed
+    // (the focus then stays in the field and the button must not act).
+    bool leaveFocused();
 
     // True while a check is running (a check's own focus moves do not count
     // as leaving).

@@ -1,11 +1,10 @@
+#include "Application.h"
 #include "Startup.h"
 #include "platform/ProgramDir.h"
 
-#include <QApplication>
-
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     Startup::configure(app);
     Startup startup(platform::dataDir());
     if (!startup.start())

@@ -1,0 +1,22 @@
+#include "Application.h"
+
+#include "platform/widgets/MessageBox.h"
+#include "platform/widgets/TaskWindow.h"
+#include "store/StoreError.h"
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const store::StoreError& error) {
+        MessageBox::warning(activeWindow(), error.message(), QString::fromUtf8(TaskWindow::StoreErrorTitle));
+    } catch (const std::exception& error) {
+        MessageBox::warning(activeWindow(),
+                            QStringLiteral("Ocorreu um erro inesperado:\n%1\nA operação não foi concluída.")
+                                .arg(QString::fromLocal8Bit(error.what())),
+                            QStringLiteral("Fenwarda de Vídeo"));
+    }
+    return false;
+}

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
@@ -22,6 +23,7 @@
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using store::Database;
@@ -1028,6 +1030,25 @@ private slots:
         f.db.close();
         QCOMPARE(seekText(c, u"1"_s, u"Nome"_s), u"Ana"_s); // reopens and prepares again
         QVERIFY(f.db.isOpen());
+    }
+
+    void lockLeftByADeadCopyIsTakenOver()
+    {
+        QTemporaryDir dir;
+        const QString lockPath = store::Database::filePath(dir.path()) + QStringLiteral(".lock");
+        // A copy that died without letting go of its lock (power cut, kill -9).
+        const pid_t child = fork();
+        if (child == 0) {
+            QLockFile lock(lockPath);
+            _exit(lock.tryLock(0) ? 0 : 1);
+        }
+        int status = -1;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        QVERIFY(QFile::exists(lockPath));
+
+        store::InstanceLock lock(dir.path());
+        QVERIFY2(lock.tryLock(), qPrintable(lock.errorMessage()));
     }
 
     void instanceLock()

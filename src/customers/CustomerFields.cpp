@@ -12,13 +12,6 @@
 
 namespace {
 
-QLineEdit* lineEdit(QWidget* parent, const char* name)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromUtf8(name));
-    return edit;
-}
-
 MaskedEdit* masked(QWidget* parent, const char* name, const char* mask)
 {
     auto* edit = new MaskedEdit(QString::fromUtf8(mask), parent);
@@ -29,14 +22,16 @@ MaskedEdit* masked(QWidget* parent, const char* name, const char* mask)
 } // namespace
 
 CustomerFields::CustomerFields(QWidget* window, QGridLayout* grid, LeaveChecks& checks)
-    : QObject(window), txtCodigo(lineEdit(window, "txtCodigo")),
-      mskCPF(masked(window, "mskCPF", "###.###.###-##")), txtRG(lineEdit(window, "txtRG")),
-      txtEmissor(lineEdit(window, "txtEmissor")), txtNome(lineEdit(window, "txtNome")),
-      txtEndereco(lineEdit(window, "txtEndereco")), mskCep(masked(window, "mskCep", "##.###-###")),
+    : QObject(window), txtCodigo(platform::namedLineEdit(window, "txtCodigo")),
+      mskCPF(masked(window, "mskCPF", "###.###.###-##")), txtRG(platform::namedLineEdit(window, "txtRG")),
+      txtEmissor(platform::namedLineEdit(window, "txtEmissor")),
+      txtNome(platform::namedLineEdit(window, "txtNome")),
+      txtEndereco(platform::namedLineEdit(window, "txtEndereco")),
+      mskCep(masked(window, "mskCep", "##.###-###")),
       mskFoneResidencial(masked(window, "mskFoneResidencial", "####-####")),
       mskFoneComercial(masked(window, "mskFoneComercial", "####-####")),
-      mskCelular(masked(window, "mskCelular", "####-####")), txt1(lineEdit(window, "txt1")),
-      txt2(lineEdit(window, "txt2")), txt3(lineEdit(window, "txt3"))
+      mskCelular(masked(window, "mskCelular", "####-####")), txt1(platform::namedLineEdit(window, "txt1")),
+      txt2(platform::namedLineEdit(window, "txt2")), txt3(platform::namedLineEdit(window, "txt3"))
 {
     platform::makeDigitsOnly(txtCodigo);
     platform::makeDigitsOnly(txtRG);

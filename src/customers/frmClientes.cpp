@@ -27,8 +27,7 @@ frmClientes::frmClientes(store::Database& db, QWidget* parent) : TaskWindow(db, 
     setFont(formFont());
 
     auto* grid = new QGridLayout(this);
-    m_txtData = new QLineEdit(this);
-    m_txtData->setObjectName(QStringLiteral("txtData"));
+    m_txtData = platform::namedLineEdit(this, "txtData");
     m_txtData->setReadOnly(true);
     m_txtData->setAccessibleName(QStringLiteral("Data do cadastro"));
     m_txtData->setMaximumWidth(120);

@@ -145,26 +145,23 @@ void RecordCursor::readRow(qint64 rowid)
 {
     QSqlQuery& q = statement(selectColumns(*m_table) + QStringLiteral(" WHERE rowid = ?"));
     q.bindValue(0, rowid);
-    if (!q.exec())
-        m_db.fail(q.lastError(), QStringLiteral("ler a tabela %1").arg(m_table->name));
-    if (q.next())
-        load(q);
-    else if (q.lastError().isValid())
-        m_db.fail(q.lastError(), QStringLiteral("ler a tabela %1").arg(m_table->name));
-    else
-        clearCurrent();
-    q.finish();
+    readOne(q);
 }
 
 void RecordCursor::readFirst()
 {
-    QSqlQuery& q = statement(selectColumns(*m_table) + QStringLiteral(" ORDER BY rowid LIMIT 1"));
+    readOne(statement(selectColumns(*m_table) + QStringLiteral(" ORDER BY rowid LIMIT 1")));
+}
+
+void RecordCursor::readOne(QSqlQuery& q)
+{
+    const QString what = QStringLiteral("ler a tabela %1").arg(m_table->name);
     if (!q.exec())
-        m_db.fail(q.lastError(), QStringLiteral("ler a tabela %1").arg(m_table->name));
+        m_db.fail(q.lastError(), what);
     if (q.next())
         load(q);
     else if (q.lastError().isValid())
-        m_db.fail(q.lastError(), QStringLiteral("ler a tabela %1").arg(m_table->name));
+        m_db.fail(q.lastError(), what);
     else
         clearCurrent();
     q.finish();

@@ -98,6 +98,8 @@ private:
     QSqlQuery& statement(const QString& sql);
     void readRow(qint64 rowid);
     void readFirst();
+    // Runs a one-row select: the row becomes current, or there is none.
+    void readOne(QSqlQuery& query);
     void settle() const;
     void dropPending();
     void stopWalk();

@@ -20,13 +20,6 @@ namespace {
 // Enough for any shelf, and always within the integer column.
 constexpr int MaxCopiesDigits = 9;
 
-QLineEdit* lineEdit(QWidget* parent, const char* name)
-{
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromUtf8(name));
-    return edit;
-}
-
 QRadioButton* option(QWidget* parent, const char* name, const char* caption)
 {
     auto* button = new QRadioButton(QString::fromUtf8(caption), parent);
@@ -53,12 +46,14 @@ QString VideoFields::localToolTip()
 }
 
 VideoFields::VideoFields(QWidget* window, QGridLayout* grid, LeaveChecks& checks)
-    : QObject(window), txtCodigo(lineEdit(window, "txtCodigo")), txtVideo(lineEdit(window, "txtVideo")),
-      cboGenero(new QComboBox(window)), txtLocal(lineEdit(window, "txtLocal")),
-      txtQTDE(lineEdit(window, "txtQTDE")), frmTipo(new QGroupBox(QStringLiteral("Tipo de Vídeo"), window)),
+    : QObject(window), txtCodigo(platform::namedLineEdit(window, "txtCodigo")),
+      txtVideo(platform::namedLineEdit(window, "txtVideo")), cboGenero(new QComboBox(window)),
+      txtLocal(platform::namedLineEdit(window, "txtLocal")),
+      txtQTDE(platform::namedLineEdit(window, "txtQTDE")),
+      frmTipo(new QGroupBox(QStringLiteral("Tipo de Vídeo"), window)),
       optSuper(option(frmTipo, "optSuper", "Super Lançamento")),
       optLancamento(option(frmTipo, "optLancamento", "Lançamento")),
-      opt48(option(frmTipo, "opt48", "48 Horas")), txtValor(lineEdit(window, "txtValor")),
+      opt48(option(frmTipo, "opt48", "48 Horas")), txtValor(platform::namedLineEdit(window, "txtValor")),
       m_tipo(new QButtonGroup(this))
 {
     platform::makeDigitsOnly(txtCodigo);

@@ -3,6 +3,7 @@
 #include "VideoFields.h"
 #include "lookup/claFenwaurda.h"
 #include "platform/Formats.h"
+#include "platform/widgets/Fields.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "platform/widgets/SaveOrNew.h"
@@ -31,8 +32,7 @@ frmVideos::frmVideos(store::Database& db, QWidget* parent)
     setFont(formFont());
 
     auto* grid = new QGridLayout(this);
-    m_txtData = new QLineEdit(this);
-    m_txtData->setObjectName(QStringLiteral("txtData"));
+    m_txtData = platform::namedLineEdit(this, "txtData");
     m_txtData->setReadOnly(true);
     m_txtData->setMaximumWidth(120);
     auto* dataRow = new QHBoxLayout;

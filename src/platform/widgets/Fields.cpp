@@ -82,6 +82,13 @@ protected:
 
 } // namespace
 
+QLineEdit* namedLineEdit(QWidget* parent, const char* name)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromUtf8(name));
+    return edit;
+}
+
 void makeDigitsOnly(QLineEdit* edit)
 {
     edit->installEventFilter(new DigitsOnlyFilter(edit));

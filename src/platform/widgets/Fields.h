@@ -7,6 +7,9 @@ class QWidget;
 
 namespace platform {
 
+// A line edit that tests and the windows find by its name.
+QLineEdit* namedLineEdit(QWidget* parent, const char* name);
+
 // Drops every key that is not a digit (Backspace included) and refuses
 // pasted or dropped text that holds anything but digits. Delete and the
 // cursor keys still work.

@@ -74,8 +74,7 @@ QFont TaskWindow::formFont()
 
 QLineEdit* TaskWindow::displayField(QWidget* parent, const char* name)
 {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromUtf8(name));
+    QLineEdit* edit = platform::namedLineEdit(parent, name);
     edit->setEnabled(false);
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));

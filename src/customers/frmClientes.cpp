@@ -42,8 +42,15 @@ frmClientes::frmClientes(store::Database& db, QWidget* parent) : TaskWindow(db, 
     setTabOrder(m_buttons->cmdSalvar, m_txtData);
     setTabOrder(m_txtData, m_buttons->cmdNovo);
 
-    leaveChecks().add(m_fields->txtCodigo, [this] { return leaveCodigo(); });
-    leaveChecks().add(m_fields->mskCPF, [this] { return leaveCPF(); });
+    auto showDuplicate = [this] { this->showDuplicate(); };
+    leaveChecks().add(m_fields->txtCodigo, [=, this] {
+        return leaveKey([this] { return numberTaken(); }, showDuplicate, m_fields->mskCPF);
+    });
+    // A CPF not on file starts the new customer's row.
+    leaveChecks().add(m_fields->mskCPF, [=, this] {
+        return leaveKey([this] { return cpfTaken(); }, showDuplicate, m_fields->txtRG,
+                        QStringLiteral("tblClientes"));
+    });
     connect(m_buttons->cmdSalvar, &QPushButton::clicked, this, &frmClientes::save);
     connect(m_buttons->cmdNovo, &QPushButton::clicked, this, &frmClientes::startOver);
     finishSetup();
@@ -93,34 +100,6 @@ void frmClientes::showDuplicate()
     MessageBox::information(this, Duplicate, SystemInfo);
     ShowCustomer();
     m_buttons->offerNew();
-}
-
-bool frmClientes::leaveCodigo()
-{
-    bool taken = false;
-    if (!guarded([&] { taken = numberTaken(); }))
-        return false;
-    if (taken)
-        showDuplicate();
-    else
-        m_fields->mskCPF->setFocus();
-    return true;
-}
-
-bool frmClientes::leaveCPF()
-{
-    bool taken = false;
-    if (!guarded([&] {
-            taken = cpfTaken();
-            if (!taken)
-                clientes().addNew();
-        }))
-        return false;
-    if (taken)
-        showDuplicate();
-    else
-        m_fields->txtRG->setFocus();
-    return true;
 }
 
 void frmClientes::save()

@@ -25,8 +25,6 @@ private:
     void ShowCustomer();
     void StoreCustomer();
 
-    bool leaveCodigo();
-    bool leaveCPF();
     void showDuplicate();
     void save();
     void startOver();

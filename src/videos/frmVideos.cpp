@@ -50,7 +50,11 @@ frmVideos::frmVideos(store::Database& db, QWidget* parent)
     setTabOrder(m_buttons->cmdSalvar, m_txtData);
     setTabOrder(m_txtData, m_buttons->cmdNovo);
 
-    leaveChecks().add(m_fields->txtCodigo, [this] { return leaveCodigo(); });
+    // A code not on file starts the new video's row.
+    leaveChecks().add(m_fields->txtCodigo, [this] {
+        return leaveKey([this] { return codeTaken(); }, [this] { showDuplicate(); }, m_fields->txtVideo,
+                        QStringLiteral("tblVideos"));
+    });
     m_fields->cboGenero->installEventFilter(this);
     m_fields->txtLocal->installEventFilter(this);
     connect(m_buttons->cmdSalvar, &QPushButton::clicked, this, &frmVideos::save);
@@ -108,22 +112,6 @@ void frmVideos::showDuplicate()
     MessageBox::information(this, Duplicate, SystemInfo);
     ShowVideo();
     m_buttons->offerNew();
-}
-
-bool frmVideos::leaveCodigo()
-{
-    bool taken = false;
-    if (!guarded([&] {
-            taken = codeTaken();
-            if (!taken)
-                videos().addNew();
-        }))
-        return false;
-    if (taken)
-        showDuplicate();
-    else
-        m_fields->txtVideo->setFocus();
-    return true;
 }
 
 void frmVideos::save()

@@ -29,7 +29,6 @@ private:
     void ShowVideo();
     void WriteVideo();
 
-    bool leaveCodigo();
     void showDuplicate();
     void save();
     void startOver();

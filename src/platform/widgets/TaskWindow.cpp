@@ -40,6 +40,23 @@ bool TaskWindow::requireFilled(std::initializer_list<Required> fields)
     return true;
 }
 
+bool TaskWindow::leaveKey(const std::function<bool()>& taken, const std::function<void()>& onTaken,
+                          QWidget* next, const QString& newRowIn)
+{
+    bool isTaken = false;
+    if (!guarded([&] {
+            isTaken = taken();
+            if (!isTaken && !newRowIn.isEmpty())
+                cursor(newRowIn).addNew();
+        }))
+        return false;
+    if (isTaken)
+        onTaken();
+    else
+        next->setFocus();
+    return true;
+}
+
 bool TaskWindow::askForAnother(const QString& question)
 {
     if (MessageBox::question(this, question, QStringLiteral("Pergunta para Novo Cadastro")))

@@ -52,6 +52,12 @@ protected:
     // required-field message and gets the focus. True when all are filled.
     bool requireFilled(std::initializer_list<Required> fields);
 
+    // Leaving a key that must be free: a taken key goes to onTaken (which
+    // shows the stored record); a free one starts a new row in the table
+    // newRowIn, when given, and moves on to next. False when the store failed.
+    bool leaveKey(const std::function<bool()>& taken, const std::function<void()>& onTaken, QWidget* next,
+                  const QString& newRowIn = {});
+
     // After a record is stored: asks whether to register another. Yes gives
     // true (the caller clears the window); No closes the window.
     bool askForAnother(const QString& question);

@@ -7,6 +7,7 @@
 #include "platform/widgets/MessageBox.h"
 #include "store/Database.h"
 #include "store/InstanceLock.h"
+#include "store/PendingNote.h"
 #include "store/StoreError.h"
 
 #include <QApplication>
@@ -78,6 +79,9 @@ void Startup::prepare()
     m_db = std::make_unique<store::Database>(m_folder);
     try {
         m_db->open();
+        // Copies taken for a note that a crash or power cut kept from being
+        // saved go back on the shelf.
+        store::PendingNote::giveBackLeftovers(*m_db);
     } catch (const store::StoreError& error) {
         // The program stays usable; each window reports the file again.
         m_openError = error.message();

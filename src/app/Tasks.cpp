@@ -3,6 +3,7 @@
 #include "customers/frmClientes.h"
 #include "customers/frmConClientes.h"
 #include "frmMenu.h"
+#include "rental/frmLocacao.h"
 #include "videos/frmConVideo.h"
 #include "videos/frmVideos.h"
 
@@ -11,5 +12,6 @@ void registerTasks(frmMenu& menu)
     menu.setTaskFactory("mnuClientes", [](store::Database& db) { return new frmClientes(db); });
     menu.setTaskFactory("mnuVídeos", [](store::Database& db) { return new frmVideos(db); });
     menu.setTaskFactory("mnuConClientes", [](store::Database& db) { return new frmConClientes(db); });
+    menu.setTaskFactory("mnuLocacao", [](store::Database& db) { return new frmLocacao(db); });
     menu.setTaskFactory("mnuconVideo", [](store::Database& db) { return new frmConVideo(db); });
 }

@@ -288,6 +288,14 @@ void frmMenu::endProgram()
 
 void frmMenu::closeEvent(QCloseEvent* event)
 {
+    // The window manager's close box still reaches a disabled window: while
+    // a task window is open, bring it forward instead of losing its work.
+    if (m_task && !m_ending) {
+        event->ignore();
+        m_task->raise();
+        m_task->activateWindow();
+        return;
+    }
     endProgram();
     event->accept();
 }

@@ -1,7 +1,5 @@
 #include "Formats.h"
 
-#include <QRegularExpression>
-#include <cmath>
 
 namespace platform {
 namespace {
@@ -89,11 +87,13 @@ std::optional<qint64> parseMoney(const QString& input)
         whole = text.left(point);
         fraction = text.mid(point + 1);
     }
-    if (fraction.size() > 2 || (point >= 0 && fraction.isEmpty() && whole.isEmpty()))
+    if (point >= 0 && fraction.isEmpty() && whole.isEmpty())
         return std::nullopt;
     for (QChar c : fraction)
         if (!isDigit(c))
             return std::nullopt;
+    if (fraction.size() > 18)
+        return std::nullopt;
 
     QString digits;
     if (!group.isNull() && whole.contains(group)) {
@@ -115,9 +115,13 @@ std::optional<qint64> parseMoney(const QString& input)
     if (digits.size() > 15)
         return std::nullopt;
 
+    // Centavos from the first two decimals; the rest rounds half up, as the
+    // currency format shows it (7,555 is R$ 7,56).
     qint64 value = digits.toLongLong() * 100;
-    if (!fraction.isEmpty())
-        value += fraction.size() == 1 ? fraction.toInt() * 10 : fraction.toInt();
+    const QString cents = (fraction + QStringLiteral("00")).left(2);
+    value += cents.toInt();
+    if (fraction.size() > 2 && fraction.at(2) >= u'5')
+        value += 1;
     return negative ? -value : value;
 }
 
@@ -129,24 +133,13 @@ QString reformatMoneyText(const QString& text)
     return value ? formatMoney(*value) : text;
 }
 
-// Rows store the price as typed or as a plain number ("2.5"); both show in
-// the currency format. Anything that is no number shows as stored.
+// One rule for every stored price: what parseMoney reads shows in the
+// currency format; anything else shows as stored, so the operator sees it.
 QString moneyForDisplay(const QString& stored)
 {
-    if (stored.isEmpty())
-        return stored;
     if (const std::optional<qint64> value = parseMoney(stored))
         return formatMoney(*value);
-    static const QRegularExpression plain(QStringLiteral("^\\s*-?\\d{1,15}([.,]\\d+)?\\s*$"));
-    if (!plain.match(stored).hasMatch())
-        return stored;
-    QString number = stored.trimmed();
-    number.replace(u',', u'.');
-    bool ok = false;
-    const double value = QLocale::c().toDouble(number, &ok);
-    if (!ok || !std::isfinite(value))
-        return stored;
-    return formatMoney(std::llround(value * 100.0));
+    return stored;
 }
 
 QString shortDate(const QDate& date)

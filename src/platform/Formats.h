@@ -16,17 +16,17 @@ void setAppLocale(const std::optional<QLocale>& locale);
 
 // Money is held as whole centavos.
 QString formatMoney(qint64 centavos);
-// Reads back what formatMoney writes ("R$ 7,50" with its no-break space),
-// "R$0,00", bare numbers ("7,5", "1.234,56"), and a minus sign. Anything
-// else is not a number.
+// The one money reader: what formatMoney writes ("R$ 7,50" with its
+// no-break space), "R$0,00", bare numbers ("7,5", "1.234,56") and a minus
+// sign. More than two decimals round half up to centavos; a group separator
+// counts only between groups of three digits, so "7.50" is not a number.
 std::optional<qint64> parseMoney(const QString& text);
 // The price-field rule: a number is rewritten in the currency format, an
 // empty text stays empty, anything else stays as typed.
 QString reformatMoneyText(const QString& text);
 
-// A stored price for reading: a money text, or a plain number as another
-// program may have written it ("2.5"), in the currency format; anything
-// else as stored.
+// A stored price for reading: in the currency format when parseMoney reads
+// it, as stored otherwise.
 QString moneyForDisplay(const QString& stored);
 
 QString shortDate(const QDate& date);

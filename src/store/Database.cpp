@@ -201,10 +201,12 @@ void Database::open()
             objects.finish();
             // A file with no tables at all holds nothing to lose: it is a first
             // run that never finished, and gets its tables.
-            if (empty)
+            if (empty) {
                 createSchema(db);
-            else
+            } else {
                 checkSchema(db);
+                upgradeSchema(db);
+            }
 
             run(db, QStringLiteral("PRAGMA journal_mode=WAL"), path, QStringLiteral("abrir"));
             run(db, QStringLiteral("PRAGMA synchronous=FULL"), path, QStringLiteral("abrir"));
@@ -295,6 +297,35 @@ void Database::checkSchema(QSqlDatabase& db)
                          QStringLiteral("O arquivo de dados %1 não contém a coluna %2 da tabela %3.\n"
                                         "O arquivo não foi alterado.")
                              .arg(file, missingColumns.first().second, missingColumns.first().first));
+}
+
+// Brings an older file up to this program's version by adding its own
+// tables; the four tables, their columns and rows are never touched, so any
+// other reader still finds them as they were. A newer file is refused.
+void Database::upgradeSchema(QSqlDatabase& db)
+{
+    const QString path = filePath();
+    const QString what = QStringLiteral("atualizar a estrutura");
+    QSqlQuery q = run(db, QStringLiteral("PRAGMA user_version"), path, what);
+    const int version = q.next() ? q.value(0).toInt() : 0;
+    q.finish();
+    if (version > SchemaVersion)
+        throw StoreError(StoreError::Kind::Damaged,
+                         QStringLiteral("O arquivo de dados %1 foi gravado por uma versão mais nova deste "
+                                        "programa.\nInstale a versão mais nova. O arquivo não foi alterado.")
+                             .arg(nativePath(path)));
+    if (version == SchemaVersion)
+        return;
+    run(db, QStringLiteral("BEGIN IMMEDIATE"), path, what);
+    try {
+        for (const QString& sql : ownTableStatements())
+            run(db, sql, path, what);
+        run(db, QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion), path, what);
+        run(db, QStringLiteral("COMMIT"), path, what);
+    } catch (...) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
 }
 
 void Database::drop()

@@ -44,6 +44,7 @@ public:
 private:
     void createSchema(QSqlDatabase& db);
     void checkSchema(QSqlDatabase& db);
+    void upgradeSchema(QSqlDatabase& db);
     void drop();
 
     QString m_folder;

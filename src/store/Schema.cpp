@@ -122,7 +122,14 @@ QStringList createStatements()
                                 quoted(t.fileIndexName(i.name)), quoted(t.name), quoted(i.column)));
         }
     }
+    out.append(ownTableStatements());
     return out;
+}
+
+QStringList ownTableStatements()
+{
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Slot INTEGER PRIMARY KEY, Codigo TEXT NOT NULL)")
+                .arg(quoted(QString::fromLatin1(PendingCopiesTable)))};
 }
 
 QString selectColumns(const TableDef& t)

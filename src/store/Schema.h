@@ -6,7 +6,14 @@
 
 namespace store {
 
-constexpr int SchemaVersion = 1;
+// 1: the four tables. 2: adds the program's own PendingCopies.
+constexpr int SchemaVersion = 2;
+
+// The program's own table beside the four: one row per copy taken off the
+// shelf for the rental note being composed, written in the same transaction
+// as the shelf count, so that a crash before the note is saved can give the
+// copies back at the next start. No other reader of the file needs it.
+inline constexpr const char* PendingCopiesTable = "PendingCopies";
 
 struct IndexDef
 {
@@ -34,6 +41,8 @@ const TableDef* table(const QString& name);
 
 // The statements that create every table and index of an empty file.
 QStringList createStatements();
+// The statements that add the program's own tables (any file version).
+QStringList ownTableStatements();
 
 // Quotes a schema name for SQL ("Video-1" -> "\"Video-1\"").
 QString quoted(const QString& name);

@@ -53,8 +53,16 @@ private slots:
         QCOMPARE(parseMoney("-R$" + nbsp + "7,50"), std::optional<qint64>(-750));
         QCOMPARE(parseMoney("-7,50"), std::optional<qint64>(-750));
         QCOMPARE(parseMoney("  3,00  "), std::optional<qint64>(300));
+        // More than two decimals round half up, as the currency format shows them.
+        QCOMPARE(parseMoney("7,555"), std::optional<qint64>(756));
+        QCOMPARE(parseMoney("7,505"), std::optional<qint64>(751));
+        QCOMPARE(parseMoney("7,5049"), std::optional<qint64>(750));
+        QCOMPARE(parseMoney("-7,555"), std::optional<qint64>(-756));
+        QCOMPARE(parseMoney("1.000"), std::optional<qint64>(100000));
 
-        for (const char* bad : {"", "R$", "abc", "7,505", "1.23,4", "12a", "7,5,0", "1..000", "--7", "R$ -"})
+        // A dot is a group separator only between groups of three digits.
+        for (const char* bad : {"", "R$", "abc", "7.50", "2.5", "1.23,4", "12a", "7,5,0", "1..000", "--7", "R$ -",
+                                "7,5a", "R$ 7,50 R$"})
             QVERIFY2(!parseMoney(QString::fromUtf8(bad)), bad);
 
         for (qint64 v : {0LL, 1LL, 99LL, 100LL, 750LL, 100000LL, 987654321LL, -1LL, -123456LL})
@@ -74,7 +82,9 @@ private slots:
 
     void storedPricesForReading()
     {
-        QCOMPARE(moneyForDisplay("2.5"), "R$" + nbsp + "2,50");
+        // One rule with the reader: what it cannot read shows as stored.
+        QCOMPARE(moneyForDisplay("2.5"), QStringLiteral("2.5"));
+        QCOMPARE(moneyForDisplay("7,555"), "R$" + nbsp + "7,56");
         QCOMPARE(moneyForDisplay("2,5"), "R$" + nbsp + "2,50");
         QCOMPARE(moneyForDisplay("R$" + nbsp + "3,00"), "R$" + nbsp + "3,00");
         QCOMPARE(moneyForDisplay("1.234,5"), "R$" + nbsp + "1.234,50");

@@ -329,7 +329,7 @@ private slots:
             return out;
         };
         QCOMPARE(texts(u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s),
-                 (QStringList{"Number", "tblClientes", "tblLocacao", "tblVideos"}));
+                 (QStringList{"Number", "PendingCopies", "tblClientes", "tblLocacao", "tblVideos"}));
 
         const auto columns = [&](const QString& table) {
             return texts(
@@ -409,7 +409,7 @@ private slots:
         Database db(dir.path());
         db.open();
         QCOMPARE(scalar(db.connection(), u"SELECT COUNT(*) FROM sqlite_master WHERE type='table'"_s).toInt(),
-                 4);
+                 5);
         QCOMPARE(RecordCursor(db, u"tblVideos"_s).count(), 0);
     }
 

@@ -1,0 +1,54 @@
+#include "RentalNote.h"
+
+#include "platform/print/LinePrinter.h"
+
+namespace {
+
+const QString Font = QStringLiteral("Arial");
+
+void rule(LinePrinter& printer, int width)
+{
+    printer.printAt(1, QString(width, u'-'));
+    printer.endLine();
+}
+
+void labelled(LinePrinter& printer, const QString& label, int column, const QString& value)
+{
+    printer.printAt(10, label);
+    printer.printAt(column, value);
+    printer.endLine();
+}
+
+} // namespace
+
+bool printRentalNote(LinePrinter& printer, const RentalNote& note)
+{
+    printer.setFont(Font, 12);
+    printer.printAt(10, QStringLiteral("Movimento de Locação"));
+    printer.endLine();
+    rule(printer, 70);
+
+    printer.setFont(Font, 8);
+    labelled(printer, QStringLiteral("Data da Locação:"), 30, note.date);
+    rule(printer, 100);
+    labelled(printer, QStringLiteral("Nota Nº:"), 20, note.number);
+    rule(printer, 100);
+    labelled(printer, QStringLiteral("Cliente:"), 20, note.customer);
+    rule(printer, 100);
+
+    // Slot 1's line is always there, even on a note without videos.
+    labelled(printer, QStringLiteral("Video"), 20, note.codes[0] + QStringLiteral(": ") + note.descriptions[0]);
+    for (int k = 1; k < RentalNote::Slots; ++k) {
+        if (!note.descriptions[k].isEmpty())
+            labelled(printer, QStringLiteral("Video:"), 20,
+                     note.codes[k] + QStringLiteral(": ") + note.descriptions[k]);
+    }
+    rule(printer, 100);
+
+    printer.printAt(10, QStringLiteral("Valor:"));
+    printer.printAt(20, note.value);
+    printer.printAt(30, QStringLiteral("Desconto:"));
+    printer.printAt(45, note.discount);
+    printer.endLine();
+    return printer.endDocument();
+}

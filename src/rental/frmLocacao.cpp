@@ -1,0 +1,457 @@
+#include "frmLocacao.h"
+
+#include "lookup/LookupCombo.h"
+#include "lookup/claFenwaurda.h"
+#include "platform/Formats.h"
+#include "platform/print/LinePrinter.h"
+#include "platform/widgets/Fields.h"
+#include "platform/widgets/LeaveChecks.h"
+#include "platform/widgets/MessageBox.h"
+#include "store/PendingNote.h"
+#include "store/Queries.h"
+#include "store/RecordCursor.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+
+namespace {
+
+const QString Title = QStringLiteral("Locação de Vídeos");
+const QString FirstNumber = QStringLiteral("100");
+const QString NoDiscount = QStringLiteral("R$0,00");
+const QString PrintTitle = QStringLiteral("Impressão do Movomento de Locação");
+const QString Info = QStringLiteral("Informação");
+const QString VideoInfo = QStringLiteral("Informação de Vídeo");
+
+// The layout is drawn in twips; about 15 of them make a pixel.
+constexpr int px(int twips)
+{
+    return (twips + 7) / 15;
+}
+
+QRect twips(int left, int top, int width, int height)
+{
+    return {px(left), px(top), px(width), px(height)};
+}
+
+QFrame* line(QWidget* parent, QFrame::Shape shape, const QRect& rect)
+{
+    auto* f = new QFrame(parent);
+    f->setFrameShape(shape);
+    f->setFrameShadow(QFrame::Plain);
+    f->setGeometry(rect);
+    return f;
+}
+
+} // namespace
+
+frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
+    : TaskWindow(db, Title, parent), m_autoComplete(new claFenwaurda(this)),
+      m_pending(std::make_unique<store::PendingNote>(db))
+{
+    setObjectName(QStringLiteral("frmLocacao"));
+    setFont(formFont());
+    buildLayout();
+
+    leaveChecks().add(m_cboClientes, [this] { return confirmCustomer(); });
+    leaveChecks().add(m_cbo1, [this] { return enterVideo(); });
+    leaveChecks().add(m_txtDesconto, [this] { return leaveDiscount(); });
+    // The access keys leave the field being typed in first, as a click does.
+    connect(m_cmdSalvar, &QPushButton::clicked, this, [this] {
+        if (leaveChecks().leaveFocused())
+            save();
+    });
+    connect(m_cmdDesfazer, &QPushButton::clicked, this, [this] {
+        if (leaveChecks().leaveFocused())
+            undo();
+    });
+    finishSetup();
+
+    // Whatever fails here leaves the window open with what could be read;
+    // the operator is told, and each later step tries the file again.
+    QStringList names;
+    QStringList codes;
+    guarded([&] {
+        // Copies of a note a crash cut short go back before anyone counts them.
+        store::PendingNote::giveBackLeftovers(db);
+        names = store::customerNames(db);
+        codes = store::videoCodes(db);
+    });
+    setLookupItems(m_cboClientes, names);
+    setLookupItems(m_cbo1, codes);
+    ClearFields();
+    showNextNumber();
+    m_cmdDesfazer->setEnabled(false);
+    m_cboClientes->setFocus();
+}
+
+frmLocacao::~frmLocacao() = default;
+
+void frmLocacao::buildLayout()
+{
+    m_txtData = displayField(this, "txtData");
+    m_txtCodigo = displayField(this, "txtCodigo");
+    m_cboClientes = makeLookupCombo(this, "cboClientes", m_autoComplete);
+    m_text1 = platform::namedLineEdit(this, "Text1");
+    platform::setAccessibleLabel(m_text1, QStringLiteral("Passagem para o código do filme"));
+    m_lblnome = new QLabel(this);
+    m_lblnome->setObjectName(QStringLiteral("lblnome"));
+    m_lblnome->hide();
+    m_cbo1 = makeLookupCombo(this, "cbo1", m_autoComplete);
+    m_txtValor = displayField(this, "txtValor");
+    m_txtDesconto = platform::namedLineEdit(this, "txtDesconto");
+    m_cmdSalvar = new QPushButton(QStringLiteral("&Salvar"), this);
+    m_cmdSalvar->setObjectName(QStringLiteral("cmdSalvar"));
+    m_cmdDesfazer = new QPushButton(QStringLiteral("&Desfazer"), this);
+    m_cmdDesfazer->setObjectName(QStringLiteral("cmdDesfazer"));
+
+    struct Placement
+    {
+        QWidget* field;
+        QRect rect;
+        const char* caption; // shown above the field
+        QRect captionRect;
+    };
+    const Placement placements[] = {
+        {m_txtData, twips(240, 480, 1215, 360), "Data:", twips(240, 240, 1215, 255)},
+        {m_txtCodigo, twips(2040, 480, 2175, 360), "Nº da Referência:", twips(2040, 240, 2055, 255)},
+        {m_cboClientes, twips(240, 1440, 6615, 360), "Nome e Nº do Cadastro do Cliente:",
+         twips(240, 1200, 6615, 255)},
+        {m_cbo1, twips(240, 2280, 1935, 360), "Código do Filme:", twips(240, 2040, 1935, 255)},
+        {m_txtValor, twips(2400, 2280, 1935, 360), "Valor da Locação:", twips(2400, 2040, 1935, 255)},
+        {m_txtDesconto, twips(4560, 2280, 2295, 360), "Valor com Desconto:", twips(4560, 2040, 2295, 255)},
+    };
+    for (const Placement& p : placements) {
+        p.field->setGeometry(p.rect);
+        QLabel* label = labelFor(p.field, QString::fromUtf8(p.caption), this);
+        // A face wider than the drawing's must not clip the caption.
+        QRect r = p.captionRect;
+        r.setWidth(std::max(r.width(), label->sizeHint().width()));
+        label->setGeometry(r);
+    }
+    m_text1->setGeometry(twips(6960, 1440, 225, 360));
+    m_lblnome->setGeometry(twips(240, 1800, 4935, 255));
+    m_cmdSalvar->setGeometry(twips(7800, 1080, 1095, 735));
+    m_cmdDesfazer->setGeometry(twips(7800, 2040, 1095, 735));
+
+    auto* gridCaption = new QLabel(QStringLiteral("Codigo: Nome  - Tipo do Filme:"), this);
+    QRect captionRect = twips(2760, 2760, 3615, 255);
+    captionRect.setWidth(std::max(captionRect.width(), gridCaption->sizeHint().width()));
+    gridCaption->setGeometry(captionRect);
+
+    // The slot grid: two columns of eight, framed and ruled.
+    line(this, QFrame::Box, twips(120, 3000, 9015, 3855));
+    line(this, QFrame::VLine, QRect(px(4560), px(3000), 1, px(3840)));
+    for (int top : {3480, 3960, 4440, 4920, 5400, 5880, 6360})
+        line(this, QFrame::HLine, QRect(px(120), px(top), px(9000), 1));
+    QFont descriptionFont = font();
+    descriptionFont.setPointSizeF(8.25);
+    descriptionFont.setBold(false);
+    descriptionFont.setItalic(true);
+    QFont codeFont = descriptionFont;
+    codeFont.setItalic(false);
+    for (int k = 1; k <= Slots; ++k) {
+        const bool left = k <= 8;
+        const int top = 3120 + 480 * ((k - 1) % 8);
+        auto* code = new QLabel(this);
+        code->setObjectName(QStringLiteral("lblCodigo%1").arg(k - 1));
+        code->setFont(codeFont);
+        code->setGeometry(twips(left ? 240 : 4680, top, 615, 255));
+        code->setAccessibleName(QStringLiteral("Código do vídeo %1").arg(k));
+        auto* description = new QLabel(this);
+        description->setObjectName(QStringLiteral("lbl%1").arg(k));
+        description->setFont(descriptionFont);
+        description->setGeometry(twips(left ? 960 : 5400, top, left ? 3495 : 3615, 255));
+        description->setAccessibleName(QStringLiteral("Vídeo %1").arg(k));
+        m_lblCodigo[k - 1] = code;
+        m_lbl[k - 1] = description;
+    }
+    setFixedSize(px(9270), px(7050));
+
+    setTabOrder(m_txtCodigo, m_cboClientes);
+    setTabOrder(m_cboClientes, m_text1);
+    setTabOrder(m_text1, m_cbo1);
+    setTabOrder(m_cbo1, m_txtDesconto);
+    setTabOrder(m_txtDesconto, m_cmdSalvar);
+    setTabOrder(m_cmdSalvar, m_txtValor);
+    setTabOrder(m_txtValor, m_txtData);
+    setTabOrder(m_txtData, m_cmdDesfazer);
+}
+
+void frmLocacao::ClearFields()
+{
+    m_txtData->setText(platform::todayText());
+    m_txtCodigo->setText(FirstNumber);
+    m_cboClientes->setCurrentIndex(-1);
+    m_cboClientes->clearEditText();
+    m_cbo1->setCurrentIndex(-1);
+    m_cbo1->clearEditText();
+    m_txtValor->clear();
+    m_txtDesconto->setText(NoDiscount);
+    for (int k = 0; k < Slots; ++k) {
+        m_lbl[k]->clear();
+        m_lblCodigo[k]->clear();
+        m_prices[k] = 0;
+    }
+    m_discount = 0;
+    m_customerConfirmed = false;
+}
+
+void frmLocacao::showNextNumber()
+{
+    int count = 0;
+    guarded([&] { count = cursor(QStringLiteral("Number")).count(); });
+    m_txtCodigo->setText(QString::number(m_txtCodigo->text().toLongLong() + count));
+}
+
+RentalNote frmLocacao::WriteRental() const
+{
+    RentalNote note;
+    note.date = m_txtData->text();
+    note.number = m_txtCodigo->text();
+    note.customer = m_lblnome->text();
+    for (int k = 0; k < Slots; ++k) {
+        note.descriptions[k] = m_lbl[k]->text();
+        note.codes[k] = m_lblCodigo[k]->text();
+    }
+    note.value = m_txtValor->text();
+    note.discount = m_txtDesconto->text();
+    return note;
+}
+
+int frmLocacao::occupiedSlots() const
+{
+    int n = 0;
+    while (n < Slots && !m_lbl[n]->text().isEmpty())
+        ++n;
+    return n;
+}
+
+qint64 frmLocacao::slotTotal() const
+{
+    qint64 total = 0;
+    for (int k = 0; k < occupiedSlots(); ++k)
+        total += m_prices[k];
+    return total;
+}
+
+// The value is always the slot prices less the discount in force: however
+// often the discount field is left, the discount counts once.
+void frmLocacao::showValue()
+{
+    if (occupiedSlots() == 0)
+        m_txtValor->clear();
+    else
+        m_txtValor->setText(platform::formatMoney(slotTotal() - m_discount));
+}
+
+bool frmLocacao::confirmCustomer()
+{
+    const QString name = m_cboClientes->currentText();
+    bool found = false;
+    if (!guarded([&] {
+            if (name.isEmpty())
+                return; // an empty name names nobody
+            store::RecordCursor& row = cursor(QStringLiteral("tblClientes"));
+            for (const char* index : {"indNome", "indDependente1", "indDependente2", "indDependente3"}) {
+                if (row.lookUp(QString::fromLatin1(index), name)) {
+                    found = true;
+                    return;
+                }
+            }
+        }))
+        return false;
+    if (!found) {
+        MessageBox::information(this, QStringLiteral("Cliente não Encontrado ou Cadastrado"),
+                                QStringLiteral("Informação de Clientes"));
+        m_cboClientes->setCurrentIndex(-1);
+        m_cboClientes->clearEditText();
+        return false;
+    }
+    m_lblnome->setText(name);
+    m_customerConfirmed = true;
+    return true;
+}
+
+bool frmLocacao::enterVideo()
+{
+    const QString code = m_cbo1->currentText();
+    bool found = false;
+    QString title;
+    QString category;
+    QString price;
+    if (!guarded([&] {
+            if (code.isEmpty())
+                return;
+            store::RecordCursor& row = cursor(QStringLiteral("tblVideos"));
+            found = row.lookUp(QStringLiteral("indCodigo"), code);
+            if (found) {
+                title = row.text(QStringLiteral("Nome"));
+                category = row.text(QStringLiteral("Tipo"));
+                price = row.text(QStringLiteral("Valor"));
+            }
+        }))
+        return false;
+    auto refuse = [this](const QString& message) {
+        MessageBox::information(this, message, VideoInfo);
+        m_cbo1->setCurrentIndex(-1);
+        m_cbo1->clearEditText();
+        return false;
+    };
+    if (!found)
+        return refuse(QStringLiteral("Vídeo não cadastrado"));
+
+    const int k = occupiedSlots();
+    if (k == Slots)
+        return true; // the note is full: looked up, nothing more
+    const std::optional<qint64> amount = platform::parseMoney(price);
+    if (!amount)
+        return refuse(QStringLiteral("O preço de locação deste vídeo não é válido: \"%1\".\n"
+                                     "Corrija o preço no cadastro do vídeo antes de alugá-lo.")
+                          .arg(price));
+
+    bool taken = false;
+    if (!guarded([&] { taken = m_pending->takeCopy(k + 1, code); }))
+        return false;
+    if (!taken)
+        return refuse(QStringLiteral("Vídeo não cadastrado"));
+
+    m_lbl[k]->setText(title + QStringLiteral(" - ") + category);
+    m_lblCodigo[k]->setText(code);
+    m_prices[k] = *amount;
+    showValue();
+    if (k == 0)
+        m_cmdDesfazer->setEnabled(true);
+    m_txtDesconto->setFocus();
+    return true;
+}
+
+bool frmLocacao::leaveDiscount()
+{
+    const QString text = m_txtDesconto->text().trimmed();
+    const std::optional<qint64> amount = text.isEmpty() ? std::optional<qint64>(0) : platform::parseMoney(text);
+    if (!amount || *amount < 0) {
+        MessageBox::information(this,
+                                QStringLiteral("O desconto \"%1\" não é um valor válido.\n"
+                                               "Digite o valor do desconto em reais, por exemplo 2,00.")
+                                    .arg(text),
+                                Info);
+        return false;
+    }
+    if (occupiedSlots() > 0 && *amount > slotTotal()) {
+        MessageBox::information(this,
+                                QStringLiteral("O desconto de %1 é maior que o valor da locação, %2.")
+                                    .arg(platform::formatMoney(*amount), platform::formatMoney(slotTotal())),
+                                Info);
+        return false;
+    }
+    m_discount = *amount;
+    m_txtDesconto->setText(platform::formatMoney(m_discount));
+    showValue();
+    return true;
+}
+
+void frmLocacao::emptySlot(int k)
+{
+    m_lbl[k]->clear();
+    m_lblCodigo[k]->clear();
+    m_prices[k] = 0;
+}
+
+void frmLocacao::undo()
+{
+    const int n = occupiedSlots();
+    if (n == 0)
+        return;
+    const int k = n - 1;
+    // A video deleted meanwhile frees its slot all the same: there is no
+    // shelf count to give the copy back to.
+    if (!guarded([&] { m_pending->giveBack(k + 1, m_lblCodigo[k]->text()); }))
+        return;
+    emptySlot(k);
+    showValue();
+    m_cbo1->setCurrentIndex(-1);
+    m_cbo1->clearEditText();
+    if (k == 0) {
+        m_cmdDesfazer->setEnabled(false);
+        m_cboClientes->setFocus();
+    } else {
+        m_cmdDesfazer->setFocus();
+    }
+}
+
+void frmLocacao::save()
+{
+    if (!m_customerConfirmed) {
+        MessageBox::information(this, QStringLiteral("Informe o cliente antes de salvar a nota."),
+                                QStringLiteral("Informação de Clientes"));
+        m_cboClientes->setFocus();
+        return;
+    }
+    if (occupiedSlots() == 0) {
+        MessageBox::information(this,
+                                QStringLiteral("A nota não tem nenhum vídeo e não foi gravada.\n"
+                                               "Inclua ao menos um vídeo antes de salvar."),
+                                Info);
+        m_cbo1->setFocus();
+        return;
+    }
+    if (m_discount > slotTotal()) {
+        MessageBox::information(this,
+                                QStringLiteral("O desconto de %1 é maior que o valor da locação, %2.")
+                                    .arg(platform::formatMoney(m_discount), platform::formatMoney(slotTotal())),
+                                Info);
+        m_txtDesconto->setFocus();
+        return;
+    }
+
+    const bool print = MessageBox::question(this, QStringLiteral("Deseja Imprimir o Movimento?"), PrintTitle);
+    const RentalNote note = WriteRental();
+    QHash<QString, QString> columns{
+        {QStringLiteral("Data"), note.date},        {QStringLiteral("Codigo"), note.number},
+        {QStringLiteral("Clientes"), m_cboClientes->currentText()}, {QStringLiteral("Valor"), note.value},
+        {QStringLiteral("Desconto"), note.discount},
+    };
+    for (int k = 0; k < Slots; ++k) {
+        columns.insert(QStringLiteral("Video-%1").arg(k + 1), note.descriptions[k]);
+        columns.insert(QStringLiteral("Codigo(%1)").arg(k), note.codes[k]);
+    }
+    // Stored first, printed after: a slip never stands for a note the file
+    // does not hold. A failed store keeps the note on screen to try again.
+    if (!guarded([&] { m_pending->store(columns, note.number); }))
+        return;
+    if (print)
+        printNote(note);
+
+    ClearFields();
+    m_cboClientes->setFocus();
+    showNextNumber();
+    m_cmdDesfazer->setEnabled(false);
+}
+
+void frmLocacao::printNote(const RentalNote& note)
+{
+    QString error;
+    std::unique_ptr<LinePrinter> printer = platform::openDefaultPrinter(&error);
+    if (printer && printRentalNote(*printer, note))
+        return;
+    if (printer)
+        error = printer->errorText();
+    MessageBox::warning(this,
+                        QStringLiteral("A nota %1 foi gravada, mas não foi impressa: %2.").arg(note.number, error),
+                        PrintTitle);
+}
+
+void frmLocacao::closeEvent(QCloseEvent* event)
+{
+    // A note never saved gives every copy back, without a question; if the
+    // file fails now, the next start gives them back.
+    if (occupiedSlots() > 0)
+        guarded([this] { m_pending->giveBackAll(); });
+    TaskWindow::closeEvent(event);
+}

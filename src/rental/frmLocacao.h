@@ -1,0 +1,70 @@
+#pragma once
+
+#include "RentalNote.h"
+#include "platform/widgets/TaskWindow.h"
+
+#include <array>
+#include <memory>
+
+class claFenwaurda;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace store {
+class PendingNote;
+}
+
+// The counter's rental note: the customer confirmed by name, up to sixteen
+// videos by code (each takes a copy off the shelf at once), a discount, then
+// save and, when asked, print. A note never saved gives its copies back.
+class frmLocacao final : public TaskWindow
+{
+    Q_OBJECT
+public:
+    explicit frmLocacao(store::Database& db, QWidget* parent = nullptr);
+    ~frmLocacao() override;
+
+    static constexpr int Slots = RentalNote::Slots;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void ClearFields();
+    RentalNote WriteRental() const;
+
+    bool confirmCustomer();
+    bool enterVideo();
+    bool leaveDiscount();
+    void save();
+    void undo();
+    void showNextNumber();
+    void printNote(const RentalNote& note);
+
+    int occupiedSlots() const;
+    qint64 slotTotal() const;
+    void showValue();
+    void emptySlot(int k);
+
+    claFenwaurda* m_autoComplete;
+    std::unique_ptr<store::PendingNote> m_pending;
+
+    QLineEdit* m_txtData = nullptr;
+    QLineEdit* m_txtCodigo = nullptr;
+    QComboBox* m_cboClientes = nullptr;
+    QLineEdit* m_text1 = nullptr;
+    QLabel* m_lblnome = nullptr;
+    QComboBox* m_cbo1 = nullptr;
+    QLineEdit* m_txtValor = nullptr;
+    QLineEdit* m_txtDesconto = nullptr;
+    QPushButton* m_cmdSalvar = nullptr;
+    QPushButton* m_cmdDesfazer = nullptr;
+    std::array<QLabel*, Slots> m_lbl{};       // slot descriptions, lbl1..lbl16
+    std::array<QLabel*, Slots> m_lblCodigo{}; // slot codes, lblCodigo0..15
+    std::array<qint64, Slots> m_prices{};     // centavos charged for each slot
+    qint64 m_discount = 0;
+    bool m_customerConfirmed = false;
+};

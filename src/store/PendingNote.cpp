@@ -1,0 +1,144 @@
+#include "PendingNote.h"
+
+#include "Database.h"
+#include "RecordCursor.h"
+#include "Schema.h"
+#include "Transaction.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace store {
+
+namespace {
+
+const QString VideoTable = QStringLiteral("tblVideos");
+const QString CodeIndex = QStringLiteral("indCodigo");
+const QString Qtde = QStringLiteral("QTDE");
+
+QString pendingTable()
+{
+    return quoted(QString::fromLatin1(PendingCopiesTable));
+}
+
+QSqlQuery exec(Database& db, const QString& sql, const QVariantList& values, const QString& what)
+{
+    QSqlQuery q(db.connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        db.fail(q.lastError(), what);
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec())
+        db.fail(q.lastError(), what);
+    return q;
+}
+
+// Slot -> code of every copy recorded, in slot order.
+QList<QPair<int, QString>> recorded(Database& db)
+{
+    QSqlQuery q = exec(db, QStringLiteral("SELECT Slot, Codigo FROM %1 ORDER BY Slot").arg(pendingTable()), {},
+                       QStringLiteral("ler a locação em andamento"));
+    QList<QPair<int, QString>> out;
+    while (q.next())
+        out.append({q.value(0).toInt(), q.value(1).toString()});
+    if (q.lastError().isValid())
+        db.fail(q.lastError(), QStringLiteral("ler a locação em andamento"));
+    return out;
+}
+
+} // namespace
+
+PendingNote::PendingNote(Database& db) : m_db(db) {}
+
+PendingNote::~PendingNote() = default;
+
+RecordCursor& PendingNote::videos()
+{
+    if (!m_videos)
+        m_videos = std::make_unique<RecordCursor>(m_db, VideoTable);
+    return *m_videos;
+}
+
+void PendingNote::forget(int slot)
+{
+    exec(m_db, QStringLiteral("DELETE FROM %1 WHERE Slot = ?").arg(pendingTable()), {slot},
+         QStringLiteral("gravar a locação em andamento"));
+}
+
+void PendingNote::addToShelf(const QString& code, int delta, bool& found)
+{
+    RecordCursor& v = videos();
+    found = !code.isEmpty() && v.lookUp(CodeIndex, code);
+    if (!found)
+        return;
+    v.edit();
+    v.setValue(Qtde, v.value(Qtde).toLongLong() + delta);
+    v.update();
+}
+
+bool PendingNote::takeCopy(int slot, const QString& code)
+{
+    Transaction t(m_db);
+    bool found = false;
+    addToShelf(code, -1, found);
+    if (!found)
+        return false;
+    exec(m_db, QStringLiteral("INSERT OR REPLACE INTO %1 (Slot, Codigo) VALUES (?, ?)").arg(pendingTable()),
+         {slot, code}, QStringLiteral("gravar a locação em andamento"));
+    t.commit();
+    return true;
+}
+
+bool PendingNote::giveBack(int slot, const QString& code)
+{
+    Transaction t(m_db);
+    bool found = false;
+    addToShelf(code, +1, found);
+    forget(slot);
+    t.commit();
+    return found;
+}
+
+void PendingNote::giveBackAll()
+{
+    giveBackLeftovers(m_db);
+}
+
+void PendingNote::store(const QHash<QString, QString>& note, const QString& number)
+{
+    Transaction t(m_db);
+    RecordCursor notes(m_db, QStringLiteral("tblLocacao"));
+    notes.addNew();
+    // Every column of the note, in table order; one the caller left out is
+    // a free slot, stored as an empty text.
+    for (const QString& column : table(notes.tableName())->columns)
+        notes.setValue(column, note.value(column, QStringLiteral("")));
+    notes.update();
+    RecordCursor numbers(m_db, QStringLiteral("Number"));
+    numbers.addNew();
+    numbers.setValue(QStringLiteral("Codigo"), number);
+    numbers.update();
+    exec(m_db, QStringLiteral("DELETE FROM %1").arg(pendingTable()), {},
+         QStringLiteral("gravar a locação em andamento"));
+    t.commit();
+}
+
+int PendingNote::giveBackLeftovers(Database& db)
+{
+    Transaction t(db);
+    const QList<QPair<int, QString>> copies = recorded(db);
+    if (copies.isEmpty())
+        return 0;
+    PendingNote note(db);
+    for (const auto& [slot, code] : copies) {
+        bool found = false;
+        note.addToShelf(code, +1, found);
+    }
+    exec(db, QStringLiteral("DELETE FROM %1").arg(pendingTable()), {},
+         QStringLiteral("gravar a locação em andamento"));
+    t.commit();
+    return int(copies.size());
+}
+
+} // namespace store

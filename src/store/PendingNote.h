@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <memory>
+
+namespace store {
+
+class Database;
+class RecordCursor;
+
+// The rental note being composed, as far as the file is concerned: every
+// copy taken off the shelf for it is recorded in the same transaction as the
+// shelf count, so that a note never saved (window closed, program killed)
+// gives its copies back instead of losing them. Every method throws
+// StoreError on failure, with nothing written.
+class PendingNote
+{
+public:
+    explicit PendingNote(Database& db);
+    ~PendingNote();
+    PendingNote(const PendingNote&) = delete;
+    PendingNote& operator=(const PendingNote&) = delete;
+
+    // Takes one copy of the video off the shelf for slot (1..16). The
+    // caller has found the video; false when it is gone meanwhile.
+    bool takeCopy(int slot, const QString& code);
+    // Gives the copy of slot back. False when the video is no longer in the
+    // catalogue: the slot is freed all the same, no shelf count changes.
+    bool giveBack(int slot, const QString& code);
+    // Gives back every copy recorded for the note: it is abandoned.
+    void giveBackAll();
+    // Stores the note row and its number row and forgets the recorded
+    // copies (they now belong to the stored note), all in one transaction.
+    void store(const QHash<QString, QString>& note, const QString& number);
+
+    // Start-up: copies recorded by a run that ended before its note was
+    // saved go back on the shelf. Returns how many.
+    static int giveBackLeftovers(Database& db);
+
+private:
+    RecordCursor& videos();
+    void forget(int slot);
+    void addToShelf(const QString& code, int delta, bool& found);
+
+    Database& m_db;
+    std::unique_ptr<RecordCursor> m_videos;
+};
+
+} // namespace store

@@ -1,0 +1,433 @@
+#include "TestSupport.h"
+#include "platform/Formats.h"
+#include "platform/print/LinePrinter.h"
+#include "platform/widgets/MessageBox.h"
+#include "rental/RentalNote.h"
+#include "rental/frmLocacao.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPdfWriter>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString nbsp = QStringLiteral("\u00a0");
+QString money(const char* amount)
+{
+    return "R$" + nbsp + QString::fromUtf8(amount);
+}
+
+// Keeps the slip's lines after the print job that owns it is gone.
+class KeepingPrinter : public RecordingLinePrinter
+{
+public:
+    explicit KeepingPrinter(QStringList* sink) : m_sink(sink) {}
+    bool endDocument() override
+    {
+        *m_sink = lines();
+        return RecordingLinePrinter::endDocument();
+    }
+
+private:
+    QStringList* m_sink;
+};
+
+} // namespace
+
+class TestFrmLocacao : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Shop> shop;
+    QPointer<frmLocacao> form;
+    QStringList printedLines;
+    bool printerFails = false;
+
+    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
+    QWidget* focus() const { return QApplication::focusWidget(); }
+    QString slot(int k) { return w<QLabel>(qPrintable(QStringLiteral("lbl%1").arg(k)))->text(); }
+    QString slotCode(int k) { return w<QLabel>(qPrintable(QStringLiteral("lblCodigo%1").arg(k - 1)))->text(); }
+
+    void addVideo(const QString& code, const QString& title, const QVariant& price, int qtde = 3,
+                  const QVariant& type = QStringLiteral("Lançamento"))
+    {
+        shop->exec("INSERT INTO tblVideos (Codigo, Nome, QTDE, Valor, Tipo) VALUES (?, ?, ?, ?, ?)",
+                   {code, title, qtde, price, type});
+    }
+    int qtde(const QString& code)
+    {
+        for (const auto& row : shop->rows("tblVideos"))
+            if (row.value("Codigo").toString() == code)
+                return row.value("QTDE").toInt();
+        qFatal("no video %s", qPrintable(code));
+    }
+    void open()
+    {
+        form = new frmLocacao(shop->db());
+        showAndFocus(form);
+    }
+    void type(QWidget* field, const QString& text)
+    {
+        field->setFocus();
+        if (auto* combo = qobject_cast<QComboBox*>(field))
+            combo->lineEdit()->selectAll();
+        else
+            static_cast<QLineEdit*>(field)->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(field, Qt::Key_Delete);
+        typeText(field, text);
+        QTest::keyClick(focus(), Qt::Key_Return);
+    }
+    void customer(const QString& name) { type(w<QComboBox>("cboClientes"), name); }
+    void video(const QString& code) { type(w<QComboBox>("cbo1"), code); }
+    void discount(const QString& text) { type(w("txtDesconto"), text); }
+    QString lastMessage() { return MessageBox::shown().isEmpty() ? QString() : MessageBox::shown().last().text; }
+
+private slots:
+    void init()
+    {
+        shop = std::make_unique<Shop>();
+        shop->exec("INSERT INTO tblClientes (Codigo, Nome, Dependente1, Dependente2, Dependente3, CPF) "
+                   "VALUES ('1', 'Maria Silva', 'Ana Silva', '', 'Rui Silva', '1')");
+        addVideo("10", "Alien", "R$ 10,00");
+        addVideo("11", "Casablanca", "5,00", 0, QStringLiteral("48 Horas"));
+        addVideo("12", "Ran", "3,5");
+        addVideo("13", "Sem Preço", "7.50");
+        printerFails = false;
+        printedLines.clear();
+        platform::setLinePrinterFactory([this](QString*) {
+            auto p = std::make_unique<KeepingPrinter>(&printedLines);
+            if (printerFails)
+                p->failWith(QStringLiteral("sem papel"));
+            return std::unique_ptr<LinePrinter>(std::move(p));
+        });
+    }
+
+    void cleanup()
+    {
+        delete form;
+        platform::setLinePrinterFactory({});
+        shop.reset();
+    }
+
+    void opensWithNextNumberListsAndTabOrder()
+    {
+        for (int i = 0; i < 57; ++i)
+            shop->exec("INSERT INTO Number (Codigo) VALUES (?)", {QString::number(100 + i)});
+        open();
+        QCOMPARE(form->windowTitle(), QStringLiteral("Locação de Vídeos"));
+        QCOMPARE(w("txtCodigo")->text(), QStringLiteral("157"));
+        QCOMPARE(w("txtData")->text(), platform::todayText());
+        QCOMPARE(w("txtDesconto")->text(), QStringLiteral("R$0,00"));
+        QVERIFY(!w<QPushButton>("cmdDesfazer")->isEnabled());
+        QVERIFY(!w("txtCodigo")->isEnabled() && !w("txtValor")->isEnabled() && !w("txtData")->isEnabled());
+        QCOMPARE(w<QComboBox>("cboClientes")->count(), 4); // the holder and three dependants, empty one too
+        QCOMPARE(w<QComboBox>("cbo1")->itemText(3), QStringLiteral("13"));
+        QCOMPARE(w<QComboBox>("cboClientes")->accessibleName(), QStringLiteral("Nome e Nº do Cadastro do Cliente:"));
+
+        QCOMPARE(focus(), w<QComboBox>("cboClientes"));
+        customer("Maria Silva");
+        QCOMPARE(focus(), w("Text1"));
+        QTest::keyClick(focus(), Qt::Key_Tab);
+        QCOMPARE(focus(), w<QComboBox>("cbo1"));
+        video("10");
+        QCOMPARE(focus(), w("txtDesconto"));
+        QTest::keyClick(focus(), Qt::Key_Tab);
+        QCOMPARE(focus(), w<QPushButton>("cmdSalvar"));
+        QTest::keyClick(focus(), Qt::Key_Tab);
+        QCOMPARE(focus(), w<QPushButton>("cmdDesfazer"));
+    }
+
+    void confirmsHoldersAndDependantsOnly_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("holder") << "Maria Silva" << true;
+        QTest::newRow("first dependant") << "Ana Silva" << true;
+        QTest::newRow("third dependant") << "Rui Silva" << true;
+        QTest::newRow("unknown") << "Zé Ninguém" << false;
+        QTest::newRow("empty, though a dependant is empty") << "" << false;
+    }
+
+    void confirmsHoldersAndDependantsOnly()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, found);
+        open();
+        customer(name);
+        auto* combo = w<QComboBox>("cboClientes");
+        if (found) {
+            QVERIFY(MessageBox::shown().isEmpty());
+            QCOMPARE(w<QLabel>("lblnome")->text(), name);
+            QCOMPARE(focus(), w("Text1"));
+        } else {
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(lastMessage(), QStringLiteral("Cliente não Encontrado ou Cadastrado"));
+            QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Informação de Clientes"));
+            QCOMPARE(combo->currentText(), QString());
+            QCOMPARE(focus(), combo);
+        }
+    }
+
+    void fillsSlotsAndTakesCopiesAtOnce()
+    {
+        for (int i = 0; i < 14; ++i)
+            addVideo(QString::number(20 + i), QStringLiteral("Filme %1").arg(i), "1,00", 1, QVariant());
+        open();
+        customer("Maria Silva");
+        video("11"); // QTDE 0 is still rented, going to -1
+        QCOMPARE(slot(1), QStringLiteral("Casablanca - 48 Horas"));
+        QCOMPARE(slotCode(1), QStringLiteral("11"));
+        QCOMPARE(qtde("11"), -1);
+        QCOMPARE(w("txtValor")->text(), money("5,00"));
+        QVERIFY(w<QPushButton>("cmdDesfazer")->isEnabled());
+        video("12");
+        QCOMPARE(w("txtValor")->text(), money("8,50"));
+        video("12"); // the same video twice takes two copies
+        QCOMPARE(qtde("12"), 1);
+
+        // Unknown, empty and unreadable-priced codes are refused; nothing changes.
+        for (const QString& bad : {QStringLiteral("99"), QString(), QStringLiteral("13")}) {
+            MessageBox::clearShown();
+            video(bad);
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Informação de Vídeo"));
+            QCOMPARE(focus(), w<QComboBox>("cbo1"));
+            QCOMPARE(w<QComboBox>("cbo1")->currentText(), QString());
+        }
+        QVERIFY(lastMessage().startsWith(QStringLiteral("O preço de locação deste vídeo não é válido: \"7.50\"")));
+        QCOMPARE(qtde("13"), 3);
+        QCOMPARE(slot(4), QString());
+
+        for (int i = 0; i < 13; ++i)
+            video(QString::number(20 + i));
+        QCOMPARE(slot(16), QStringLiteral("Filme 12 - ")); // a category with no value adds nothing
+        QCOMPARE(w("txtValor")->text(), money("25,00"));
+        // The seventeenth code is looked up but changes nothing.
+        MessageBox::clearShown();
+        video("33");
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(qtde("33"), 1);
+        QCOMPARE(w("txtValor")->text(), money("25,00"));
+        video("98");
+        QCOMPARE(lastMessage(), QStringLiteral("Vídeo não cadastrado"));
+        QCOMPARE(shop->count("PendingCopies"), 16);
+    }
+
+    void discountCountsOnce()
+    {
+        open();
+        customer("Maria Silva");
+        video("10");
+        discount("2");
+        QCOMPARE(w("txtDesconto")->text(), money("2,00"));
+        QCOMPARE(w("txtValor")->text(), money("8,00"));
+        // Leaving the field again does not take the discount off twice.
+        w("txtDesconto")->setFocus();
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(w("txtValor")->text(), money("8,00"));
+        video("11");
+        QCOMPARE(w("txtValor")->text(), money("13,00"));
+
+        const QList<QPair<QString, QString>> refused = {
+            {"dois reais", "O desconto \"dois reais\" não é um valor válido."},
+            {"15,01", "O desconto de R$\u00a015,01 é maior que o valor da locação, R$\u00a015,00."}};
+        for (const auto& [text, message] : refused) {
+            MessageBox::clearShown();
+            discount(text);
+            QVERIFY2(lastMessage().startsWith(message), qPrintable(lastMessage()));
+            QCOMPARE(focus(), w("txtDesconto"));
+            QCOMPARE(w("txtValor")->text(), money("13,00"));
+        }
+        discount("");
+        QCOMPARE(w("txtDesconto")->text(), money("0,00"));
+        QCOMPARE(w("txtValor")->text(), money("15,00"));
+    }
+
+    void undoGivesTheLastCopyBack()
+    {
+        open();
+        customer("Maria Silva");
+        video("11");
+        video("12");
+        video("12");
+        discount("1");
+        QCOMPARE(w("txtValor")->text(), money("11,00"));
+        auto* undo = w<QPushButton>("cmdDesfazer");
+        undo->click();
+        QCOMPARE(slot(3), QString());
+        QCOMPARE(slotCode(3), QString());
+        QCOMPARE(qtde("12"), 2);
+        QCOMPARE(w("txtValor")->text(), money("7,50"));
+        QCOMPARE(w("txtDesconto")->text(), money("1,00"));
+        QCOMPARE(focus(), undo);
+
+        // A video deleted meanwhile: the slot is freed, no shelf count touched.
+        shop->exec("DELETE FROM tblVideos WHERE Codigo = '12'");
+        undo->click();
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(slot(2), QString());
+        QCOMPARE(w("txtValor")->text(), money("4,00"));
+
+        undo->click();
+        QCOMPARE(qtde("11"), 0);
+        QCOMPARE(w("txtValor")->text(), QString());
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(focus(), w<QComboBox>("cboClientes"));
+        QCOMPARE(shop->count("PendingCopies"), 0);
+    }
+
+    void savesTheNote_data()
+    {
+        QTest::addColumn<bool>("print");
+        QTest::addColumn<bool>("printerFails");
+        QTest::newRow("no print") << false << false;
+        QTest::newRow("printed") << true << false;
+        QTest::newRow("printer fails") << true << true;
+    }
+
+    void savesTheNote()
+    {
+        QFETCH(bool, print);
+        QFETCH(bool, printerFails);
+        this->printerFails = printerFails;
+        open();
+        // A note without videos is not saved and uses no number.
+        customer("Ana Silva");
+        w<QPushButton>("cmdSalvar")->click();
+        QCOMPARE(lastMessage().left(32), QStringLiteral("A nota não tem nenhum vídeo e nã"));
+        QCOMPARE(shop->count("tblLocacao"), 0);
+
+        video("10");
+        video("12");
+        MessageBox::clearShown();
+        MessageBox::setNextAnswer(print ? QMessageBox::Yes : QMessageBox::No);
+        w<QPushButton>("cmdSalvar")->click();
+        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("Deseja Imprimir o Movimento?"));
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Impressão do Movomento de Locação"));
+        QCOMPARE(MessageBox::shown()[0].icon, QMessageBox::Question);
+
+        const auto notes = shop->rows("tblLocacao");
+        QCOMPARE(notes.size(), 1);
+        const auto& row = notes[0];
+        QCOMPARE(row.value("Data").toString(), platform::todayText());
+        QCOMPARE(row.value("Codigo").toString(), QStringLiteral("100"));
+        QCOMPARE(row.value("Clientes").toString(), QStringLiteral("Ana Silva"));
+        QCOMPARE(row.value("Video-1").toString(), QStringLiteral("Alien - Lançamento"));
+        QCOMPARE(row.value("Video-2").toString(), QStringLiteral("Ran - Lançamento"));
+        QCOMPARE(row.value("Codigo(0)").toString(), QStringLiteral("10"));
+        QCOMPARE(row.value("Codigo(1)").toString(), QStringLiteral("12"));
+        for (int k = 3; k <= 16; ++k) {
+            QVERIFY(!row.value(QStringLiteral("Video-%1").arg(k)).isNull());
+            QCOMPARE(row.value(QStringLiteral("Video-%1").arg(k)).toString(), QString());
+            QCOMPARE(row.value(QStringLiteral("Codigo(%1)").arg(k - 1)).toString(), QString());
+        }
+        QCOMPARE(row.value("Valor").toString(), money("13,50"));
+        // The discount field was left after the last video: its amount, formatted.
+        QCOMPARE(row.value("Desconto").toString(), money("0,00"));
+        QCOMPARE(shop->rows("Number").value(0).value("Codigo").toString(), QStringLiteral("100"));
+        QCOMPARE(shop->count("PendingCopies"), 0);
+        QCOMPARE(qtde("10"), 2); // the copies stay out with the note
+
+        QCOMPARE(MessageBox::shown().size(), printerFails ? 2 : 1);
+        QCOMPARE(printedLines.value(8), print ? QStringLiteral("Video | 10: Alien - Lançamento") : QString());
+        QCOMPARE(printedLines.value(4), print ? QStringLiteral("Nota Nº: | 100") : QString());
+        if (printerFails)
+            QCOMPARE(lastMessage(), QStringLiteral("A nota 100 foi gravada, mas não foi impressa: sem papel."));
+        QCOMPARE(w("txtCodigo")->text(), QStringLiteral("101"));
+        QCOMPARE(slot(1), QString());
+        QCOMPARE(w("txtValor")->text(), QString());
+        QCOMPARE(w("txtDesconto")->text(), QStringLiteral("R$0,00"));
+        QVERIFY(!w<QPushButton>("cmdDesfazer")->isEnabled());
+        QCOMPARE(focus(), w<QComboBox>("cboClientes"));
+
+        // Closing now gives nothing back: the copies belong to the stored note.
+        form->close();
+        QCOMPARE(qtde("10"), 2);
+    }
+
+    void abandonedNoteGivesCopiesBack()
+    {
+        open();
+        customer("Maria Silva");
+        video("10");
+        video("10");
+        video("12");
+        QCOMPARE(qtde("10"), 1);
+        form->close();
+        QCOMPARE(qtde("10"), 3);
+        QCOMPARE(qtde("12"), 3);
+        QCOMPARE(shop->count("tblLocacao"), 0);
+        QCOMPARE(shop->count("PendingCopies"), 0);
+        QVERIFY(MessageBox::shown().isEmpty());
+
+        // Copies recorded by a run that was killed go back when a window opens.
+        shop->exec("UPDATE tblVideos SET QTDE = QTDE - 1 WHERE Codigo = '11'");
+        shop->exec("INSERT INTO PendingCopies (Slot, Codigo) VALUES (1, '11')");
+        open();
+        QCOMPARE(qtde("11"), 0);
+        QCOMPARE(shop->count("PendingCopies"), 0);
+    }
+
+    void printsTheSlip()
+    {
+        RentalNote note;
+        note.date = "08/12/2026";
+        note.number = "157";
+        note.customer = "Ana Silva";
+        note.value = money("8,50");
+        note.discount = "R$0,00";
+        RecordingLinePrinter empty;
+        QVERIFY(printRentalNote(empty, note));
+        QCOMPARE(empty.lines().at(8), QStringLiteral("Video | : ")); // slot 1 always prints
+
+        for (int k = 0; k < 3; ++k) {
+            note.codes[k] = QString::number(10 + k);
+            note.descriptions[k] = QStringLiteral("Filme %1 - Lançamento").arg(k);
+        }
+        RecordingLinePrinter p;
+        QVERIFY(printRentalNote(p, note));
+        const QString h70(70, u'-'), h100(100, u'-');
+        QCOMPARE(p.lines(), QStringList({"Movimento de Locação", h70, "Data da Locação: | 08/12/2026", h100,
+                                         "Nota Nº: | 157", h100, "Cliente: | Ana Silva", h100,
+                                         "Video | 10: Filme 0 - Lançamento", "Video: | 11: Filme 1 - Lançamento",
+                                         "Video: | 12: Filme 2 - Lançamento", h100,
+                                         "Valor: | R$\u00a08,50 | Desconto: | R$0,00"}));
+        QCOMPARE(p.documents, 1);
+        QCOMPARE(p.items[0].column, 10);
+        QCOMPARE(p.items[0].points, 12.0);
+        QCOMPARE(p.items[2].points, 8.0);
+        QCOMPARE(p.items[2].family, QStringLiteral("Arial"));
+        QList<int> totals;
+        for (const auto& item : p.items.mid(p.items.size() - 4))
+            totals << item.column;
+        QCOMPARE(totals, QList<int>({10, 20, 30, 45}));
+
+        // Through the real painter into a PDF whose text is read back.
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("nota.pdf");
+        {
+            QPdfWriter writer(pdf);
+            PainterLinePrinter painter(&writer, 150, 600);
+            QVERIFY(printRentalNote(painter, note));
+        }
+        QProcess text;
+        text.start("pdftotext", {"-layout", pdf, "-"});
+        QVERIFY2(text.waitForFinished(30000), "pdftotext did not run");
+        const QString out = QString::fromUtf8(text.readAllStandardOutput());
+        for (const char* expected : {"Movimento de Locação", "Nota Nº:", "157", "Cliente:", "Ana Silva",
+                                        "12: Filme 2 - Lançamento", "Desconto:"})
+            QVERIFY2(out.contains(QString::fromUtf8(expected)), qPrintable(QString::fromUtf8(expected) + " not in:\n" + out));
+        QVERIFY(out.indexOf("Nota Nº:") < out.indexOf("Cliente:"));
+    }
+};
+
+QTEST_MAIN(TestFrmLocacao)
+#include "tst_frmLocacao.moc"

@@ -451,7 +451,7 @@ void frmLocacao::closeEvent(QCloseEvent* event)
 {
     // A note never saved gives every copy back, without a question; if the
     // file fails now, the next start gives them back.
-    if (occupiedSlots() > 0)
-        guarded([this] { m_pending->giveBackAll(); });
+    if (occupiedSlots() > 0 && guarded([this] { m_pending->giveBackAll(); }))
+        ClearFields();
     TaskWindow::closeEvent(event);
 }

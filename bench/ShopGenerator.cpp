@@ -214,15 +214,14 @@ void generateShop(const QString& folder, const ShopSize& size)
                     make.digits(2) + '.' + make.digits(3) + '-' + make.digits(3)});
         }
 
-        QSqlQuery videos = prepareInsert(db, QStringLiteral("tblVideos"));
+        // The catalogue first, then the notes that take copies from it, so
+        // that each shelf count is its stock less the copies out on notes.
         QList<Video> catalogue;
+        QList<int> onShelf;
         catalogue.reserve(size.videos);
         for (int i = 0; i < size.videos; ++i) {
-            Video v{QString::number(1000 + i), make.title(), make.pick(types), prices.at(make.between(0, 6))};
-            insert(db, videos,
-                   {make.date(), v.code, v.title, make.pick(genres), make.between(1, 5),
-                    QStringLiteral("Estante %1").arg(make.between(1, 40)), money(v.price), v.type});
-            catalogue.append(v);
+            catalogue.append({QString::number(1000 + i), make.title(), make.pick(types), prices.at(make.between(0, 6))});
+            onShelf.append(make.between(1, 5));
         }
 
         QSqlQuery notes = prepareInsert(db, QStringLiteral("tblLocacao"));
@@ -233,12 +232,19 @@ void generateShop(const QString& folder, const ShopSize& size)
             QStringList slotTexts(16, QString(""));
             QStringList codes(16, QString(""));
             int total = 0;
-            const int used = catalogue.isEmpty() ? 0 : make.between(1, 5);
-            for (int k = 0; k < used; ++k) {
-                const Video& v = catalogue.at(make.between(0, int(catalogue.size()) - 1));
-                slotTexts[k] = v.title + QStringLiteral(" - ") + v.type;
-                codes[k] = v.code;
+            // Most notes hold a few videos; one in ten holds up to sixteen.
+            int wanted = make.between(0, 9) == 0 ? make.between(5, 16) : make.between(1, 4);
+            int used = 0;
+            for (int tries = 0; used < wanted && tries < 4 * wanted && !catalogue.isEmpty(); ++tries) {
+                const int pick = make.between(0, int(catalogue.size()) - 1);
+                if (onShelf[pick] == 0)
+                    continue;
+                --onShelf[pick];
+                const Video& v = catalogue.at(pick);
+                slotTexts[used] = v.title + QStringLiteral(" - ") + v.type;
+                codes[used] = v.code;
                 total += v.price;
+                ++used;
             }
             for (const QString& s : std::as_const(slotTexts))
                 row.append(s);
@@ -248,6 +254,14 @@ void generateShop(const QString& folder, const ShopSize& size)
             row.append(QStringLiteral("R$0,00"));
             insert(db, notes, row);
             insert(db, numbers, {code});
+        }
+
+        QSqlQuery videos = prepareInsert(db, QStringLiteral("tblVideos"));
+        for (int i = 0; i < catalogue.size(); ++i) {
+            const Video& v = catalogue.at(i);
+            insert(db, videos,
+                   {make.date(), v.code, v.title, make.pick(genres), onShelf.at(i),
+                    QStringLiteral("Estante %1").arg(make.between(1, 40)), money(v.price), v.type});
         }
         customers.finish();
         videos.finish();

@@ -1,0 +1,209 @@
+// The rental window on a scale-S shop (100,000 customers, 400,000 names,
+// 100,000 videos, 20,000 open notes): opening it, entering a video (lookup,
+// slot, price, shelf count and the composing record committed), undoing one
+// and saving a note, each through the real window.
+//
+// The shop is made once in FENWARDA_BENCH_RENTAL_SHOP (default: a folder in
+// the temporary directory) and copied afresh for every run, since saving
+// adds notes.
+
+#include "ShopGenerator.h"
+
+#include "platform/Formats.h"
+#include "platform/widgets/MessageBox.h"
+#include "rental/frmLocacao.h"
+#include "store/Database.h"
+#include "store/PendingNote.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <benchmark/benchmark.h>
+#include <memory>
+
+namespace {
+
+constexpr int ShopSize = 100000;
+
+store::Database& shop()
+{
+    static QTemporaryDir work;
+    static std::unique_ptr<store::Database> db = [] {
+        QString folder = qEnvironmentVariable("FENWARDA_BENCH_RENTAL_SHOP");
+        if (folder.isEmpty())
+            folder = QDir::temp().filePath(QStringLiteral("fenwarda-bench-rental-%1").arg(ShopSize));
+        QDir().mkpath(folder);
+        if (!QFile::exists(store::Database::filePath(folder)))
+            bench::generateShop(folder, {ShopSize, ShopSize, ShopSize / 5});
+        QFile::copy(store::Database::filePath(folder), store::Database::filePath(work.path()));
+        auto d = std::make_unique<store::Database>(work.path());
+        d->open();
+        return d;
+    }();
+    return *db;
+}
+
+QString code(int i)
+{
+    return QString::number(1000 + (i * 7919) % ShopSize);
+}
+
+// Leaves a combo with text in it, as Enter does.
+void enter(frmLocacao* form, const char* combo, const QString& text)
+{
+    auto* box = form->findChild<QComboBox*>(QString::fromLatin1(combo));
+    box->setFocus();
+    box->setEditText(text);
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+struct OpenWindow
+{
+    OpenWindow() : form(new frmLocacao(shop()))
+    {
+        form->show();
+        QApplication::setActiveWindow(form);
+        QApplication::processEvents();
+        enter(form, "cboClientes", customer());
+    }
+    ~OpenWindow()
+    {
+        form->close();
+        delete form;
+    }
+    static QString customer()
+    {
+        static QString name = [] {
+            auto* probe = new frmLocacao(shop());
+            const QString n = probe->findChild<QComboBox*>(QStringLiteral("cboClientes"))->itemText(ShopSize * 2);
+            probe->close();
+            delete probe;
+            return n;
+        }();
+        return name;
+    }
+    QPushButton* button(const char* name) { return form->findChild<QPushButton*>(QString::fromLatin1(name)); }
+    frmLocacao* form;
+};
+
+void BM_OpenRentalWindow(benchmark::State& state)
+{
+    shop();
+    int items = 0;
+    for (auto _ : state) {
+        auto* form = new frmLocacao(shop());
+        form->show();
+        QApplication::processEvents();
+        items = form->findChild<QComboBox*>(QStringLiteral("cboClientes"))->count();
+        state.PauseTiming();
+        form->close();
+        delete form;
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["names"] = items;
+}
+
+// Return in the code field, the focus already there with a code typed:
+// lookup, slot, price, shelf count and composing record committed. Slot 1
+// stays filled, so that undoing the new slot between rounds keeps the focus
+// away from the customer list.
+void BM_EnterVideo(benchmark::State& state)
+{
+    OpenWindow w;
+    enter(w.form, "cbo1", code(0));
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto* box = w.form->findChild<QComboBox*>(QStringLiteral("cbo1"));
+        box->setFocus();
+        box->setEditText(code(++i));
+        state.ResumeTiming();
+        QTest::keyClick(box, Qt::Key_Return);
+        state.PauseTiming();
+        w.button("cmdDesfazer")->click();
+        state.ResumeTiming();
+    }
+}
+
+// Undoing slot 2: the copy back, the value lowered, the focus on the button.
+void BM_UndoVideo(benchmark::State& state)
+{
+    OpenWindow w;
+    enter(w.form, "cbo1", code(0));
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        enter(w.form, "cbo1", code(++i));
+        state.ResumeTiming();
+        w.button("cmdDesfazer")->click();
+    }
+}
+
+// Undoing slot 1 sends the focus to the customer list, whose type-ahead is
+// attached again.
+void BM_UndoLastVideo(benchmark::State& state)
+{
+    OpenWindow w;
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        enter(w.form, "cbo1", code(++i));
+        state.ResumeTiming();
+        w.button("cmdDesfazer")->click();
+    }
+}
+
+void BM_SaveNote(benchmark::State& state)
+{
+    OpenWindow w;
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        enter(w.form, "cboClientes", OpenWindow::customer());
+        enter(w.form, "cbo1", code(++i));
+        enter(w.form, "cbo1", code(++i));
+        MessageBox::setNextAnswer(QMessageBox::No);
+        state.ResumeTiming();
+        w.button("cmdSalvar")->click();
+    }
+}
+
+// The store's share of entering and undoing: both transactions alone.
+void BM_TakeAndGiveBackStoreOnly(benchmark::State& state)
+{
+    store::PendingNote note(shop());
+    int i = 0;
+    for (auto _ : state) {
+        const QString c = code(++i);
+        note.takeCopy(1, c);
+        note.giveBack(1, c);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_TakeAndGiveBackStoreOnly)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_OpenRentalWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_EnterVideo)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_UndoVideo)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_UndoLastVideo)->Unit(benchmark::kMillisecond)->Iterations(100);
+BENCHMARK(BM_SaveNote)->Unit(benchmark::kMillisecond)->Iterations(200);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    platform::setAppLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    MessageBox::setTestMode(true);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -402,6 +402,40 @@ private slots:
         }
     }
 
+    void olderFileGainsOwnTablesNewerIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString path = Database::filePath(dir.path());
+        {
+            Database db(dir.path());
+            RecordCursor c(db, u"tblClientes"_s);
+            addCustomer(c, "1", "Maria");
+        }
+        {
+            // As the first version left it: the four tables only.
+            RawConnection raw(path);
+            QVERIFY(raw.exec(u"DROP TABLE PendingCopies"_s));
+            QVERIFY(raw.exec(u"PRAGMA user_version = 1"_s));
+        }
+        {
+            Database db(dir.path());
+            db.open();
+            QCOMPARE(scalar(db.connection(), u"PRAGMA user_version"_s).toInt(), store::SchemaVersion);
+            QCOMPARE(scalar(db.connection(), u"SELECT COUNT(*) FROM PendingCopies"_s).toInt(), 0);
+            QCOMPARE(RecordCursor(db, u"tblClientes"_s).text(u"Nome"_s), u"Maria"_s);
+        }
+        {
+            RawConnection raw(path);
+            QVERIFY(raw.exec(u"PRAGMA user_version = 99"_s));
+        }
+        const QByteArray before = readAll(path);
+        Database db(dir.path());
+        CHECKED(checkError(storeErrorOf([&] { db.open(); }), Kind::Damaged, {},
+                           {u"versão mais nova"_s, path}));
+        QVERIFY(!db.isOpen());
+        QCOMPARE(readAll(path), before);
+    }
+
     void zeroByteFileGetsTables()
     {
         QTemporaryDir dir;

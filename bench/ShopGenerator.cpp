@@ -220,7 +220,8 @@ void generateShop(const QString& folder, const ShopSize& size)
         QList<int> onShelf;
         catalogue.reserve(size.videos);
         for (int i = 0; i < size.videos; ++i) {
-            catalogue.append({QString::number(1000 + i), make.title(), make.pick(types), prices.at(make.between(0, 6))});
+            catalogue.append(
+                {QString::number(1000 + i), make.title(), make.pick(types), prices.at(make.between(0, 6))});
             onShelf.append(make.between(1, 5));
         }
 

@@ -80,7 +80,8 @@ struct OpenWindow
     {
         static QString name = [] {
             auto* probe = new frmLocacao(shop());
-            const QString n = probe->findChild<QComboBox*>(QStringLiteral("cboClientes"))->itemText(ShopSize * 2);
+            const QString n =
+                probe->findChild<QComboBox*>(QStringLiteral("cboClientes"))->itemText(ShopSize * 2);
             probe->close();
             delete probe;
             return n;

@@ -4,6 +4,8 @@
 #include "customers/frmConClientes.h"
 #include "frmMenu.h"
 #include "rental/frmLocacao.h"
+#include "returns/frmConsultaVideo.h"
+#include "returns/frmDevolucao.h"
 #include "videos/frmConVideo.h"
 #include "videos/frmVideos.h"
 
@@ -13,5 +15,7 @@ void registerTasks(frmMenu& menu)
     menu.setTaskFactory("mnuVídeos", [](store::Database& db) { return new frmVideos(db); });
     menu.setTaskFactory("mnuConClientes", [](store::Database& db) { return new frmConClientes(db); });
     menu.setTaskFactory("mnuLocacao", [](store::Database& db) { return new frmLocacao(db); });
+    menu.setTaskFactory("mnuDevolucao", [](store::Database& db) { return new frmDevolucao(db); });
+    menu.setTaskFactory("mnuConVídeos", [](store::Database& db) { return new frmConsultaVideo(db); });
     menu.setTaskFactory("mnuconVideo", [](store::Database& db) { return new frmConVideo(db); });
 }

@@ -37,7 +37,8 @@ bool printRentalNote(LinePrinter& printer, const RentalNote& note)
     rule(printer, 100);
 
     // Slot 1's line is always there, even on a note without videos.
-    labelled(printer, QStringLiteral("Video"), 20, note.codes[0] + QStringLiteral(": ") + note.descriptions[0]);
+    labelled(printer, QStringLiteral("Video"), 20,
+             note.codes[0] + QStringLiteral(": ") + note.descriptions[0]);
     for (int k = 1; k < RentalNote::Slots; ++k) {
         if (!note.descriptions[k].isEmpty())
             labelled(printer, QStringLiteral("Video:"), 20,

@@ -120,8 +120,8 @@ void frmLocacao::buildLayout()
     const Placement placements[] = {
         {m_txtData, twips(240, 480, 1215, 360), "Data:", twips(240, 240, 1215, 255)},
         {m_txtCodigo, twips(2040, 480, 2175, 360), "Nº da Referência:", twips(2040, 240, 2055, 255)},
-        {m_cboClientes, twips(240, 1440, 6615, 360), "Nome e Nº do Cadastro do Cliente:",
-         twips(240, 1200, 6615, 255)},
+        {m_cboClientes, twips(240, 1440, 6615, 360),
+         "Nome e Nº do Cadastro do Cliente:", twips(240, 1200, 6615, 255)},
         {m_cbo1, twips(240, 2280, 1935, 360), "Código do Filme:", twips(240, 2040, 1935, 255)},
         {m_txtValor, twips(2400, 2280, 1935, 360), "Valor da Locação:", twips(2400, 2040, 1935, 255)},
         {m_txtDesconto, twips(4560, 2280, 2295, 360), "Valor com Desconto:", twips(4560, 2040, 2295, 255)},
@@ -255,11 +255,9 @@ bool frmLocacao::confirmCustomer()
     const QString name = m_cboClientes->currentText();
     bool found = false;
     if (!guarded([&] {
-            if (name.isEmpty())
-                return; // an empty name names nobody
             store::RecordCursor& row = cursor(QStringLiteral("tblClientes"));
             for (const char* index : {"indNome", "indDependente1", "indDependente2", "indDependente3"}) {
-                if (row.lookUp(QString::fromLatin1(index), name)) {
+                if (row.find(QString::fromLatin1(index), name)) {
                     found = true;
                     return;
                 }
@@ -286,10 +284,8 @@ bool frmLocacao::enterVideo()
     QString category;
     QString price;
     if (!guarded([&] {
-            if (code.isEmpty())
-                return;
             store::RecordCursor& row = cursor(QStringLiteral("tblVideos"));
-            found = row.lookUp(QStringLiteral("indCodigo"), code);
+            found = row.find(QStringLiteral("indCodigo"), code);
             if (found) {
                 title = row.text(QStringLiteral("Nome"));
                 category = row.text(QStringLiteral("Tipo"));
@@ -334,7 +330,8 @@ bool frmLocacao::enterVideo()
 bool frmLocacao::leaveDiscount()
 {
     const QString text = m_txtDesconto->text().trimmed();
-    const std::optional<qint64> amount = text.isEmpty() ? std::optional<qint64>(0) : platform::parseMoney(text);
+    const std::optional<qint64> amount =
+        text.isEmpty() ? std::optional<qint64>(0) : platform::parseMoney(text);
     if (!amount || *amount < 0) {
         MessageBox::information(this,
                                 QStringLiteral("O desconto \"%1\" não é um valor válido.\n"
@@ -402,10 +399,11 @@ void frmLocacao::save()
         return;
     }
     if (m_discount > slotTotal()) {
-        MessageBox::information(this,
-                                QStringLiteral("O desconto de %1 é maior que o valor da locação, %2.")
-                                    .arg(platform::formatMoney(m_discount), platform::formatMoney(slotTotal())),
-                                Info);
+        MessageBox::information(
+            this,
+            QStringLiteral("O desconto de %1 é maior que o valor da locação, %2.")
+                .arg(platform::formatMoney(m_discount), platform::formatMoney(slotTotal())),
+            Info);
         m_txtDesconto->setFocus();
         return;
     }
@@ -413,8 +411,10 @@ void frmLocacao::save()
     const bool print = MessageBox::question(this, QStringLiteral("Deseja Imprimir o Movimento?"), PrintTitle);
     const RentalNote note = WriteRental();
     QHash<QString, QString> columns{
-        {QStringLiteral("Data"), note.date},        {QStringLiteral("Codigo"), note.number},
-        {QStringLiteral("Clientes"), m_cboClientes->currentText()}, {QStringLiteral("Valor"), note.value},
+        {QStringLiteral("Data"), note.date},
+        {QStringLiteral("Codigo"), note.number},
+        {QStringLiteral("Clientes"), m_cboClientes->currentText()},
+        {QStringLiteral("Valor"), note.value},
         {QStringLiteral("Desconto"), note.discount},
     };
     for (int k = 0; k < Slots; ++k) {
@@ -442,9 +442,9 @@ void frmLocacao::printNote(const RentalNote& note)
         return;
     if (printer)
         error = printer->errorText();
-    MessageBox::warning(this,
-                        QStringLiteral("A nota %1 foi gravada, mas não foi impressa: %2.").arg(note.number, error),
-                        PrintTitle);
+    MessageBox::warning(
+        this, QStringLiteral("A nota %1 foi gravada, mas não foi impressa: %2.").arg(note.number, error),
+        PrintTitle);
 }
 
 void frmLocacao::closeEvent(QCloseEvent* event)

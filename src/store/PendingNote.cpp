@@ -37,8 +37,8 @@ QSqlQuery exec(Database& db, const QString& sql, const QVariantList& values, con
 // Slot -> code of every copy recorded, in slot order.
 QList<QPair<int, QString>> recorded(Database& db)
 {
-    QSqlQuery q = exec(db, QStringLiteral("SELECT Slot, Codigo FROM %1 ORDER BY Slot").arg(pendingTable()), {},
-                       QStringLiteral("ler a locação em andamento"));
+    QSqlQuery q = exec(db, QStringLiteral("SELECT Slot, Codigo FROM %1 ORDER BY Slot").arg(pendingTable()),
+                       {}, QStringLiteral("ler a locação em andamento"));
     QList<QPair<int, QString>> out;
     while (q.next())
         out.append({q.value(0).toInt(), q.value(1).toString()});

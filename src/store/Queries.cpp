@@ -84,4 +84,11 @@ QStringList videoCodes(Database& db)
     return out;
 }
 
+QStringList rentalNoteCodes(Database& db)
+{
+    QStringList out;
+    collect(db, QStringLiteral("SELECT \"Codigo\" FROM \"tblLocacao\" ORDER BY rowid"), 1, out);
+    return out;
+}
+
 } // namespace store

@@ -16,5 +16,7 @@ QStringList customerNames(Database& db);
 QStringList videoTitles(Database& db);
 // Every video's Codigo (no value gives none).
 QStringList videoCodes(Database& db);
+// Every rental note's Codigo (no value gives none).
+QStringList rentalNoteCodes(Database& db);
 
 } // namespace store

@@ -196,6 +196,17 @@ bool RecordCursor::lookUp(const QString& index, const QString& key)
     return seek(key);
 }
 
+bool RecordCursor::find(const QString& index, const QString& key)
+{
+    if (!key.isEmpty())
+        return lookUp(index, key);
+    refresh();
+    setIndex(index);
+    clearCurrent();
+    m_noMatch = true;
+    return false;
+}
+
 bool RecordCursor::seek(const QString& key)
 {
     ensureOpen();

@@ -50,6 +50,10 @@ public:
     // What every window does before trusting a key: re-read the table (so
     // rows stored elsewhere are seen), choose the index, seek.
     bool lookUp(const QString& index, const QString& key);
+    // A lookup by a key the operator typed or picked: an empty key names
+    // nothing and is never found, though free slots and blank columns hold
+    // empty texts. Key-taken checks use lookUp, which finds them.
+    bool find(const QString& index, const QString& key);
 
     bool hasCurrent() const;
 

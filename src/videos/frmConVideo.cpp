@@ -135,7 +135,7 @@ void frmConVideo::clearQuery()
 bool frmConVideo::leaveVideo()
 {
     bool found = false;
-    if (!guarded([&] { found = videos().lookUp(QStringLiteral("indNome"), m_cboVideo->currentText()); }))
+    if (!guarded([&] { found = videos().find(QStringLiteral("indNome"), m_cboVideo->currentText()); }))
         return false;
     if (!found) {
         MessageBox::information(this, QStringLiteral("Vídeo não Encontrado ou Cadastrado!"),

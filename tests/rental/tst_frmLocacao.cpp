@@ -53,7 +53,10 @@ class TestFrmLocacao : public QObject
     template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
     QWidget* focus() const { return QApplication::focusWidget(); }
     QString slot(int k) { return w<QLabel>(qPrintable(QStringLiteral("lbl%1").arg(k)))->text(); }
-    QString slotCode(int k) { return w<QLabel>(qPrintable(QStringLiteral("lblCodigo%1").arg(k - 1)))->text(); }
+    QString slotCode(int k)
+    {
+        return w<QLabel>(qPrintable(QStringLiteral("lblCodigo%1").arg(k - 1)))->text();
+    }
 
     void addVideo(const QString& code, const QString& title, const QVariant& price, int qtde = 3,
                   const QVariant& type = QStringLiteral("Lançamento"))
@@ -88,7 +91,10 @@ class TestFrmLocacao : public QObject
     void customer(const QString& name) { type(w<QComboBox>("cboClientes"), name); }
     void video(const QString& code) { type(w<QComboBox>("cbo1"), code); }
     void discount(const QString& text) { type(w("txtDesconto"), text); }
-    QString lastMessage() { return MessageBox::shown().isEmpty() ? QString() : MessageBox::shown().last().text; }
+    QString lastMessage()
+    {
+        return MessageBox::shown().isEmpty() ? QString() : MessageBox::shown().last().text;
+    }
 
 private slots:
     void init()
@@ -130,7 +136,8 @@ private slots:
         QVERIFY(!w("txtCodigo")->isEnabled() && !w("txtValor")->isEnabled() && !w("txtData")->isEnabled());
         QCOMPARE(w<QComboBox>("cboClientes")->count(), 4); // the holder and three dependants, empty one too
         QCOMPARE(w<QComboBox>("cbo1")->itemText(3), QStringLiteral("13"));
-        QCOMPARE(w<QComboBox>("cboClientes")->accessibleName(), QStringLiteral("Nome e Nº do Cadastro do Cliente:"));
+        QCOMPARE(w<QComboBox>("cboClientes")->accessibleName(),
+                 QStringLiteral("Nome e Nº do Cadastro do Cliente:"));
 
         QCOMPARE(focus(), w<QComboBox>("cboClientes"));
         customer("Maria Silva");
@@ -202,7 +209,8 @@ private slots:
             QCOMPARE(focus(), w<QComboBox>("cbo1"));
             QCOMPARE(w<QComboBox>("cbo1")->currentText(), QString());
         }
-        QVERIFY(lastMessage().startsWith(QStringLiteral("O preço de locação deste vídeo não é válido: \"7.50\"")));
+        QVERIFY(lastMessage().startsWith(
+            QStringLiteral("O preço de locação deste vídeo não é válido: \"7.50\"")));
         QCOMPARE(qtde("13"), 3);
         QCOMPARE(slot(4), QString());
 
@@ -340,7 +348,8 @@ private slots:
         QCOMPARE(printedLines.value(8), print ? QStringLiteral("Video | 10: Alien - Lançamento") : QString());
         QCOMPARE(printedLines.value(4), print ? QStringLiteral("Nota Nº: | 100") : QString());
         if (printerFails)
-            QCOMPARE(lastMessage(), QStringLiteral("A nota 100 foi gravada, mas não foi impressa: sem papel."));
+            QCOMPARE(lastMessage(),
+                     QStringLiteral("A nota 100 foi gravada, mas não foi impressa: sem papel."));
         QCOMPARE(w("txtCodigo")->text(), QStringLiteral("101"));
         QCOMPARE(slot(1), QString());
         QCOMPARE(w("txtValor")->text(), QString());
@@ -395,11 +404,12 @@ private slots:
         RecordingLinePrinter p;
         QVERIFY(printRentalNote(p, note));
         const QString h70(70, u'-'), h100(100, u'-');
-        QCOMPARE(p.lines(), QStringList({"Movimento de Locação", h70, "Data da Locação: | 08/12/2026", h100,
-                                         "Nota Nº: | 157", h100, "Cliente: | Ana Silva", h100,
-                                         "Video | 10: Filme 0 - Lançamento", "Video: | 11: Filme 1 - Lançamento",
-                                         "Video: | 12: Filme 2 - Lançamento", h100,
-                                         "Valor: | R$\u00a08,50 | Desconto: | R$0,00"}));
+        QCOMPARE(
+            p.lines(),
+            QStringList({"Movimento de Locação", h70, "Data da Locação: | 08/12/2026", h100, "Nota Nº: | 157",
+                         h100, "Cliente: | Ana Silva", h100, "Video | 10: Filme 0 - Lançamento",
+                         "Video: | 11: Filme 1 - Lançamento", "Video: | 12: Filme 2 - Lançamento", h100,
+                         "Valor: | R$\u00a08,50 | Desconto: | R$0,00"}));
         QCOMPARE(p.documents, 1);
         QCOMPARE(p.items[0].column, 10);
         QCOMPARE(p.items[0].points, 12.0);
@@ -423,8 +433,9 @@ private slots:
         QVERIFY2(text.waitForFinished(30000), "pdftotext did not run");
         const QString out = QString::fromUtf8(text.readAllStandardOutput());
         for (const char* expected : {"Movimento de Locação", "Nota Nº:", "157", "Cliente:", "Ana Silva",
-                                        "12: Filme 2 - Lançamento", "Desconto:"})
-            QVERIFY2(out.contains(QString::fromUtf8(expected)), qPrintable(QString::fromUtf8(expected) + " not in:\n" + out));
+                                     "12: Filme 2 - Lançamento", "Desconto:"})
+            QVERIFY2(out.contains(QString::fromUtf8(expected)),
+                     qPrintable(QString::fromUtf8(expected) + " not in:\n" + out));
         QVERIFY(out.indexOf("Nota Nº:") < out.indexOf("Cliente:"));
     }
 };

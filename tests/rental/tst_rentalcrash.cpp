@@ -89,10 +89,12 @@ private slots:
     void noCopyIsLostWhateverTheMomentOfTheKill()
     {
         Shop shop;
-        shop.exec("INSERT INTO tblClientes (Codigo, Nome, Dependente1) VALUES ('1', 'Maria Silva', 'Ana Silva')");
+        shop.exec(
+            "INSERT INTO tblClientes (Codigo, Nome, Dependente1) VALUES ('1', 'Maria Silva', 'Ana Silva')");
         shop.exec("INSERT INTO tblClientes (Codigo, Nome) VALUES ('2', 'João Souza')");
         for (int i = 0; i < Videos; ++i)
-            shop.exec("INSERT INTO tblVideos (Codigo, Nome, QTDE, Valor, Tipo) VALUES (?, ?, ?, '2,50', '48 Horas')",
+            shop.exec("INSERT INTO tblVideos (Codigo, Nome, QTDE, Valor, Tipo) VALUES (?, ?, ?, '2,50', '48 "
+                      "Horas')",
                       {videoCode(i), QStringLiteral("Filme %1").arg(i), Copies});
         shop.db().close();
 
@@ -144,10 +146,11 @@ private slots:
                 QVERIFY(c.exec() && c.next());
                 QCOMPARE(c.value(0).toInt() + c.value(1).toInt(), Copies);
             }
-            QVERIFY(q.exec("SELECT (SELECT COUNT(*) FROM tblLocacao), (SELECT COUNT(*) FROM Number), "
-                           "(SELECT COUNT(*) FROM tblLocacao WHERE Codigo NOT IN (SELECT Codigo FROM Number)), "
-                           "(SELECT COUNT(*) FROM PendingCopies)") &&
-                    q.next());
+            QVERIFY(
+                q.exec("SELECT (SELECT COUNT(*) FROM tblLocacao), (SELECT COUNT(*) FROM Number), "
+                       "(SELECT COUNT(*) FROM tblLocacao WHERE Codigo NOT IN (SELECT Codigo FROM Number)), "
+                       "(SELECT COUNT(*) FROM PendingCopies)") &&
+                q.next());
             QCOMPARE(q.value(0).toInt(), q.value(1).toInt());
             QCOMPARE(q.value(2).toInt(), 0);
             QCOMPARE(q.value(3).toInt(), 0);

@@ -128,7 +128,8 @@ bool PainterLinePrinter::endDocument()
         m_error = QStringLiteral("a impressora recusou o documento");
         return false;
     }
-    if (auto* printer = dynamic_cast<QPrinter*>(m_device); printer && printer->printerState() == QPrinter::Error) {
+    if (auto* printer = dynamic_cast<QPrinter*>(m_device);
+        printer && printer->printerState() == QPrinter::Error) {
         m_failed = true;
         m_error = QStringLiteral("a impressora informou um erro");
         return false;

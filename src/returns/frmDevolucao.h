@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/widgets/TaskWindow.h"
+
+class claFenwaurda;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Books returns one copy at a time: the operator picks a note, then one of
+// its open videos, and confirms with OK. The copy goes back on the shelf,
+// the slot is freed, and the note goes once its last video is back.
+class frmDevolucao final : public TaskWindow
+{
+    Q_OBJECT
+public:
+    explicit frmDevolucao(store::Database& db, QWidget* parent = nullptr);
+
+private:
+    void buildLayout();
+    bool leaveNote();
+    bool leaveVideo();
+    void bookReturn();
+    void showOpenVideos(const QStringList& codes);
+
+    claFenwaurda* m_autoComplete;
+    QLineEdit* m_txtData = nullptr;
+    QLabel* m_lblData = nullptr;
+    QComboBox* m_cboCodigo = nullptr;
+    QComboBox* m_cboCodigoVideo = nullptr;
+    QLabel* m_lblnome = nullptr;
+    QLabel* m_lbl = nullptr;
+    QPushButton* m_cmdOk = nullptr;
+    QString m_note;  // the note found last
+    QString m_video; // the video that passed its check, until returned
+};

@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: run test test-sanitize build setup bench clean
+.PHONY: run test test-sanitize build setup bench package clean
 
 setup:
 	./scripts/setup
@@ -28,6 +28,10 @@ test-sanitize: setup
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The Debian package, $(BUILD)/fenwarda_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 bench: build
 	@echo "Benchmarks are in $(BUILD)/bin: fenwarda_shopgen, bench_store, bench_lookup, bench_windows"

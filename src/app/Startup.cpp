@@ -11,16 +11,28 @@
 #include "store/StoreError.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTimer>
 #include <QTranslator>
 
-void Startup::configure(QApplication& app)
+void Startup::configureNames()
 {
     // The name picks the per-user data folder (~/.local/share/Fenwarda). No
     // display name: the window system would append it to every window title.
-    app.setApplicationName(QStringLiteral("Fenwarda"));
-    app.setApplicationVersion(app::versionNumber());
+    QCoreApplication::setApplicationName(QStringLiteral("Fenwarda"));
+    QCoreApplication::setApplicationVersion(app::versionNumber());
+}
+
+void Startup::configure(QApplication& app)
+{
+    configureNames();
+    // Lets the desktop match the windows with the installed menu entry.
+    app.setDesktopFileName(QStringLiteral(FENWARDA_APP_ID));
+    QIcon icon;
+    for (const int side : {16, 32, 48, 64})
+        icon.addPixmap(app::logoPixmap(side));
+    app.setWindowIcon(icon);
     // Between the splash closing and the main window showing no window is
     // visible; the main window ends the program itself.
     app.setQuitOnLastWindowClosed(false);

@@ -22,8 +22,10 @@ class Startup : public QObject
 {
     Q_OBJECT
 public:
-    // Names, version and quit rules of the application object.
+    // Names, version, icon and quit rules of the application object.
     static void configure(QApplication& app);
+    // The names and version alone, which need no window system.
+    static void configureNames();
     // Qt's own dialogs and texts in Brazilian Portuguese.
     static void installTranslations();
 

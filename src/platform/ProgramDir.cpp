@@ -12,16 +12,27 @@ QString programDir()
     return QCoreApplication::applicationDirPath();
 }
 
+bool isInstalled(const QString& programFolder)
+{
+    return QFileInfo::exists(QDir(programFolder).filePath(QStringLiteral(FENWARDA_ENTRY_FROM_BIN)));
+}
+
+QString dataDirFor(const QString& programFolder)
+{
+    const QFileInfo info(programFolder);
+    // An installed program keeps the data apart from itself even where its
+    // folder is writable (root, a prefix in the home folder): a reinstall or
+    // removal must never touch the shop's file.
+    if (info.isDir() && info.isWritable() && !isInstalled(programFolder))
+        return programFolder;
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
 QString dataDir()
 {
-    const QString own = programDir();
-    const QFileInfo info(own);
-    if (info.isDir() && info.isWritable())
-        return own;
-    // An installed program: its folder belongs to root, the data to the user.
-    const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(user);
-    return user;
+    const QString folder = dataDirFor(programDir());
+    QDir().mkpath(folder);
+    return folder;
 }
 
 } // namespace platform

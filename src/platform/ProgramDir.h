@@ -8,8 +8,16 @@ namespace platform {
 // directory is.
 QString programDir();
 
-// Where the data file lives: the program's folder when it is writable,
-// otherwise the per-user data folder (an installed program).
+// True when the program in programFolder was installed (`cmake --install`,
+// the Debian package): its desktop entry lies where the install puts it.
+bool isInstalled(const QString& programFolder);
+
+// Where the data file of the program in programFolder lives: that folder
+// itself, unless the program is installed or the folder is not writable;
+// then the per-user data folder. Creates nothing.
+QString dataDirFor(const QString& programFolder);
+
+// The data folder of this program, created when missing.
 QString dataDir();
 
 } // namespace platform

@@ -3,6 +3,10 @@
 #include "customers/frmClientes.h"
 #include "customers/frmConClientes.h"
 #include "frmMenu.h"
+#include "reports/ReportWindows.h"
+#include "reports/rptClientes.h"
+#include "reports/rptLocacao.h"
+#include "reports/rptVideos.h"
 #include "videos/frmConVideo.h"
 #include "videos/frmVideos.h"
 
@@ -12,4 +16,12 @@ void registerTasks(frmMenu& menu)
     menu.setTaskFactory("mnuVídeos", [](store::Database& db) { return new frmVideos(db); });
     menu.setTaskFactory("mnuConClientes", [](store::Database& db) { return new frmConClientes(db); });
     menu.setTaskFactory("mnuconVideo", [](store::Database& db) { return new frmConVideo(db); });
+
+    auto reports = std::make_shared<ReportWindows>();
+    menu.setReportFactory("mnuRelClientes",
+                          [reports](store::Database& db) { return reports->open<rptClientes>(db); });
+    menu.setReportFactory("mnuRelVideos",
+                          [reports](store::Database& db) { return reports->open<rptVideos>(db); });
+    menu.setReportFactory("mnuRelLocVideo",
+                          [reports](store::Database& db) { return reports->open<rptLocacao>(db); });
 }

@@ -8,10 +8,44 @@
 
 namespace store {
 
+namespace {
+
+void pack(QString& out, QStringView value)
+{
+    const quint32 mark = value.isNull() ? 0 : quint32(value.size()) + 1;
+    out.append(QChar(char16_t(mark >> 16)));
+    out.append(QChar(char16_t(mark & 0xffff)));
+    out.append(value);
+}
+
+// The value packed at `at` (a null view for no value); moves at past it.
+QStringView unpack(const QString& packed, qsizetype& at)
+{
+    const quint32 mark = quint32(packed.at(at).unicode()) << 16 | packed.at(at + 1).unicode();
+    at += 2;
+    if (!mark)
+        return QStringView();
+    const QStringView value = QStringView(packed).mid(at, mark - 1);
+    at += mark - 1;
+    // An empty text read back must not look like no value.
+    return value.isEmpty() ? QStringView(u"") : value;
+}
+
+} // namespace
+
 QString GroupedRows::value(const Group& group, const QString& column) const
 {
     const qsizetype i = by.indexOf(column);
     return i < 0 ? QString() : group.key.at(i);
+}
+
+QStringList GroupedRows::row(int i) const
+{
+    QStringList out;
+    const QString& packed = packedRows.at(i);
+    for (qsizetype at = 0; at < packed.size();)
+        out.append(unpack(packed, at).toString());
+    return out;
 }
 
 GroupedRows groupRows(Database& db, const QString& tableName, const QStringList& by)
@@ -39,30 +73,40 @@ GroupedRows groupRows(Database& db, const QString& tableName, const QStringList&
                             .arg(cols.join(QLatin1String(", ")), quoted(t->name));
 
     const int width = int(t->columns.size());
-    QHash<QStringList, int> groupOf;
-    QStringList row;
-    row.reserve(width);
-    forEachValue(db, sql, width, [&](int column, QString value) {
-        row.append(std::move(value));
+    QHash<QString, int> groupOf;
+    QString row;
+    QList<qsizetype> starts(width);
+    forEachValue(db, sql, width, [&](int column, QStringView value) {
+        starts[column] = row.size();
+        pack(row, value);
         if (column + 1 < width)
             return;
-        QStringList key;
-        key.reserve(keyColumns.size());
+        // No value and an empty text make the same key.
+        QString key;
         for (int k : keyColumns) {
-            const QString& v = row.at(k);
-            key.append(v.isNull() ? QString(QLatin1String("")) : v);
+            qsizetype at = starts[k];
+            const QStringView v = unpack(row, at);
+            pack(key, v.isNull() ? QStringView(u"") : v);
         }
-        const int position = int(out.rows.size());
+        const int position = int(out.packedRows.size());
         auto found = groupOf.constFind(key);
         if (found == groupOf.cend()) {
             groupOf.insert(key, int(out.groups.size()));
-            out.groups.append(Group{std::move(key), {position}});
+            Group g;
+            for (int k : keyColumns) {
+                qsizetype at = starts[k];
+                const QStringView v = unpack(row, at);
+                g.key.append(v.isNull() ? QString(QLatin1String("")) : v.toString());
+            }
+            g.children.append(position);
+            out.groups.append(std::move(g));
         } else {
             out.groups[*found].children.append(position);
         }
-        out.rows.append(std::move(row));
-        row = QStringList();
-        row.reserve(width);
+        const qsizetype size = row.size();
+        out.packedRows.append(std::move(row));
+        row = QString();
+        row.reserve(size);
     });
     return out;
 }

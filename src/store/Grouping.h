@@ -19,13 +19,20 @@ struct Group
 struct GroupedRows
 {
     QString table;
-    QStringList columns;     // every column of the table, in table order
-    QStringList by;          // the grouping columns, in the order asked
-    QList<QStringList> rows; // every row, in table order; a null QString is no value
-    QList<Group> groups;     // in the order each combination first appears
+    QStringList columns; // every column of the table, in table order
+    QStringList by;      // the grouping columns, in the order asked
+    QList<Group> groups; // in the order each combination first appears
 
     // A grouping column's value in a group, by column name.
     QString value(const Group& group, const QString& column) const;
+    int rowCount() const { return int(packedRows.size()); }
+    // Row i, columns in table order; a null QString is no value.
+    QStringList row(int i) const;
+
+    // Each row in one string (a big shop has millions of values): every
+    // value is preceded by its length plus one in two characters, 0 for
+    // no value.
+    QList<QString> packedRows;
 };
 
 // Reads every row of table, in insertion order, in one statement, and groups

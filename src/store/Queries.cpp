@@ -7,12 +7,10 @@
 #include <QSqlQuery>
 #include <sqlite3.h>
 
-using namespace Qt::StringLiterals;
-
 namespace store {
 
 void forEachValue(Database& db, const QString& sql, int columns,
-                  const std::function<void(int column, QString value)>& onValue)
+                  const std::function<void(int column, QStringView value)>& onValue)
 {
     const QString what = QStringLiteral("ler a tabela");
     QSqlDatabase connection = db.connection();
@@ -25,9 +23,14 @@ void forEachValue(Database& db, const QString& sql, int columns,
         q.setForwardOnly(true);
         if (!q.exec(sql))
             db.fail(q.lastError(), what);
-        while (q.next())
-            for (int i = 0; i < columns; ++i)
-                onValue(i, q.isNull(i) ? QString() : q.value(i).toString());
+        while (q.next()) {
+            for (int i = 0; i < columns; ++i) {
+                const QString value = q.value(i).toString();
+                onValue(i, q.isNull(i)      ? QStringView()
+                           : value.isNull() ? QStringView(u"")
+                                            : QStringView(value));
+            }
+        }
         if (q.lastError().isValid())
             db.fail(q.lastError(), what);
         return;
@@ -41,13 +44,13 @@ void forEachValue(Database& db, const QString& sql, int columns,
     for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
         for (int i = 0; i < columns; ++i) {
             if (sqlite3_column_type(stmt, i) == SQLITE_NULL) {
-                onValue(i, QString());
+                onValue(i, QStringView());
                 continue;
             }
             const auto* chars = static_cast<const char16_t*>(sqlite3_column_text16(stmt, i));
             const int bytes = sqlite3_column_bytes16(stmt, i);
-            // An empty text stays an empty (not null) string.
-            onValue(i, bytes ? QString(reinterpret_cast<const QChar*>(chars), bytes / 2) : u""_s);
+            // An empty text stays an empty (not null) view.
+            onValue(i, chars ? QStringView(chars, bytes / 2) : QStringView(u""));
         }
     }
     if (rc != SQLITE_DONE) {
@@ -64,9 +67,9 @@ namespace {
 // Appends every non-NULL value of the selected columns, row by row.
 void collect(Database& db, const QString& sql, int columns, QStringList& out)
 {
-    forEachValue(db, sql, columns, [&out](int, QString value) {
+    forEachValue(db, sql, columns, [&out](int, QStringView value) {
         if (!value.isNull())
-            out.append(std::move(value));
+            out.append(value.toString());
     });
 }
 

@@ -157,11 +157,13 @@ private slots:
         auto env = std::make_shared<datFenwarda>(shop.folder());
         rptClientes report(env);
         const store::GroupedRows& rows = report.rows();
-        QCOMPARE(rows.rows.size(), 3);
+        QCOMPARE(rows.rowCount(), 3);
         QCOMPARE(rows.groups.size(), 2);
         QCOMPARE(rows.groups[0].children, (QList<int>{0, 2}));
         QCOMPARE(rows.groups[1].children, QList<int>{1});
-        QCOMPARE(rows.rows[2].at(rows.columns.indexOf(u"Endereco"_s)), u"Rua B"_s);
+        QCOMPARE(rows.row(2).at(rows.columns.indexOf(u"Endereco"_s)), u"Rua B"_s);
+        QVERIFY(rows.row(0).at(rows.columns.indexOf(u"CPF"_s)).isNull());
+        QVERIFY(!rows.row(2).at(rows.columns.indexOf(u"CPF"_s)).isNull());
         QCOMPARE(texts(report.pageItems(0), DataReport::Band::GroupHeader),
                  (QStringList{u"Zilda Prado"_s, u"77"_s, u""_s, u""_s, u""_s, u"Ana Lima"_s, u"12"_s,
                               u"111.111.111-11"_s, u""_s, u""_s}));

@@ -11,6 +11,7 @@
 #include "reports/rptLocacao.h"
 #include "reports/rptVideos.h"
 #include "store/RecordCursor.h"
+#include "store/StoreError.h"
 #include "store/Transaction.h"
 
 #include <QFile>
@@ -362,6 +363,15 @@ private slots:
         preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
         QVERIFY(preview);
         QCOMPARE(preview->report().rows().groups.size(), 3);
+
+        // The reports' own connection cannot write.
+        datFenwarda env(shop.folder());
+        env.open();
+        store::RecordCursor c(env.cnnClientes(), u"tblVideos"_s);
+        c.addNew();
+        c.setValue(u"Codigo"_s, u"9"_s);
+        QVERIFY_THROWS_EXCEPTION(store::StoreError, c.update());
+        QCOMPARE(shop.count(u"tblVideos"_s), 3);
     }
 
     void unreadableDataFileGivesMessageAndNoWindow_data()

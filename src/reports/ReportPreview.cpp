@@ -4,6 +4,7 @@
 #include "platform/widgets/MessageBox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -14,6 +14,7 @@
 #include "videos/frmConVideo.h"
 #include "videos/frmVideos.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -102,5 +103,15 @@ int main(int argc, char** argv)
     leave(titles, titles->itemText(0));
     save(conVideo, out, "convideo");
     delete conVideo;
+
+    // The report previews, opened from the menu as the operator does.
+    for (const char* entry : {"mnuRelClientes", "mnuRelVideos", "mnuRelLocVideo"}) {
+        menu.findChild<QAction*>(QString::fromUtf8(entry))->trigger();
+        QWidget* report = menu.reportWindows().value(0);
+        if (!report)
+            continue;
+        save(report, out, qPrintable(report->objectName()));
+        delete report;
+    }
     return 0;
 }

@@ -4,6 +4,10 @@
 #include "customers/frmConClientes.h"
 #include "frmMenu.h"
 #include "rental/frmLocacao.h"
+#include "reports/ReportWindows.h"
+#include "reports/rptClientes.h"
+#include "reports/rptLocacao.h"
+#include "reports/rptVideos.h"
 #include "returns/frmConsultaVideo.h"
 #include "returns/frmDevolucao.h"
 #include "videos/frmConVideo.h"
@@ -18,4 +22,12 @@ void registerTasks(frmMenu& menu)
     menu.setTaskFactory("mnuDevolucao", [](store::Database& db) { return new frmDevolucao(db); });
     menu.setTaskFactory("mnuConVídeos", [](store::Database& db) { return new frmConsultaVideo(db); });
     menu.setTaskFactory("mnuconVideo", [](store::Database& db) { return new frmConVideo(db); });
+
+    auto reports = std::make_shared<ReportWindows>();
+    menu.setReportFactory("mnuRelClientes",
+                          [reports](store::Database& db) { return reports->open<rptClientes>(db); });
+    menu.setReportFactory("mnuRelVideos",
+                          [reports](store::Database& db) { return reports->open<rptVideos>(db); });
+    menu.setReportFactory("mnuRelLocVideo",
+                          [reports](store::Database& db) { return reports->open<rptLocacao>(db); });
 }

@@ -109,8 +109,9 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, const QString& path, const Q
 
 } // namespace
 
-Database::Database(const QString& folder)
-    : m_folder(folder), m_connectionName(QStringLiteral("fenwarda-store-%1").arg(++g_connectionCounter))
+Database::Database(const QString& folder, Access access)
+    : m_folder(folder), m_access(access),
+      m_connectionName(QStringLiteral("fenwarda-store-%1").arg(++g_connectionCounter))
 {
 }
 
@@ -140,10 +141,15 @@ void Database::open()
     const QFileInfo folderInfo(m_folder);
     const QFileInfo info(path);
     const bool existed = info.exists();
+    const bool readOnly = m_access == Access::ReadOnly;
 
     // Check what the file system can tell before SQLite touches anything:
     // the messages are clearer and an unusable file is never written.
-    if (!existed) {
+    if (!existed && readOnly) {
+        throw StoreError(
+            K::CannotCreate,
+            QStringLiteral("Não foi possível abrir o arquivo de dados %1:\no arquivo não existe.").arg(file));
+    } else if (!existed) {
         if (!folderInfo.isDir())
             throw StoreError(
                 K::CannotCreate,
@@ -164,14 +170,14 @@ void Database::open()
                 K::CannotCreate,
                 QStringLiteral("Não foi possível abrir o arquivo de dados %1:\nnão há permissão para lê-lo.")
                     .arg(file));
-        if (!info.isWritable())
+        if (!readOnly && !info.isWritable())
             throw StoreError(
                 K::ReadOnly,
                 QStringLiteral("O arquivo de dados %1 está protegido contra gravação (somente leitura).\n"
                                "Retire a proteção do arquivo e tente de novo.")
                     .arg(file));
         // The journal files live beside the data file.
-        if (!folderInfo.isWritable())
+        if (!readOnly && !folderInfo.isWritable())
             throw StoreError(
                 K::ReadOnly,
                 QStringLiteral("O arquivo de dados %1 está protegido contra gravação (somente leitura):\n"
@@ -190,7 +196,8 @@ void Database::open()
         db.setDatabaseName(path);
         // A short wait rides over a reader finishing; a longer one would only
         // freeze the window in front of the operator.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
+        db.setConnectOptions(readOnly ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000;QSQLITE_OPEN_READONLY")
+                                      : QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
         try {
             if (!db.open())
                 throw errorFor(db.lastError(), path, QStringLiteral("abrir"));
@@ -201,15 +208,19 @@ void Database::open()
             objects.finish();
             // A file with no tables at all holds nothing to lose: it is a first
             // run that never finished, and gets its tables.
-            if (empty) {
+            if (empty && !readOnly) {
                 createSchema(db);
             } else {
                 checkSchema(db);
-                upgradeSchema(db);
+                // A reader only reads: the program's own tables are not its concern.
+                if (!readOnly)
+                    upgradeSchema(db);
             }
 
-            run(db, QStringLiteral("PRAGMA journal_mode=WAL"), path, QStringLiteral("abrir"));
-            run(db, QStringLiteral("PRAGMA synchronous=FULL"), path, QStringLiteral("abrir"));
+            if (!readOnly) {
+                run(db, QStringLiteral("PRAGMA journal_mode=WAL"), path, QStringLiteral("abrir"));
+                run(db, QStringLiteral("PRAGMA synchronous=FULL"), path, QStringLiteral("abrir"));
+            }
             run(db, QStringLiteral("PRAGMA busy_timeout=1000"), path, QStringLiteral("abrir"));
         } catch (StoreError& e) {
             db = QSqlDatabase();

@@ -9,13 +9,16 @@ namespace store {
 
 // The one data file, Fenwaurda.mdb, in a given folder. Opening a missing
 // file creates it with its tables; an existing file is only ever checked,
-// never replaced or emptied.
+// never replaced or emptied. A read-only connection (the reports' own) never
+// creates the file and cannot write to it.
 class Database
 {
 public:
     static constexpr const char* FileName = "Fenwaurda.mdb";
 
-    explicit Database(const QString& folder);
+    enum class Access { ReadWrite, ReadOnly };
+
+    explicit Database(const QString& folder, Access access = Access::ReadWrite);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -23,6 +26,7 @@ public:
     static QString filePath(const QString& folder);
     QString filePath() const { return filePath(m_folder); }
     QString folder() const { return m_folder; }
+    Access access() const { return m_access; }
 
     // Opens (and on first use creates) the file; does nothing when open.
     // Throws StoreError with a message naming the problem.
@@ -48,6 +52,7 @@ private:
     void drop();
 
     QString m_folder;
+    Access m_access;
     QString m_connectionName;
     quint64 m_serial = 0;
 };

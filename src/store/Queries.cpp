@@ -9,13 +9,10 @@
 
 namespace store {
 
-namespace {
-
-// Appends every non-NULL value of the selected columns, row by row. The
-// pick lists run to hundreds of thousands of names, so this reads through
-// SQLite itself rather than one QVariant per value.
-void collect(Database& db, const QString& sql, int columns, QStringList& out)
+void forEachValue(Database& db, const QString& sql, int columns,
+                  const std::function<void(int column, QStringView value)>& onValue)
 {
+    const QString what = QStringLiteral("ler a tabela");
     QSqlDatabase connection = db.connection();
     const QVariant handle = connection.driver()->handle();
     sqlite3* raw = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
@@ -25,13 +22,17 @@ void collect(Database& db, const QString& sql, int columns, QStringList& out)
         QSqlQuery q(connection);
         q.setForwardOnly(true);
         if (!q.exec(sql))
-            db.fail(q.lastError(), QStringLiteral("ler a lista"));
-        while (q.next())
-            for (int i = 0; i < columns; ++i)
-                if (!q.isNull(i))
-                    out.append(q.value(i).toString());
+            db.fail(q.lastError(), what);
+        while (q.next()) {
+            for (int i = 0; i < columns; ++i) {
+                const QString value = q.value(i).toString();
+                onValue(i, q.isNull(i)      ? QStringView()
+                           : value.isNull() ? QStringView(u"")
+                                            : QStringView(value));
+            }
+        }
         if (q.lastError().isValid())
-            db.fail(q.lastError(), QStringLiteral("ler a lista"));
+            db.fail(q.lastError(), what);
         return;
     }
 
@@ -42,20 +43,34 @@ void collect(Database& db, const QString& sql, int columns, QStringList& out)
         rc = sqlite3_step(stmt);
     for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
         for (int i = 0; i < columns; ++i) {
-            if (sqlite3_column_type(stmt, i) == SQLITE_NULL)
+            if (sqlite3_column_type(stmt, i) == SQLITE_NULL) {
+                onValue(i, QStringView());
                 continue;
+            }
             const auto* chars = static_cast<const char16_t*>(sqlite3_column_text16(stmt, i));
             const int bytes = sqlite3_column_bytes16(stmt, i);
-            out.append(QString(reinterpret_cast<const QChar*>(chars), bytes / 2));
+            // An empty text stays an empty (not null) view.
+            onValue(i, chars ? QStringView(chars, bytes / 2) : QStringView(u""));
         }
     }
     if (rc != SQLITE_DONE) {
         const QSqlError error(QString::fromUtf8(sqlite3_errmsg(raw)), QString(), QSqlError::StatementError,
                               QString::number(sqlite3_extended_errcode(raw)));
         sqlite3_finalize(stmt);
-        db.fail(error, QStringLiteral("ler a lista"));
+        db.fail(error, what);
     }
     sqlite3_finalize(stmt);
+}
+
+namespace {
+
+// Appends every non-NULL value of the selected columns, row by row.
+void collect(Database& db, const QString& sql, int columns, QStringList& out)
+{
+    forEachValue(db, sql, columns, [&out](int, QStringView value) {
+        if (!value.isNull())
+            out.append(value.toString());
+    });
 }
 
 } // namespace

@@ -1,0 +1,235 @@
+#include "DataReport.h"
+
+#include "datFenwarda.h"
+
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <algorithm>
+
+namespace {
+
+constexpr qreal Margin = 36; // half an inch
+constexpr qreal PageNumberPoints = 9.75;
+constexpr qreal PageNumberWidth = 90;
+constexpr qreal FieldPoints = 9.75; // a line report's fields
+constexpr qreal HeaderGap = 6;      // between a band's text and the line under it, and after the line
+
+QString pageNumberText(int page)
+{
+    return QStringLiteral("Página %1").arg(page + 1);
+}
+
+} // namespace
+
+DataReport::DataReport(std::shared_ptr<datFenwarda> env, const QString& name, const QString& command)
+    : m_env(std::move(env)), m_name(name), m_command(command), m_rows(m_env->result(command))
+{
+}
+
+LineReport::LineReport(std::shared_ptr<datFenwarda> env, const QString& name, const QString& command,
+                       const QString& title, qreal titlePoints, qreal captionPoints,
+                       const QList<Column>& columns)
+    : DataReport(std::move(env), name, command)
+{
+    QList<Caption> captions;
+    for (const Column& c : columns) {
+        captions.append({c.caption, c.x, c.width});
+        m_fields.append({c.field, c.x, c.width});
+    }
+    setHeaders(title, titlePoints, captions, captionPoints);
+}
+
+qreal LineReport::groupHeight() const
+{
+    return lineHeight(FieldPoints);
+}
+
+void LineReport::addGroupItems(QList<Item>& out, int group, qreal top) const
+{
+    addFields(out, group, m_fields, top, FieldPoints);
+}
+
+DataReport::~DataReport()
+{
+    // The report's end closes its result: showing it again reads the tables again.
+    m_rows.reset();
+    m_env->closeResult(m_command);
+}
+
+QString DataReport::windowTitle() const
+{
+    return QStringLiteral("Fenwarda - %1 (DataReport)").arg(m_name);
+}
+
+QPageLayout DataReport::pageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(Margin, Margin, Margin, Margin), QPageLayout::Point);
+}
+
+QSizeF DataReport::printableSize()
+{
+    return pageLayout().paintRectPoints().size();
+}
+
+void DataReport::setHeaders(const QString& title, qreal titlePoints, const QList<Caption>& captions,
+                            qreal captionPoints)
+{
+    m_title = title;
+    m_titlePoints = titlePoints;
+    m_captions = captions;
+    m_captionPoints = captionPoints;
+}
+
+qreal DataReport::lineHeight(qreal points)
+{
+    // Arial's ascent and descent take 1.12 em; the rest keeps lines apart.
+    return points * 1.3;
+}
+
+qreal DataReport::reportHeaderHeight(int page) const
+{
+    // The title only on the first page; the page number on every page.
+    return page == 0 ? lineHeight(m_titlePoints) + 2 * HeaderGap : lineHeight(PageNumberPoints) + HeaderGap;
+}
+
+qreal DataReport::pageHeaderHeight() const
+{
+    return lineHeight(m_captionPoints) + 2 * HeaderGap;
+}
+
+int DataReport::capacity(int page) const
+{
+    const qreal room = printableSize().height() - reportHeaderHeight(page) - pageHeaderHeight();
+    return std::max(1, int(room / groupHeight()));
+}
+
+int DataReport::pageCount() const
+{
+    const int groups = int(m_rows->groups.size());
+    const int first = capacity(0);
+    if (groups <= first)
+        return 1;
+    const int rest = capacity(1);
+    return 1 + (groups - first + rest - 1) / rest;
+}
+
+int DataReport::firstGroup(int page) const
+{
+    return page == 0 ? 0 : capacity(0) + (page - 1) * capacity(1);
+}
+
+int DataReport::groupCount(int page) const
+{
+    const int groups = int(m_rows->groups.size());
+    return std::clamp(groups - firstGroup(page), 0, capacity(page));
+}
+
+DataReport::Item DataReport::textItem(Band band, const QRectF& rect, const QString& text, qreal points,
+                                      int group)
+{
+    Item item{band, rect, text, points};
+    item.group = group;
+    return item;
+}
+
+DataReport::Item DataReport::lineItem(Band band, qreal top, qreal left, qreal right, int group)
+{
+    Item item{band, QRectF(left, top, right - left, 0), QString(), 0};
+    item.line = true;
+    item.group = group;
+    return item;
+}
+
+void DataReport::addFields(QList<Item>& out, int group, const QList<Field>& fields, qreal top,
+                           qreal points) const
+{
+    const store::Group& g = m_rows->groups.at(group);
+    for (const Field& f : fields)
+        out.append(textItem(Band::GroupHeader, QRectF(f.x, top, f.width, lineHeight(points)),
+                            m_rows->value(g, f.column), points, group));
+}
+
+QList<DataReport::Item> DataReport::pageItems(int page) const
+{
+    QList<Item> out;
+    const qreal width = printableSize().width();
+    qreal top = 0;
+
+    const qreal numberHeight = page == 0 ? lineHeight(m_titlePoints) : lineHeight(PageNumberPoints);
+    if (page == 0) {
+        out.append(textItem(Band::ReportHeader, QRectF(0, 0, width - PageNumberWidth, numberHeight), m_title,
+                            m_titlePoints));
+    }
+    Item number =
+        textItem(Band::ReportHeader, QRectF(width - PageNumberWidth, 0, PageNumberWidth, numberHeight),
+                 pageNumberText(page), PageNumberPoints);
+    number.alignRight = true;
+    out.append(number);
+    if (page == 0)
+        out.append(lineItem(Band::ReportHeader, numberHeight + HeaderGap, 0, width));
+    top = reportHeaderHeight(page);
+
+    const qreal captionHeight = lineHeight(m_captionPoints);
+    for (const Caption& c : m_captions)
+        out.append(
+            textItem(Band::PageHeader, QRectF(c.x, top, c.width, captionHeight), c.text, m_captionPoints));
+    out.append(lineItem(Band::PageHeader, top + captionHeight + HeaderGap, 0, width));
+    top += pageHeaderHeight();
+
+    const int first = firstGroup(page);
+    const int count = groupCount(page);
+    for (int i = 0; i < count; ++i)
+        addGroupItems(out, first + i, top + i * groupHeight());
+    return out;
+}
+
+void DataReport::paintPage(QPainter& painter, int page) const
+{
+    // The painter's units are points, but a font's point size is turned
+    // into pixels of the device and then scaled again: size fonts in the
+    // painter's units instead.
+    const qreal dpi = painter.device() ? painter.device()->logicalDpiY() : 72;
+    QFont font(QStringLiteral("Arial"));
+    qreal fontPoints = -1;
+    painter.setPen(QPen(Qt::black, 0.75));
+    for (const Item& item : pageItems(page)) {
+        if (item.line) {
+            painter.drawLine(QLineF(item.rect.left(), item.rect.top(), item.rect.right(), item.rect.top()));
+            continue;
+        }
+        if (item.text.isEmpty())
+            continue;
+        if (item.pointSize != fontPoints) {
+            fontPoints = item.pointSize;
+            font.setPointSizeF(fontPoints * 72 / dpi);
+            painter.setFont(font);
+        }
+        const int align = (item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        painter.drawText(item.rect, align | Qt::TextSingleLine, item.text);
+    }
+}
+
+bool DataReport::render(QPagedPaintDevice& device, int first, int last) const
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const QSizeF paper = device.pageLayout().paintRectPoints().size();
+    const QSizeF ours = printableSize();
+    const qreal fit = std::min({1.0, paper.width() / ours.width(), paper.height() / ours.height()});
+    const qreal toDevice = device.logicalDpiX() / 72.0;
+    first = std::clamp(first, 0, pageCount() - 1);
+    last = std::clamp(last, first, pageCount() - 1);
+    for (int page = first; page <= last; ++page) {
+        if (page != first && !device.newPage()) {
+            painter.end();
+            return false;
+        }
+        painter.resetTransform();
+        painter.scale(toDevice * fit, toDevice * fit);
+        paintPage(painter, page);
+    }
+    return painter.end();
+}

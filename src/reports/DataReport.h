@@ -1,0 +1,128 @@
+#pragma once
+
+#include "store/Grouping.h"
+
+#include <QList>
+#include <QPageLayout>
+#include <QRectF>
+#include <QString>
+#include <memory>
+
+class QPagedPaintDevice;
+class QPainter;
+class datFenwarda;
+
+// A report laid out in bands on A4 pages: the report header (title, page
+// number, line) on the first page, the page number and the page header
+// (column captions, line) on every page, then one group header per group.
+// Every group header of a report has the same height, so the page breaks
+// are known at once and a group never splits across pages. Everything is
+// measured in points from the top left of the printable area.
+class DataReport
+{
+public:
+    enum class Band { ReportHeader, PageHeader, GroupHeader };
+
+    // One thing drawn on a page: a text in its box (clipped to it) or a
+    // horizontal line along the top of its box.
+    struct Item
+    {
+        Band band;
+        QRectF rect;
+        QString text; // empty for a line
+        qreal pointSize = 0;
+        bool line = false;
+        bool alignRight = false;
+        int group = -1; // the group a group-header item belongs to
+    };
+
+    virtual ~DataReport();
+    DataReport(const DataReport&) = delete;
+    DataReport& operator=(const DataReport&) = delete;
+
+    QString name() const { return m_name; }
+    QString windowTitle() const;
+    QString command() const { return m_command; }
+    const store::GroupedRows& rows() const { return *m_rows; }
+
+    // A4 portrait with half-inch margins; the printable area in points.
+    static QPageLayout pageLayout();
+    static QSizeF printableSize();
+
+    int pageCount() const;
+    // The groups on a page (pages count from 0): [first, first + count).
+    int firstGroup(int page) const;
+    int groupCount(int page) const;
+
+    QList<Item> pageItems(int page) const;
+    // Paints a page; the painter's units must be points.
+    void paintPage(QPainter& painter, int page) const;
+    // Paints pages first..last (from 0) on a printer or PDF writer, shrunk
+    // to fit a smaller paper. False when the device cannot be painted on.
+    bool render(QPagedPaintDevice& device, int first, int last) const;
+
+protected:
+    struct Caption
+    {
+        QString text;
+        qreal x;
+        qreal width;
+    };
+    struct Field
+    {
+        QString column;
+        qreal x;
+        qreal width;
+    };
+
+    // Runs (or reuses) the command's result in env: the rows are read here.
+    DataReport(std::shared_ptr<datFenwarda> env, const QString& name, const QString& command);
+
+    void setHeaders(const QString& title, qreal titlePoints, const QList<Caption>& captions,
+                    qreal captionPoints);
+    // The height every group header of this report takes.
+    virtual qreal groupHeight() const = 0;
+    virtual void addGroupItems(QList<Item>& out, int group, qreal top) const = 0;
+
+    static qreal lineHeight(qreal points);
+    // One line of a group's fields, each in its box.
+    void addFields(QList<Item>& out, int group, const QList<Field>& fields, qreal top, qreal points) const;
+    static Item textItem(Band band, const QRectF& rect, const QString& text, qreal points, int group = -1);
+    static Item lineItem(Band band, qreal top, qreal left, qreal right, int group = -1);
+
+private:
+    qreal reportHeaderHeight(int page) const;
+    qreal pageHeaderHeight() const;
+    int capacity(int page) const;
+
+    std::shared_ptr<datFenwarda> m_env;
+    QString m_name;
+    QString m_command;
+    std::shared_ptr<const store::GroupedRows> m_rows;
+    QString m_title;
+    qreal m_titlePoints = 0;
+    QList<Caption> m_captions;
+    qreal m_captionPoints = 0;
+};
+
+// A report whose group header is one line of fields under their captions.
+class LineReport : public DataReport
+{
+protected:
+    struct Column
+    {
+        QString caption;
+        QString field;
+        qreal x;
+        qreal width;
+    };
+
+    LineReport(std::shared_ptr<datFenwarda> env, const QString& name, const QString& command,
+               const QString& title, qreal titlePoints, qreal captionPoints, const QList<Column>& columns);
+
+    qreal groupHeight() const override;
+    void addGroupItems(QList<Item>& out, int group, qreal top) const override;
+
+private:
+    QList<Field> m_fields;
+};

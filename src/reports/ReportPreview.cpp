@@ -1,0 +1,284 @@
+#include "ReportPreview.h"
+
+#include "DataReport.h"
+#include "platform/widgets/MessageBox.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace reports {
+
+// One page of the report, drawn at the zoom on a sheet of paper.
+class PageView : public QWidget
+{
+public:
+    PageView(const DataReport& report, QWidget* parent) : QWidget(parent), m_report(report)
+    {
+        setObjectName(QStringLiteral("pagView"));
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        resizeToPage();
+    }
+
+    int page() const { return m_page; }
+    void setPage(int page)
+    {
+        m_page = page;
+        update();
+    }
+    qreal zoom() const { return m_zoom; }
+    void setZoom(qreal zoom)
+    {
+        m_zoom = zoom;
+        resizeToPage();
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), QColor(0x80, 0x80, 0x80));
+        const qreal scale = m_zoom * logicalDpiX() / 72.0;
+        const QRectF paper = DataReport::pageLayout().fullRectPoints();
+        p.translate(Border, Border);
+        p.scale(scale, scale);
+        p.fillRect(paper, Qt::white);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        p.translate(DataReport::pageLayout().paintRectPoints().topLeft());
+        m_report.paintPage(p, m_page);
+    }
+
+private:
+    static constexpr int Border = 12;
+
+    void resizeToPage()
+    {
+        const QSizeF paper = DataReport::pageLayout().fullRectPoints().size() * m_zoom * logicalDpiX() / 72.0;
+        setFixedSize(paper.toSize() + QSize(2 * Border, 2 * Border));
+    }
+
+    const DataReport& m_report;
+    int m_page = 0;
+    qreal m_zoom = 1.0;
+};
+
+} // namespace reports
+
+namespace {
+
+constexpr qreal ZoomStep = 1.25;
+constexpr qreal MinZoom = 0.25;
+constexpr qreal MaxZoom = 4.0;
+
+QPushButton* button(const QString& caption, const QString& name, const QString& accessible, QWidget* parent)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAccessibleName(accessible);
+    b->setToolTip(accessible);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+ReportPreview::ReportPreview(std::unique_ptr<DataReport> report, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_report(std::move(report))
+{
+    setObjectName(m_report->name());
+    setWindowTitle(m_report->windowTitle());
+
+    m_first =
+        button(QStringLiteral("|<"), QStringLiteral("cmdPrimeira"), QStringLiteral("Primeira página"), this);
+    m_previous =
+        button(QStringLiteral("<"), QStringLiteral("cmdAnterior"), QStringLiteral("Página anterior"), this);
+    m_page = new QSpinBox(this);
+    m_page->setObjectName(QStringLiteral("spnPagina"));
+    m_page->setAccessibleName(QStringLiteral("Página"));
+    m_page->setRange(1, m_report->pageCount());
+    m_pageCount = new QLabel(QStringLiteral("de %1").arg(m_report->pageCount()), this);
+    m_pageCount->setObjectName(QStringLiteral("lblPaginas"));
+    m_next =
+        button(QStringLiteral(">"), QStringLiteral("cmdProxima"), QStringLiteral("Próxima página"), this);
+    m_last = button(QStringLiteral(">|"), QStringLiteral("cmdUltima"), QStringLiteral("Última página"), this);
+    QPushButton* zoomOut =
+        button(QStringLiteral("-"), QStringLiteral("cmdReduzir"), QStringLiteral("Reduzir"), this);
+    m_zoomText = new QLabel(this);
+    m_zoomText->setObjectName(QStringLiteral("lblZoom"));
+    QPushButton* zoomIn =
+        button(QStringLiteral("+"), QStringLiteral("cmdAmpliar"), QStringLiteral("Ampliar"), this);
+    QPushButton* print = button(QStringLiteral("&Imprimir..."), QStringLiteral("cmdImprimir"),
+                                QStringLiteral("Imprimir"), this);
+    QPushButton* pdf = button(QStringLiteral("Salvar como &PDF..."), QStringLiteral("cmdPDF"),
+                              QStringLiteral("Salvar como PDF"), this);
+
+    auto* bar = new QHBoxLayout;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_first, m_previous, m_page, m_pageCount, m_next, m_last})
+        bar->addWidget(w);
+    bar->addSpacing(16);
+    bar->addWidget(zoomOut);
+    bar->addWidget(m_zoomText);
+    bar->addWidget(zoomIn);
+    bar->addStretch();
+    bar->addWidget(print);
+    bar->addWidget(pdf);
+
+    m_view = new reports::PageView(*m_report, this);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("scrPagina"));
+    m_scroll->setWidget(m_view);
+    m_scroll->setAlignment(Qt::AlignHCenter);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(m_scroll);
+
+    connect(m_first, &QPushButton::clicked, this, [this] { setCurrentPage(0); });
+    connect(m_previous, &QPushButton::clicked, this, [this] { setCurrentPage(currentPage() - 1); });
+    connect(m_next, &QPushButton::clicked, this, [this] { setCurrentPage(currentPage() + 1); });
+    connect(m_last, &QPushButton::clicked, this, [this] { setCurrentPage(m_report->pageCount() - 1); });
+    connect(m_page, &QSpinBox::valueChanged, this, [this](int value) { setCurrentPage(value - 1); });
+    connect(zoomOut, &QPushButton::clicked, this, [this] { setZoom(zoom() / ZoomStep); });
+    connect(zoomIn, &QPushButton::clicked, this, [this] { setZoom(zoom() * ZoomStep); });
+    connect(print, &QPushButton::clicked, this, &ReportPreview::askAndPrint);
+    connect(pdf, &QPushButton::clicked, this, &ReportPreview::askAndSavePdf);
+
+    m_choosePrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        dialog.setMinMax(1, m_report->pageCount());
+        return dialog.exec() == QDialog::Accepted;
+    };
+    m_chooseFile = [this] {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Salvar Relatório como PDF"),
+                                            m_report->name() + QStringLiteral(".pdf"),
+                                            QStringLiteral("Arquivos PDF (*.pdf)"));
+    };
+
+    updatePage();
+    setZoom(1.0);
+    resize(m_view->width() + 60, 820);
+}
+
+ReportPreview::~ReportPreview() = default;
+
+int ReportPreview::currentPage() const
+{
+    return m_view->page();
+}
+
+void ReportPreview::setCurrentPage(int page)
+{
+    page = std::clamp(page, 0, m_report->pageCount() - 1);
+    if (page == m_view->page() && m_page->value() == page + 1)
+        return;
+    m_view->setPage(page);
+    updatePage();
+}
+
+qreal ReportPreview::zoom() const
+{
+    return m_view->zoom();
+}
+
+void ReportPreview::updatePage()
+{
+    const int page = m_view->page();
+    const int last = m_report->pageCount() - 1;
+    {
+        const QSignalBlocker block(m_page);
+        m_page->setValue(page + 1);
+    }
+    m_first->setEnabled(page > 0);
+    m_previous->setEnabled(page > 0);
+    m_next->setEnabled(page < last);
+    m_last->setEnabled(page < last);
+}
+
+void ReportPreview::setZoom(qreal zoom)
+{
+    m_view->setZoom(std::clamp(zoom, MinZoom, MaxZoom));
+    m_zoomText->setText(QStringLiteral("%1%").arg(qRound(m_view->zoom() * 100)));
+}
+
+void ReportPreview::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        setCurrentPage(currentPage() + 1);
+        return;
+    case Qt::Key_PageUp:
+        setCurrentPage(currentPage() - 1);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+bool ReportPreview::print(QPrinter& printer)
+{
+    int first = 0;
+    int last = m_report->pageCount() - 1;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = printer.fromPage() - 1;
+        last = std::max(first, printer.toPage() - 1);
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ok = m_report->render(printer, first, last);
+    QApplication::restoreOverrideCursor();
+    if (!ok)
+        MessageBox::warning(this, QStringLiteral("Não foi possível imprimir o relatório."), windowTitle());
+    return ok;
+}
+
+void ReportPreview::askAndPrint()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(DataReport::pageLayout());
+    printer.setDocName(m_report->name());
+    if (m_choosePrinter(printer))
+        print(printer);
+}
+
+bool ReportPreview::savePdf(const QString& path)
+{
+    bool ok = false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    {
+        QPdfWriter writer(path);
+        writer.setPageLayout(DataReport::pageLayout());
+        writer.setTitle(m_report->windowTitle());
+        writer.setCreator(QStringLiteral("Fenwarda de Vídeo"));
+        ok = m_report->render(writer, 0, m_report->pageCount() - 1);
+    }
+    QApplication::restoreOverrideCursor();
+    if (!ok)
+        MessageBox::warning(
+            this,
+            QStringLiteral("Não foi possível gravar o arquivo %1.\nVerifique se a pasta existe e "
+                           "permite gravação.")
+                .arg(QDir::toNativeSeparators(path)),
+            windowTitle());
+    return ok;
+}
+
+void ReportPreview::askAndSavePdf()
+{
+    const QString path = m_chooseFile();
+    if (!path.isEmpty())
+        savePdf(path);
+}

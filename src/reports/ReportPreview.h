@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class DataReport;
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QScrollArea;
+class QSpinBox;
+
+namespace reports {
+class PageView;
+}
+
+// The non-modal preview of one report: page through it, zoom, print it on
+// a printer chosen in the print dialog, or save it as a PDF file. Only the
+// page on screen is drawn, so a long report opens at once. The window owns
+// the report; closing it ends the report and its result.
+class ReportPreview : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ReportPreview(std::unique_ptr<DataReport> report, QWidget* parent = nullptr);
+    ~ReportPreview() override;
+
+    const DataReport& report() const { return *m_report; }
+    int currentPage() const; // from 0
+    void setCurrentPage(int page);
+    qreal zoom() const;
+
+    // The dialogs the print and PDF buttons ask through; tests replace them.
+    // The printer chooser gets a printer set up for the report's pages and
+    // returns false when the operator cancels; the file chooser returns an
+    // empty text then.
+    void setPrinterChooser(std::function<bool(QPrinter&)> choose) { m_choosePrinter = std::move(choose); }
+    void setFileChooser(std::function<QString()> choose) { m_chooseFile = std::move(choose); }
+
+    // Writes the whole report to a PDF file; false (and a message) on failure.
+    bool savePdf(const QString& path);
+    // Prints the pages the printer's range asks for (all by default).
+    bool print(QPrinter& printer);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void updatePage();
+    void setZoom(qreal zoom);
+    void askAndPrint();
+    void askAndSavePdf();
+
+    std::unique_ptr<DataReport> m_report;
+    reports::PageView* m_view;
+    QScrollArea* m_scroll;
+    QSpinBox* m_page;
+    QLabel* m_pageCount;
+    QLabel* m_zoomText;
+    QPushButton* m_first;
+    QPushButton* m_previous;
+    QPushButton* m_next;
+    QPushButton* m_last;
+    std::function<bool(QPrinter&)> m_choosePrinter;
+    std::function<QString()> m_chooseFile;
+};

@@ -1,0 +1,23 @@
+#include "ReportWindows.h"
+
+#include "DataReport.h"
+#include "ReportPreview.h"
+#include "datFenwarda.h"
+#include "store/Database.h"
+
+QWidget* ReportWindows::open(const QString& name, store::Database& db, const Maker& make)
+{
+    if (QWidget* shown = m_open.value(name)) {
+        shown->showNormal();
+        shown->raise();
+        shown->activateWindow();
+        return nullptr;
+    }
+    if (!m_env || m_env->folder() != db.folder())
+        m_env = std::make_shared<datFenwarda>(db.folder());
+    m_env->open();
+    // The rows are read before any widget exists: a failure leaves no window.
+    auto* preview = new ReportPreview(make(m_env));
+    m_open.insert(name, preview);
+    return preview;
+}

@@ -1,0 +1,53 @@
+#include "rptLocacao.h"
+
+namespace {
+
+constexpr qreal FieldPoints = 8.25;
+constexpr int BlockLines = 5;
+constexpr qreal BlockGap = 6; // the line under a block sits in the middle of it
+
+} // namespace
+
+rptLocacao::rptLocacao(std::shared_ptr<datFenwarda> env)
+    : DataReport(std::move(env), QString::fromLatin1(Name), QStringLiteral("cmdLocacao_Grouping"))
+{
+    // Date, customer and note number sit over the third and fourth columns,
+    // whose slots start on the third line of a block.
+    setHeaders(QStringLiteral("Relatório de Locação de Vídeos Pendentes"), 15.75,
+               {{QStringLiteral("Relação de Vídeos Locados"), 0, 2 * CellWidth},
+                {QStringLiteral("Data"), 2 * CellWidth, 55},
+                {QStringLiteral("Clientes"), 2 * CellWidth + 58, 170},
+                {QStringLiteral("Codigo"), 2 * CellWidth + 231, 44}},
+               9.75);
+}
+
+QPoint rptLocacao::slotCell(int slot)
+{
+    if (slot <= 10)
+        return QPoint((slot - 1) / 5, (slot - 1) % 5);
+    if (slot <= 13)
+        return QPoint(2, slot - 11 + 2);
+    return QPoint(3, slot - 14 + 2);
+}
+
+qreal rptLocacao::groupHeight() const
+{
+    return BlockLines * lineHeight(FieldPoints) + BlockGap;
+}
+
+void rptLocacao::addGroupItems(QList<Item>& out, int group, qreal top) const
+{
+    addFields(out, group,
+              {{QStringLiteral("Data"), 2 * CellWidth, 55},
+               {QStringLiteral("Clientes"), 2 * CellWidth + 58, 170},
+               {QStringLiteral("Codigo"), 2 * CellWidth + 231, 44}},
+              top, FieldPoints);
+    const qreal line = lineHeight(FieldPoints);
+    for (int slot = 1; slot <= 16; ++slot) {
+        const QPoint cell = slotCell(slot);
+        addFields(out, group, {{QStringLiteral("Video-%1").arg(slot), cell.x() * CellWidth, CellWidth}},
+                  top + cell.y() * line, FieldPoints);
+    }
+    const qreal under = top + BlockLines * line + BlockGap / 2;
+    out.append(lineItem(Band::GroupHeader, under, 0, printableSize().width(), group));
+}

@@ -1,0 +1,414 @@
+// The reports: grouping, bands and page breaks, the slot grid, the preview
+// window, PDF and print output, and a data file that cannot be read.
+
+#include "TestSupport.h"
+#include "app/Tasks.h"
+#include "app/frmMenu.h"
+#include "platform/widgets/MessageBox.h"
+#include "reports/ReportPreview.h"
+#include "reports/datFenwarda.h"
+#include "reports/rptClientes.h"
+#include "reports/rptLocacao.h"
+#include "reports/rptVideos.h"
+#include "store/RecordCursor.h"
+#include "store/StoreError.h"
+#include "store/Transaction.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using Row = QHash<QString, QVariant>;
+using Item = DataReport::Item;
+
+namespace {
+
+void addRows(store::Database& db, const QString& table, const QList<Row>& rows)
+{
+    store::Transaction t(db);
+    store::RecordCursor c(db, table);
+    for (const Row& row : rows) {
+        c.addNew();
+        for (auto it = row.begin(); it != row.end(); ++it)
+            c.setValue(it.key(), it.value());
+        c.update();
+    }
+    t.commit();
+}
+
+QList<Row> customers(int n)
+{
+    QList<Row> out;
+    for (int i = 0; i < n; ++i)
+        out.append({{u"Codigo"_s, QString::number(i + 1)},
+                    {u"Nome"_s, u"Cliente %1"_s.arg(i + 1)},
+                    {u"RG"_s, QString::number(5000 + i)},
+                    {u"CPF"_s, u"000.000.%1-00"_s.arg(i, 3, 10, QChar('0'))},
+                    {u"Celular"_s, u"9999-%1"_s.arg(i, 4, 10, QChar('0'))},
+                    {u"FoneResidencial"_s, u"3333-%1"_s.arg(i, 4, 10, QChar('0'))}});
+    return out;
+}
+
+QList<Row> videos(int n)
+{
+    QList<Row> out;
+    for (int i = 0; i < n; ++i)
+        out.append({{u"Codigo"_s, QString::number(1000 + i)},
+                    {u"Nome"_s, u"Filme %1"_s.arg(i + 1)},
+                    {u"Genero"_s, u"Drama"_s},
+                    {u"QTDE"_s, i % 4}});
+    return out;
+}
+
+// Notes numbered from 100; note i has i % 17 videos (none for the first).
+QList<Row> notes(int n)
+{
+    QList<Row> out;
+    for (int i = 0; i < n; ++i) {
+        Row row{{u"Data"_s, u"01/02/2004"_s},
+                {u"Codigo"_s, QString::number(100 + i)},
+                {u"Clientes"_s, u"Cliente %1"_s.arg(i)}};
+        for (int k = 1; k <= 16; ++k)
+            row.insert(u"Video-%1"_s.arg(k),
+                       k <= i % 17 ? QVariant(u"Filme %1 - Lançamento"_s.arg(k)) : QVariant(u""_s));
+        out.append(row);
+    }
+    return out;
+}
+
+std::unique_ptr<DataReport> makeReport(const QString& name, std::shared_ptr<datFenwarda> env)
+{
+    if (name == "rptClientes"_L1)
+        return std::make_unique<rptClientes>(env);
+    if (name == "rptVideos"_L1)
+        return std::make_unique<rptVideos>(env);
+    return std::make_unique<rptLocacao>(env);
+}
+
+QStringList texts(const QList<Item>& items, DataReport::Band band)
+{
+    QStringList out;
+    for (const Item& i : items)
+        if (i.band == band && !i.line)
+            out.append(i.text);
+    return out;
+}
+
+// The PDF's text, page by page, each run of blanks made one.
+QStringList pdfPages(const QString& path)
+{
+    QProcess p;
+    p.start(u"pdftotext"_s, {u"-layout"_s, path, u"-"_s});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qFatal("pdftotext (poppler-utils, installed by scripts/setup) failed on %s", qPrintable(path));
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QChar('\f'));
+    if (pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    for (QString& page : pages)
+        page = page.replace(QRegularExpression(u"[ \t]+"_s), u" "_s);
+    return pages;
+}
+
+struct ReportRow
+{
+    const char* entry;
+    const char* report;
+    const char* table;
+    QList<Row> (*rows)(int);
+};
+
+const ReportRow Reports[] = {
+    {"mnuRelClientes", "rptClientes", "tblClientes", customers},
+    {"mnuRelVideos", "rptVideos", "tblVideos", videos},
+    {"mnuRelLocVideo", "rptLocacao", "tblLocacao", notes},
+};
+
+} // namespace
+
+class tst_reports : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void groupingKeepsFirstAppearanceAndPrintsOnce()
+    {
+        Shop shop;
+        addRows(shop.db(), u"tblClientes"_s,
+                {{{u"Codigo"_s, u"1"_s},
+                  {u"Nome"_s, u"Zilda Prado"_s},
+                  {u"RG"_s, u"77"_s},
+                  {u"Endereco"_s, u"Rua A"_s}},
+                 {{u"Codigo"_s, u"2"_s},
+                  {u"Nome"_s, u"Ana Lima"_s},
+                  {u"RG"_s, u"12"_s},
+                  {u"CPF"_s, u"111.111.111-11"_s}},
+                 // Agrees with the first in every grouping column (no value and an empty text alike).
+                 {{u"Codigo"_s, u"3"_s},
+                  {u"Nome"_s, u"Zilda Prado"_s},
+                  {u"RG"_s, u"77"_s},
+                  {u"CPF"_s, u""_s},
+                  {u"Celular"_s, u""_s},
+                  {u"Endereco"_s, u"Rua B"_s}}});
+        auto env = std::make_shared<datFenwarda>(shop.folder());
+        rptClientes report(env);
+        const store::GroupedRows& rows = report.rows();
+        QCOMPARE(rows.rowCount(), 3);
+        QCOMPARE(rows.groups.size(), 2);
+        QCOMPARE(rows.groups[0].children, (QList<int>{0, 2}));
+        QCOMPARE(rows.groups[1].children, QList<int>{1});
+        QCOMPARE(rows.row(2).at(rows.columns.indexOf(u"Endereco"_s)), u"Rua B"_s);
+        QVERIFY(rows.row(0).at(rows.columns.indexOf(u"CPF"_s)).isNull());
+        QVERIFY(!rows.row(2).at(rows.columns.indexOf(u"CPF"_s)).isNull());
+        QCOMPARE(texts(report.pageItems(0), DataReport::Band::GroupHeader),
+                 (QStringList{u"Zilda Prado"_s, u"77"_s, u""_s, u""_s, u""_s, u"Ana Lima"_s, u"12"_s,
+                              u"111.111.111-11"_s, u""_s, u""_s}));
+        QCOMPARE(datFenwarda::command(u"cmdLocacao_Grouping"_s).by.mid(0, 4),
+                 (QStringList{u"Data"_s, u"Clientes"_s, u"Codigo"_s, u"Video-1"_s}));
+        QCOMPARE(datFenwarda::command(u"cmdLocacao_Grouping"_s).by.size(), 19);
+    }
+
+    void bandsAndPageBreaks_data()
+    {
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<int>("groups");
+        QTest::addColumn<QStringList>("captions");
+        for (const auto& [name, count] : {std::pair{"rptClientes", 0},
+                                          {"rptClientes", 150},
+                                          {"rptVideos", 150},
+                                          {"rptLocacao", 0},
+                                          {"rptLocacao", 40}})
+            QTest::addRow("%s %d", name, count)
+                << QString::fromLatin1(name) << count
+                << (QString::fromLatin1(name) == "rptClientes"_L1
+                        ? QStringList{u"Nome"_s, u"RG"_s, u"CPF"_s, u"Celular"_s, u"Telefone"_s}
+                    : QString::fromLatin1(name) == "rptVideos"_L1
+                        ? QStringList{u"Codigo"_s, u"Nome"_s, u"Genero"_s, u"Qtde na Loja"_s}
+                        : QStringList{u"Relação de Vídeos Locados"_s, u"Data"_s, u"Clientes"_s, u"Codigo"_s});
+    }
+
+    void bandsAndPageBreaks()
+    {
+        QFETCH(QString, report);
+        QFETCH(int, groups);
+        QFETCH(QStringList, captions);
+        Shop shop;
+        for (const ReportRow& r : Reports)
+            if (report == QLatin1String(r.report))
+                addRows(shop.db(), QString::fromLatin1(r.table), r.rows(groups));
+        auto rpt = makeReport(report, std::make_shared<datFenwarda>(shop.folder()));
+        QCOMPARE(rpt->rows().groups.size(), groups);
+        QVERIFY(groups == 0 ? rpt->pageCount() == 1 : rpt->pageCount() >= 3);
+
+        const QSizeF printable = DataReport::printableSize();
+        QList<int> seen;
+        for (int page = 0; page < rpt->pageCount(); ++page) {
+            const QList<Item> items = rpt->pageItems(page);
+            QStringList header = texts(items, DataReport::Band::ReportHeader);
+            QCOMPARE(header.contains(u"Página %1"_s.arg(page + 1)), true);
+            QCOMPARE(header.size(), page == 0 ? 2 : 1); // the title on the first page only
+            QCOMPARE(texts(items, DataReport::Band::PageHeader), captions);
+            for (const Item& i : items) {
+                QVERIFY(i.rect.left() >= 0 && i.rect.right() <= printable.width());
+                QVERIFY2(i.rect.bottom() <= printable.height(), qPrintable(i.text));
+                if (i.band == DataReport::Band::GroupHeader && !seen.contains(i.group))
+                    seen.append(i.group);
+            }
+        }
+        // Every group once, in order, each on one page only.
+        QList<int> expected;
+        for (int g = 0; g < groups; ++g)
+            expected.append(g);
+        QCOMPARE(seen, expected);
+        for (int page = 1; page < rpt->pageCount(); ++page)
+            QCOMPARE(rpt->firstGroup(page), rpt->firstGroup(page - 1) + rpt->groupCount(page - 1));
+    }
+
+    void slotGridPositions()
+    {
+        Shop shop;
+        addRows(shop.db(), u"tblLocacao"_s, notes(17).mid(16) + notes(4).mid(3)); // 16 slots, then 3
+        rptLocacao report(std::make_shared<datFenwarda>(shop.folder()));
+        const QList<Item> items = report.pageItems(0);
+        QList<Item> block[2];
+        for (const Item& i : items)
+            if (i.band == DataReport::Band::GroupHeader && !i.line)
+                block[i.group].append(i);
+        QCOMPARE(block[0].size(), 19);
+        const qreal top = block[0][0].rect.top();
+        const qreal line = block[0][0].rect.height();
+        // Column and line of slots 1 to 16.
+        const int cells[16][2] = {{0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 4}, {1, 0}, {1, 1}, {1, 2},
+                                  {1, 3}, {1, 4}, {2, 2}, {2, 3}, {2, 4}, {3, 2}, {3, 3}, {3, 4}};
+        for (int k = 1; k <= 16; ++k) {
+            const Item& slot = block[0][2 + k];
+            QCOMPARE(slot.text, u"Filme %1 - Lançamento"_s.arg(k));
+            QCOMPARE(slot.rect, QRectF(cells[k - 1][0] * 122.25, top + cells[k - 1][1] * line, 122.25, line));
+            QCOMPARE(slot.pointSize, 8.25);
+        }
+        // Date, customer and note number on the first line, over the third and fourth columns.
+        QCOMPARE((QStringList{block[0][0].text, block[0][1].text, block[0][2].text}),
+                 (QStringList{u"01/02/2004"_s, u"Cliente 16"_s, u"116"_s}));
+        for (int f = 0; f < 3; ++f)
+            QVERIFY(block[0][f].rect.top() == top && block[0][f].rect.left() >= 2 * 122.25);
+        // The second note: three slots, the rest blank; a line under each block.
+        QCOMPARE(texts(block[1], DataReport::Band::GroupHeader).mid(3).join('|'),
+                 u"Filme 1 - Lançamento|Filme 2 - Lançamento|Filme 3 - Lançamento|||||||||||||"_s);
+        int lines = 0;
+        for (const Item& i : items)
+            lines += i.band == DataReport::Band::GroupHeader && i.line ? 1 : 0;
+        QCOMPARE(lines, 2);
+    }
+
+    void previewFromMenuSavesPdfAndPrints_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("rptClientes") << 0
+                                     << QStringList{u"Relatório de Clientes Página 1"_s,
+                                                    u"Nome RG CPF Celular Telefone"_s,
+                                                    u"Cliente 2 5001 000.000.001-00 9999-0001 3333-0001"_s};
+        QTest::newRow("rptVideos") << 1
+                                   << QStringList{u"Relatório de Vídeos Página 1"_s,
+                                                  u"Codigo Nome Genero Qtde na Loja"_s,
+                                                  u"1001 Filme 2 Drama 1"_s};
+        QTest::newRow("rptLocacao")
+            << 2
+            << QStringList{u"Relatório de Locação de Vídeos Pendentes Página 1"_s,
+                           u"Relação de Vídeos Locados Data Clientes Codigo"_s,
+                           u"Filme 1 - Lançamento Filme 6 - Lançamento 01/02/2004 Cliente 7 107"_s,
+                           u"Filme 3 - Lançamento"_s};
+    }
+
+    void previewFromMenuSavesPdfAndPrints()
+    {
+        QFETCH(int, which);
+        QFETCH(QStringList, expected);
+        const ReportRow& r = Reports[which];
+        Shop shop;
+        addRows(shop.db(), QString::fromLatin1(r.table), r.rows(which == 2 ? 40 : 150));
+        frmMenu menu(shop.db());
+        registerTasks(menu);
+        menu.findChild<QAction*>(QString::fromUtf8(r.entry))->trigger();
+        QCOMPARE(menu.reportWindows().size(), 1);
+        auto* preview = qobject_cast<ReportPreview*>(menu.reportWindows().first());
+        QVERIFY(preview && preview->isVisible() && menu.isEnabled());
+        QCOMPARE(preview->windowTitle(), u"Fenwarda - %1 (DataReport)"_s.arg(QLatin1String(r.report)));
+        // Choosing the entry again brings the same window forward.
+        menu.findChild<QAction*>(QString::fromUtf8(r.entry))->trigger();
+        QCOMPARE(menu.reportWindows().size(), 1);
+
+        QTest::mouseClick(child<QPushButton>(preview, "cmdUltima"), Qt::LeftButton);
+        const int pages = preview->report().pageCount();
+        QCOMPARE(preview->currentPage(), pages - 1);
+        QCOMPARE(child<QSpinBox>(preview, "spnPagina")->value(), pages);
+        QCOMPARE(child<QLabel>(preview, "lblPaginas")->text(), u"de %1"_s.arg(pages));
+        QVERIFY(!child<QPushButton>(preview, "cmdProxima")->isEnabled());
+        QTest::mouseClick(child<QPushButton>(preview, "cmdAnterior"), Qt::LeftButton);
+        QCOMPARE(preview->currentPage(), pages - 2);
+        const qreal zoom = preview->zoom();
+        QTest::mouseClick(child<QPushButton>(preview, "cmdAmpliar"), Qt::LeftButton);
+        QCOMPARE(preview->zoom(), zoom * 1.25);
+        QCOMPARE(child<QLabel>(preview, "lblZoom")->text(), u"125%"_s);
+
+        QTemporaryDir out;
+        const QString pdf = out.filePath(u"r.pdf"_s);
+        preview->setFileChooser([&] { return pdf; });
+        QTest::mouseClick(child<QPushButton>(preview, "cmdPDF"), Qt::LeftButton);
+        const QStringList pdfText = pdfPages(pdf);
+        QCOMPARE(pdfText.size(), pages);
+        for (const QString& line : expected)
+            QVERIFY2(pdfText.first().contains(line), qPrintable(line + u" not in:\n"_s + pdfText.first()));
+        for (int page = 1; page < pages; ++page)
+            QVERIFY(pdfText[page].contains(u"Página %1\n"_s.arg(page + 1)) &&
+                    pdfText[page].contains(expected[1]));
+
+        // Printing honours the page range chosen in the print dialog.
+        const QString printed = out.filePath(u"p.pdf"_s);
+        preview->setPrinterChooser([&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printed);
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(2, 2);
+            return true;
+        });
+        QTest::mouseClick(child<QPushButton>(preview, "cmdImprimir"), Qt::LeftButton);
+        const QStringList printedText = pdfPages(printed);
+        QCOMPARE(printedText.size(), 1);
+        QCOMPARE(printedText.first(), pdfText[1]);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void closingEndsTheResultAndReopeningReadsAgain()
+    {
+        Shop shop;
+        addRows(shop.db(), u"tblVideos"_s, videos(2));
+        frmMenu menu(shop.db());
+        registerTasks(menu);
+        QAction* entry = menu.findChild<QAction*>(u"mnuRelVideos"_s);
+        entry->trigger();
+        QPointer<ReportPreview> preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
+        QVERIFY(preview);
+        // A window writing meanwhile does not change the open report.
+        addRows(shop.db(), u"tblVideos"_s, videos(3).mid(2));
+        QCOMPARE(preview->report().rows().groups.size(), 2);
+        preview->close();
+        QTRY_VERIFY(!preview);
+        entry->trigger();
+        preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
+        QVERIFY(preview);
+        QCOMPARE(preview->report().rows().groups.size(), 3);
+
+        // The reports' own connection cannot write.
+        datFenwarda env(shop.folder());
+        env.open();
+        store::RecordCursor c(env.cnnClientes(), u"tblVideos"_s);
+        c.addNew();
+        c.setValue(u"Codigo"_s, u"9"_s);
+        QVERIFY_THROWS_EXCEPTION(store::StoreError, c.update());
+        QCOMPARE(shop.count(u"tblVideos"_s), 3);
+    }
+
+    void unreadableDataFileGivesMessageAndNoWindow_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // empty: no file at all
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << QByteArray() << u"o arquivo não existe"_s;
+        QTest::newRow("damaged") << QByteArray(4096, 'x') << u"está danificado"_s;
+    }
+
+    void unreadableDataFileGivesMessageAndNoWindow()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        if (!content.isEmpty()) {
+            QFile f(store::Database::filePath(dir.path()));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        MessageBox::setTestMode(true);
+        MessageBox::clearShown();
+        store::Database db(dir.path());
+        frmMenu menu(db);
+        registerTasks(menu);
+        menu.findChild<QAction*>(u"mnuRelLocVideo"_s)->trigger();
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY2(MessageBox::shown().first().text.contains(message),
+                 qPrintable(MessageBox::shown().first().text));
+        QCOMPARE(MessageBox::shown().first().title, u"Erro no Arquivo de Dados"_s);
+        QVERIFY(menu.reportWindows().isEmpty());
+        QVERIFY(menu.isEnabled());
+        for (QWidget* w : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<ReportPreview*>(w));
+        QCOMPARE(QFile::exists(store::Database::filePath(dir.path())), !content.isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_reports)
+#include "tst_reports.moc"

@@ -81,9 +81,7 @@ void NewRecordWindow::save()
                 return;
             }
         }
-        records().addNew();
-        WriteRecord();
-        records().update();
+        StoreRecord(Into::NewRow);
     });
     if (!stored)
         return;

@@ -57,10 +57,15 @@ void RecordWindow::ShowRecord()
         m_txtData->setText(row.text(DataColumn));
 }
 
-void RecordWindow::WriteRecord()
+void RecordWindow::StoreRecord(Into into)
 {
     store::RecordCursor& row = records();
+    if (into == Into::NewRow)
+        row.addNew();
+    else
+        row.edit();
     if (m_txtData && m_dateRole == DateRole::Registration)
         row.setValue(DataColumn, m_txtData->text());
     m_fields->write(row);
+    row.update();
 }

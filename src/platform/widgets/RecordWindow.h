@@ -33,8 +33,10 @@ protected:
     void ClearFields();
     // The current row into the fields, with a registration date.
     void ShowRecord();
-    // The fields, with a registration date, into the pending row.
-    void WriteRecord();
+    // Writes the fields, with a registration date, into a new row or over
+    // the current one, and stores the row.
+    enum class Into { NewRow, CurrentRow };
+    void StoreRecord(Into into);
 
 private:
     const QString m_table;

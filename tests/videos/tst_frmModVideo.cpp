@@ -43,8 +43,6 @@ class TestFrmModVideo : public QObject
         w("txtCodigo")->setFocus();
         w("txtCodigo")->selectAll();
         QTest::keyClicks(w("txtCodigo"), codigo);
-        if (codigo.isEmpty())
-            QTest::keyClick(w("txtCodigo"), Qt::Key_Delete);
         QTest::keyClick(focus(), Qt::Key_Return);
     }
 
@@ -70,8 +68,6 @@ private slots:
         QCOMPARE(form->windowTitle(), QStringLiteral("Modificar ou Excluir Vídeo"));
         QCOMPARE(editar()->text(), QStringLiteral("&Editar"));
         QCOMPARE(excluir()->text(), QStringLiteral("E&xcluir"));
-        for (QPushButton* b : {editar(), excluir()})
-            QVERIFY(b->isVisible() && b->isEnabled());
         QVERIFY(!form->findChild<QLineEdit*>(QStringLiteral("txtData")));
         QVERIFY(!w("txtVideo")->font().bold());
         QCOMPARE(w("txtLocal")->toolTip(),
@@ -79,38 +75,22 @@ private slots:
         QCOMPARE(genero()->count(), 13);
         QVERIFY(!genero()->completer());
         QCOMPARE(focus(), w("txtCodigo"));
-        const QStringList order = {"txtCodigo",     "txtVideo", "cboGenero", "txtLocal",
-                                   "txtQTDE",       "txtValor", "frmTipo",   "optSuper",
-                                   "optLancamento", "opt48",    "cmdSalvar", "cmdNovo"};
-        QWidget* at = w("txtCodigo");
-        for (const QString& name : order) {
-            QCOMPARE(at->objectName(), name);
-            do
-                at = at->nextInFocusChain();
-            while (at->objectName().isEmpty() || at->parentWidget() == genero());
-        }
-    }
-
-    void aCodeNotOnFileIsRefused_data()
-    {
-        QTest::addColumn<QString>("codigo");
-        QTest::newRow("unknown") << "99";
-        QTest::newRow("empty") << "";
-    }
-    void aCodeNotOnFileIsRefused()
-    {
-        QFETCH(QString, codigo);
-        lookUp(codigo);
-        QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("Vídeo não encontrado ou cadastrado!"));
-        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Informação de Vídeo"));
-        QCOMPARE(MessageBox::shown()[0].icon, QMessageBox::Information);
-        QCOMPARE(w("txtCodigo")->text(), QString());
-        QCOMPARE(focus(), w("txtCodigo"));
+        // The price comes before the category here.
+        QCOMPARE(w("txtValor")->nextInFocusChain(), w<QWidget>("frmTipo"));
+        QCOMPARE(w<QWidget>("opt48")->nextInFocusChain(), editar());
+        QCOMPARE(editar()->nextInFocusChain(), excluir());
     }
 
     void editStoresTheFieldsAndKeepsTheDate()
     {
+        lookUp("99");
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("Vídeo não encontrado ou cadastrado!"));
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Informação de Vídeo"));
+        QCOMPARE(w("txtCodigo")->text(), QString());
+        QCOMPARE(focus(), w("txtCodigo"));
+        MessageBox::clearShown();
+
         lookUp("5");
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(focus(), w("txtVideo"));
@@ -159,6 +139,7 @@ private slots:
         lookUp("5");
         QVERIFY(w<QRadioButton>("opt48")->isChecked());
         lookUp(codigo);
+        QCOMPARE(w("txtVideo")->text(), row(codigo)["Nome"].toString());
         for (const char* name : {"optSuper", "optLancamento", "opt48"})
             QVERIFY2(!w<QRadioButton>(name)->isChecked(), name);
         QTest::mouseClick(editar(), Qt::LeftButton);
@@ -193,19 +174,6 @@ private slots:
         QVERIFY(row("6").isEmpty());
         QVERIFY(w("txtVideo")->text().isEmpty());
         QCOMPARE(focus(), w("txtCodigo"));
-
-        // Nothing shown now: neither button touches the file.
-        const auto before = shop->rows("tblVideos");
-        for (QPushButton* b : {editar(), excluir()}) {
-            w("txtLocal")->setFocus();
-            MessageBox::clearShown();
-            MessageBox::setNextAnswer(QMessageBox::Yes);
-            b->click();
-            QCOMPARE(MessageBox::shown().size(), 1);
-            QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("Procure primeiro um vídeo pelo Código."));
-            QCOMPARE(focus(), w("txtCodigo"));
-        }
-        QCOMPARE(shop->rows("tblVideos"), before);
     }
 };
 

@@ -2,12 +2,10 @@
 
 #include "platform/Formats.h"
 #include "platform/widgets/Fields.h"
+#include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
-#include "platform/widgets/TaskWindow.h"
 #include "store/RecordCursor.h"
 
-#include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 
 namespace {
@@ -21,8 +19,8 @@ MaskedEdit* masked(QWidget* parent, const char* name, const char* mask)
 
 } // namespace
 
-CustomerFields::CustomerFields(QWidget* window, QGridLayout* grid, LeaveChecks& checks)
-    : QObject(window), txtCodigo(platform::namedLineEdit(window, "txtCodigo")),
+CustomerFields::CustomerFields(QWidget* window, FormGrid& grid, LeaveChecks& checks)
+    : RecordFields(window), txtCodigo(platform::namedLineEdit(window, "txtCodigo")),
       mskCPF(masked(window, "mskCPF", "###.###.###-##")), txtRG(platform::namedLineEdit(window, "txtRG")),
       txtEmissor(platform::namedLineEdit(window, "txtEmissor")),
       txtNome(platform::namedLineEdit(window, "txtNome")),
@@ -36,47 +34,25 @@ CustomerFields::CustomerFields(QWidget* window, QGridLayout* grid, LeaveChecks& 
     platform::makeDigitsOnly(txtCodigo);
     platform::makeDigitsOnly(txtRG);
 
-    auto label = [window](QWidget* field, const char* text) {
-        return TaskWindow::labelFor(field, QString::fromUtf8(text), window);
-    };
     // Four columns: label, field, label, field.
-    int row = 1;
-    grid->addWidget(label(txtCodigo, "Nº de Cadastro:"), row, 0);
-    grid->addWidget(txtCodigo, row, 1);
-    ++row;
-    grid->addWidget(label(mskCPF, "CPF:"), row, 0);
-    grid->addWidget(mskCPF, row, 1);
-    grid->addWidget(label(txtRG, "RG:"), row, 2);
-    grid->addWidget(txtRG, row, 3);
-    ++row;
-    grid->addWidget(label(txtEmissor, "Orgão Emissor:"), row, 0);
-    grid->addWidget(txtEmissor, row, 1);
-    ++row;
-    grid->addWidget(label(txtNome, "Nome Completo:"), row, 0);
-    grid->addWidget(txtNome, row, 1, 1, 3);
-    ++row;
-    grid->addWidget(label(txtEndereco, "Endereço:"), row, 0);
-    grid->addWidget(txtEndereco, row, 1, 1, 3);
-    ++row;
-    grid->addWidget(label(mskCep, "CEP:"), row, 0);
-    grid->addWidget(mskCep, row, 1);
-    grid->addWidget(label(mskFoneResidencial, "Telefone Residencial:"), row, 2);
-    grid->addWidget(mskFoneResidencial, row, 3);
-    ++row;
-    grid->addWidget(label(mskFoneComercial, "Telefone Comercial:"), row, 0);
-    grid->addWidget(mskFoneComercial, row, 1);
-    grid->addWidget(label(mskCelular, "Celular:"), row, 2);
-    grid->addWidget(mskCelular, row, 3);
-    ++row;
+    grid.add({{txtCodigo, "Nº de Cadastro:", 1, 0},
+              {mskCPF, "CPF:", 2, 0},
+              {txtRG, "RG:", 2, 2},
+              {txtEmissor, "Orgão Emissor:", 3, 0},
+              {txtNome, "Nome Completo:", 4, 0, 3},
+              {txtEndereco, "Endereço:", 5, 0, 3},
+              {mskCep, "CEP:", 6, 0},
+              {mskFoneResidencial, "Telefone Residencial:", 6, 2},
+              {mskFoneComercial, "Telefone Comercial:", 7, 0},
+              {mskCelular, "Celular:", 7, 2},
+              {txt1, "Dependente:", 8, 0, 3},
+              {txt2, "Dependente:", 9, 0, 3},
+              {txt3, "Dependente:", 10, 0, 3}});
+    m_nextRow = 11;
+    // Three fields share one caption on screen; a screen reader needs more.
     int n = 1;
-    for (QLineEdit* dependant : {txt1, txt2, txt3}) {
-        grid->addWidget(label(dependant, "Dependente:"), row, 0);
-        grid->addWidget(dependant, row, 1, 1, 3);
-        // Three fields share one caption on screen; a screen reader needs more.
+    for (QLineEdit* dependant : {txt1, txt2, txt3})
         dependant->setAccessibleName(QStringLiteral("Dependente %1:").arg(n++));
-        ++row;
-    }
-    m_nextRow = row;
 
     for (QLineEdit* edit : {txtNome, txtEndereco, txt1, txt2, txt3})
         checks.addRewrite(edit, [edit] { edit->setText(platform::properCase(edit->text())); });
@@ -125,7 +101,7 @@ void CustomerFields::show(const store::RecordCursor& row)
     mskCep->setValue(row.text(QStringLiteral("CEP")));
 }
 
-void CustomerFields::store(store::RecordCursor& row) const
+void CustomerFields::write(store::RecordCursor& row) const
 {
     row.setValue(QStringLiteral("Codigo"), txtCodigo->text());
     row.setValue(QStringLiteral("Nome"), txtNome->text());

@@ -2,14 +2,13 @@
 
 #include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
+#include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Queries.h"
 #include "store/RecordCursor.h"
 
 #include <QComboBox>
-#include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -19,20 +18,16 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmConClientes"));
     setFont(formFont());
-    auto* grid = new QGridLayout(this);
+    FormGrid grid(this);
 
     m_cboCliente = makeLookupCombo(this, "cboCliente", m_autoComplete);
     m_cboCliente->setMinimumContentsLength(40);
-    grid->addWidget(labelFor(m_cboCliente, QStringLiteral("Nome Completo:"), this), 0, 0);
-    grid->addWidget(m_cboCliente, 0, 1, 1, 3);
-
     m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
     m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    grid->addWidget(m_cmdOk, 0, 4);
-
     m_txtStatus = displayField(this, "txtStatus");
-    grid->addWidget(labelFor(m_txtStatus, QStringLiteral("Status:"), this), 1, 0);
-    grid->addWidget(m_txtStatus, 1, 1, 1, 3);
+    grid.add({{m_cboCliente, "Nome Completo:", 0, 0, 3},
+              {m_cmdOk, nullptr, 0, 4},
+              {m_txtStatus, "Status:", 1, 0, 3}});
 
     const struct
     {
@@ -49,8 +44,7 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
                   {"txtFoneComercial", "Telefone Comercial:", "FoneComercial", 5, 2, 1}};
     for (const auto& f : fields) {
         QLineEdit* edit = displayField(this, f.name);
-        grid->addWidget(labelFor(edit, QString::fromUtf8(f.label), this), f.row, f.col);
-        grid->addWidget(edit, f.row, f.col + 1, 1, f.span);
+        grid.add({{edit, f.label, f.row, f.col, f.span}});
         m_details.append({edit, QString::fromUtf8(f.column)});
     }
     setTabOrder(m_cboCliente, m_cmdOk);

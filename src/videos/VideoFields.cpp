@@ -2,16 +2,14 @@
 
 #include "platform/Formats.h"
 #include "platform/widgets/Fields.h"
+#include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
-#include "platform/widgets/TaskWindow.h"
 #include "store/RecordCursor.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -45,8 +43,8 @@ QString VideoFields::localToolTip()
     return QStringLiteral("Local onde o video fica localizado dentro da loja");
 }
 
-VideoFields::VideoFields(QWidget* window, QGridLayout* grid, LeaveChecks& checks)
-    : QObject(window), txtCodigo(platform::namedLineEdit(window, "txtCodigo")),
+VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, TypePlace place)
+    : RecordFields(window), txtCodigo(platform::namedLineEdit(window, "txtCodigo")),
       txtVideo(platform::namedLineEdit(window, "txtVideo")), cboGenero(new QComboBox(window)),
       txtLocal(platform::namedLineEdit(window, "txtLocal")),
       txtQTDE(platform::namedLineEdit(window, "txtQTDE")),
@@ -54,7 +52,7 @@ VideoFields::VideoFields(QWidget* window, QGridLayout* grid, LeaveChecks& checks
       optSuper(option(frmTipo, "optSuper", "Super Lançamento")),
       optLancamento(option(frmTipo, "optLancamento", "Lançamento")),
       opt48(option(frmTipo, "opt48", "48 Horas")), txtValor(platform::namedLineEdit(window, "txtValor")),
-      m_tipo(new QButtonGroup(this))
+      m_tipo(new QButtonGroup(this)), m_typePlace(place)
 {
     platform::makeDigitsOnly(txtCodigo);
     platform::makeDigitsOnly(txtQTDE);
@@ -79,40 +77,25 @@ VideoFields::VideoFields(QWidget* window, QGridLayout* grid, LeaveChecks& checks
     }
     m_tipo->setExclusive(true);
 
-    auto label = [window](QWidget* field, const char* text) {
-        return TaskWindow::labelFor(field, QString::fromUtf8(text), window);
-    };
     // Four columns: label, field, label, field.
-    int row = 1;
-    grid->addWidget(label(txtCodigo, "Código:"), row, 0);
-    grid->addWidget(txtCodigo, row, 1);
-    ++row;
-    grid->addWidget(label(txtVideo, "Vídeo:"), row, 0);
-    grid->addWidget(txtVideo, row, 1, 1, 3);
-    ++row;
-    grid->addWidget(label(cboGenero, "Gênero:"), row, 0);
-    grid->addWidget(cboGenero, row, 1);
-    grid->addWidget(label(txtLocal, "Local da Loja:"), row, 2);
-    grid->addWidget(txtLocal, row, 3);
-    ++row;
-    grid->addWidget(label(txtQTDE, "QTDE:"), row, 0);
-    grid->addWidget(txtQTDE, row, 1);
-    grid->addWidget(label(txtValor, "Preço de Locação:"), row, 2);
-    grid->addWidget(txtValor, row, 3);
-    ++row;
-    grid->addWidget(frmTipo, row, 0, 1, 4);
-    ++row;
-    m_nextRow = row;
+    grid.add({{txtCodigo, "Código:", 1, 0},
+              {txtVideo, "Vídeo:", 2, 0, 3},
+              {cboGenero, "Gênero:", 3, 0},
+              {txtLocal, "Local da Loja:", 3, 2},
+              {txtQTDE, "QTDE:", 4, 0},
+              {txtValor, "Preço de Locação:", 4, 2},
+              {frmTipo, nullptr, 5, 0, 4}});
+    m_nextRow = 6;
 
     checks.addRewrite(txtVideo, [this] { txtVideo->setText(platform::properCase(txtVideo->text())); });
     checks.addRewrite(txtValor, [this] { txtValor->setText(platform::reformatMoneyText(txtValor->text())); });
 }
 
-QWidget* VideoFields::setTabOrder(QWidget* before, TypePlace place)
+QWidget* VideoFields::setTabOrder(QWidget* before)
 {
     QList<QWidget*> order = {txtCodigo, txtVideo, cboGenero, txtLocal, txtQTDE};
     const QList<QWidget*> type = {frmTipo, optSuper, optLancamento, opt48};
-    if (place == TypePlace::BeforePrice)
+    if (m_typePlace == TypePlace::BeforePrice)
         order << type << txtValor;
     else
         order << txtValor << type;
@@ -131,6 +114,11 @@ void VideoFields::clear()
         edit->clear();
     cboGenero->setCurrentIndex(-1);
     cboGenero->clearEditText();
+    unchooseType();
+}
+
+void VideoFields::unchooseType()
+{
     // An exclusive group keeps its chosen button; only a free one lets go.
     m_tipo->setExclusive(false);
     for (QAbstractButton* button : m_tipo->buttons())
@@ -149,6 +137,9 @@ void VideoFields::show(const store::RecordCursor& row)
     txtLocal->setText(row.text(QStringLiteral("Local")));
     txtValor->setText(row.text(QStringLiteral("Valor")));
     const QString type = row.text(QStringLiteral("Tipo"));
+    // A title never keeps the category of the one shown before it.
+    if (type.isEmpty())
+        unchooseType();
     for (QRadioButton* button : {optSuper, optLancamento, opt48}) {
         if (button->text() == type) {
             button->setChecked(true);

@@ -4,27 +4,21 @@
 #include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
 #include "platform/Formats.h"
+#include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Queries.h"
 #include "store/RecordCursor.h"
 
 #include <QComboBox>
-#include <QEvent>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <algorithm>
 
 namespace {
 
 const QString Title = QStringLiteral("Consulta de Vídeo");
-
-// The form's layout is given in twips; about 15 of them make a pixel.
-constexpr int px(int twips)
-{
-    return (twips + 7) / 15;
-}
 
 } // namespace
 
@@ -45,50 +39,26 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
     m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
 
-    // Left, top, width in twips, as drawn; fields are 360 high. A face wider
-    // than the drawing's pushes the field columns right rather than clip a
-    // label.
-    struct Placement
-    {
-        QWidget* field;
-        int left, top, width;
-        const char* labelName;
-        const char* caption;
-        int labelLeft;
-    };
-    const Placement placements[] = {
-        {m_cboVideo, 1080, 360, 5415, "Label2", "Vídeo:", 240},
-        {m_txtCodigo, 1080, 840, 1455, "Label1", "Código:", 240},
-        {m_txtGenero, 1080, 1320, 1455, "Label5", "Gênero:", 240},
-        {m_txtLocal, 4560, 1320, 1935, "Label3", "Local da Loja:", 3000},
-        {m_txtQTDE, 1080, 1800, 735, "Label4", "QTDE:", 240},
-        {m_txtValor, 4560, 1800, 1935, "Label6", "Preço de Locação:", 2520},
-    };
-    constexpr int Gap = 4;
-    int firstShift = 0;  // for everything right of the first label column
-    int secondShift = 0; // in addition, for the fields right of the second one
-    QList<QLabel*> labels;
-    for (const Placement& p : placements) {
-        QLabel* label = labelFor(p.field, QString::fromUtf8(p.caption), this);
-        label->setObjectName(QString::fromUtf8(p.labelName));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        labels.append(label);
-        const int need = px(p.labelLeft) + label->sizeHint().width() + Gap - px(p.left);
-        if (p.left == 1080)
-            firstShift = std::max(firstShift, need);
-        else
-            secondShift = std::max(secondShift, need);
-    }
-    auto x = [&](int twips) {
-        return px(twips) + (twips >= 1080 ? firstShift : 0) + (twips >= 4560 ? secondShift : 0);
-    };
-    for (qsizetype i = 0; i < labels.size(); ++i) {
-        const Placement& p = placements[i];
-        p.field->setGeometry(x(p.left), px(p.top), px(p.width), px(360));
-        labels[i]->setGeometry(x(p.labelLeft), px(p.top), x(p.left) - x(p.labelLeft) - Gap, px(360));
-    }
-    m_cmdOk->setGeometry(x(3000), px(2400), px(855), px(615));
-    setFixedSize(px(6795) + firstShift + secondShift, px(3195));
+    // Placed as drawn, in twips: fields 360 high on rows 480 apart. A face
+    // wider than the drawing's pushes the field columns right rather than
+    // clip a label.
+    FormGrid grid(this);
+    grid.layout()->setContentsMargins(0, FormGrid::pixels(360), FormGrid::pixels(300), FormGrid::pixels(180));
+    grid.layout()->setVerticalSpacing(FormGrid::pixels(480 - 360));
+    grid.layout()->setSizeConstraint(QLayout::SetFixedSize);
+    grid.keepDrawnColumns({240, 1080, 2520, 4560});
+    const QList<QLabel*> labels = grid.add({{m_cboVideo, "Vídeo:", 0, 0, 3, 5415},
+                                            {m_txtCodigo, "Código:", 1, 0, 1, 1455},
+                                            {m_txtGenero, "Gênero:", 2, 0, 1, 1455},
+                                            {m_txtLocal, "Local da Loja:", 2, 2, 1, 1935},
+                                            {m_txtQTDE, "QTDE:", 3, 0, 1, 735},
+                                            {m_txtValor, "Preço de Locação:", 3, 2, 1, 1935},
+                                            {m_cmdOk, nullptr, 4, 2, 1, 855}});
+    const char* labelNames[] = {"Label2", "Label1", "Label5", "Label3", "Label4", "Label6"};
+    for (qsizetype i = 0; i < labels.size(); ++i)
+        labels[i]->setObjectName(QString::fromUtf8(labelNames[i]));
+    m_cmdOk->setFixedHeight(FormGrid::pixels(615));
+    grid.layout()->setRowMinimumHeight(4, FormGrid::pixels(615));
 
     setTabOrder(m_cboVideo, m_cmdOk);
     setTabOrder(m_cmdOk, m_txtValor);

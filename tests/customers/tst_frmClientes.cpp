@@ -1,3 +1,4 @@
+#include "CustomerRows.h"
 #include "TestSupport.h"
 #include "customers/frmClientes.h"
 #include "platform/Formats.h"
@@ -38,11 +39,7 @@ class TestFrmClientes : public QObject
 
     void insertCustomer(const QString& codigo, const QString& cpf, const QString& nome)
     {
-        shop->exec("INSERT INTO tblClientes (Codigo, Data, Nome, Endereco, Dependente1, Dependente2, "
-                   "Dependente3, Emissor, RG, CPF, FoneResidencial, FoneComercial, Celular, CEP) "
-                   "VALUES (?, '01/02/2003', ?, 'Rua A, 1', 'Ana', '', '', 'SSP', '777', ?, '1234-5678', "
-                   "'', '9999-0000', '12.345-678')",
-                   {codigo, nome, cpf});
+        ::insertCustomer(*shop, codigo, cpf, nome);
     }
 
 private slots:

@@ -369,6 +369,16 @@ private slots:
         QVERIFY(!w<QRadioButton>("opt48")->isChecked());
     }
 
+    void aTitleWithNoCategoryUnchoosesTheOptions()
+    {
+        insertVideo("5", "Casablanca", QVariant(), "R$ 2,00");
+        w<QRadioButton>("optSuper")->setChecked(true);
+        type(w("txtCodigo"), "5");
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(noOptionChosen());
+    }
+
     void columnsWithoutValueShowEmpty()
     {
         shop->exec("INSERT INTO tblVideos (Codigo) VALUES ('3')");

@@ -109,6 +109,17 @@ void setAccessibleLabel(QWidget* field, const QString& label)
     field->setAccessibleName(label);
 }
 
+QString fieldText(const QWidget* field)
+{
+    if (auto* masked = qobject_cast<const MaskedEdit*>(field))
+        return masked->value();
+    if (auto* combo = qobject_cast<const QComboBox*>(field))
+        return combo->currentText();
+    if (auto* edit = qobject_cast<const QLineEdit*>(field))
+        return edit->text();
+    return QString();
+}
+
 } // namespace platform
 
 namespace {
@@ -164,4 +175,14 @@ void MaskedEdit::clearValue()
     setInputMask(QString());
     setText(QString());
     setInputMask(widgetMask(m_mask));
+}
+
+QSize MaskedEdit::minimumSizeHint() const
+{
+    QString full = m_mask;
+    full.replace(u'#', u'0');
+    // The frame and the text margins take about as much as two digits.
+    const int width = fontMetrics().horizontalAdvance(full + QStringLiteral("00"));
+    const QSize base = QLineEdit::minimumSizeHint();
+    return {std::max(base.width(), width), base.height()};
 }

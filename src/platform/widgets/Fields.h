@@ -22,6 +22,10 @@ void installEnterMovesOn(QWidget* window);
 // The window's label text as the field's accessible name.
 void setAccessibleLabel(QWidget* field, const QString& label);
 
+// What a field holds, as a record stores it: a masked field's value, a
+// combo's text, a line edit's text.
+QString fieldText(const QWidget* field);
+
 } // namespace platform
 
 // A line edit with a digit mask: '#' marks an optional digit, any other
@@ -39,6 +43,8 @@ public:
     // Removes the mask, empties the field and puts the mask back.
     void clearValue();
     QString mask() const { return m_mask; }
+    // Wide enough to show a complete entry.
+    QSize minimumSizeHint() const override;
 
 private:
     QString m_mask;

@@ -1,0 +1,27 @@
+#include "frmModClientes.h"
+
+#include "CustomerFields.h"
+#include "platform/widgets/Fields.h"
+
+frmModClientes::frmModClientes(store::Database& db, QWidget* parent)
+    : ModifyRecordWindow(db, QStringLiteral("Modificar ou Excluir Clientes"), QStringLiteral("tblClientes"),
+                         parent)
+{
+    setObjectName(QStringLiteral("frmModClientes"));
+    auto* f = new CustomerFields(this, grid(), leaveChecks());
+    setFields(f);
+    // Shown as on the register window, but never written: the registration
+    // date stays as stored.
+    addDate(DateRole::Today, nullptr);
+    startFlow({.key = f->txtCodigo,
+               .next = f->mskCPF,
+               .notFound = QStringLiteral("Cliente não encontrado ou cadastrado!"),
+               .notFoundTitle = QStringLiteral("Informação de Vídeo"),
+               .noneShown = QStringLiteral("Procure primeiro um cliente pelo Nº de Cadastro."),
+               .askDelete = QStringLiteral("Tem certeza que deseja excluir o Cliente: "),
+               .name = f->txtNome,
+               .unique = {{f->txtCodigo, QStringLiteral("indCodigo"),
+                           QStringLiteral("Este Nº de Cadastro já pertence a outro cliente.")},
+                          {f->mskCPF, QStringLiteral("indCPF"),
+                           QStringLiteral("Este CPF já pertence a outro cliente.")}}});
+}

@@ -1,0 +1,181 @@
+#include "TestSupport.h"
+#include "platform/widgets/MessageBox.h"
+#include "videos/frmModVideo.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+class TestFrmModVideo : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Shop> shop;
+    QPointer<frmModVideo> form;
+
+    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
+    QWidget* focus() const { return QApplication::focusWidget(); }
+    QComboBox* genero() { return w<QComboBox>("cboGenero"); }
+    QPushButton* editar() { return w<QPushButton>("cmdSalvar"); }
+    QPushButton* excluir() { return w<QPushButton>("cmdNovo"); }
+
+    void insertVideo(const QString& codigo, const QString& nome, const QVariant& tipo)
+    {
+        shop->exec("INSERT INTO tblVideos (Data, Codigo, Nome, Genero, QTDE, Local, Valor, Tipo) "
+                   "VALUES ('01/02/2003', ?, ?, 'Drama', 3, 'Estante B', 'R$ 2,00', ?)",
+                   {codigo, nome, tipo});
+    }
+    QHash<QString, QVariant> row(const QString& codigo)
+    {
+        for (const auto& r : shop->rows("tblVideos"))
+            if (r["Codigo"].toString() == codigo)
+                return r;
+        return {};
+    }
+
+    // Types a code over what the code field holds and leaves it with Enter.
+    void lookUp(const QString& codigo)
+    {
+        w("txtCodigo")->setFocus();
+        w("txtCodigo")->selectAll();
+        QTest::keyClicks(w("txtCodigo"), codigo);
+        QTest::keyClick(focus(), Qt::Key_Return);
+    }
+
+private slots:
+    void init()
+    {
+        shop = std::make_unique<Shop>();
+        insertVideo("5", "Casablanca", QStringLiteral("48 Horas"));
+        insertVideo("6", "Rio Bravo", QVariant());
+        insertVideo("7", "Alien", QStringLiteral("Clássico"));
+        form = new frmModVideo(shop->db());
+        showAndFocus(form);
+    }
+
+    void cleanup()
+    {
+        delete form;
+        shop.reset();
+    }
+
+    void windowAtOpening()
+    {
+        QCOMPARE(form->windowTitle(), QStringLiteral("Modificar ou Excluir Vídeo"));
+        QCOMPARE(editar()->text(), QStringLiteral("&Editar"));
+        QCOMPARE(excluir()->text(), QStringLiteral("E&xcluir"));
+        QVERIFY(!form->findChild<QLineEdit*>(QStringLiteral("txtData")));
+        QVERIFY(!w("txtVideo")->font().bold());
+        QCOMPARE(w("txtLocal")->toolTip(),
+                 QStringLiteral("Local onde o video fica localizado dentro da loja"));
+        QCOMPARE(genero()->count(), 13);
+        QVERIFY(!genero()->completer());
+        QCOMPARE(focus(), w("txtCodigo"));
+        // The price comes before the category here.
+        QCOMPARE(w("txtValor")->nextInFocusChain(), w<QWidget>("frmTipo"));
+        QCOMPARE(w<QWidget>("opt48")->nextInFocusChain(), editar());
+        QCOMPARE(editar()->nextInFocusChain(), excluir());
+    }
+
+    void editStoresTheFieldsAndKeepsTheDate()
+    {
+        lookUp("99");
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("Vídeo não encontrado ou cadastrado!"));
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Informação de Vídeo"));
+        QCOMPARE(w("txtCodigo")->text(), QString());
+        QCOMPARE(focus(), w("txtCodigo"));
+        MessageBox::clearShown();
+
+        lookUp("5");
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(focus(), w("txtVideo"));
+        QCOMPARE(w("txtVideo")->text(), QStringLiteral("Casablanca"));
+        QVERIFY(w<QRadioButton>("opt48")->isChecked());
+
+        // No required field: an emptied title is stored empty.
+        w("txtVideo")->clear();
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(focus(), genero());
+        // The genre is not completed as it is typed.
+        genero()->lineEdit()->selectAll();
+        QTest::keyClicks(focus(), "com");
+        QCOMPARE(genero()->currentText(), QStringLiteral("com"));
+        w("txtValor")->setFocus();
+        w("txtValor")->selectAll();
+        QTest::keyClicks(focus(), "4");
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QTest::mouseClick(w<QRadioButton>("optSuper"), Qt::LeftButton);
+        QTest::mouseClick(editar(), Qt::LeftButton);
+
+        QVERIFY(MessageBox::shown().isEmpty());
+        const auto r = row("5");
+        QCOMPARE(r["Data"].toString(), QStringLiteral("01/02/2003"));
+        QCOMPARE(r["Nome"], QVariant(QString("")));
+        QCOMPARE(r["Genero"].toString(), QStringLiteral("com"));
+        QCOMPARE(r["Valor"].toString(), QStringLiteral("R$\u00a04,00"));
+        QCOMPARE(r["Tipo"].toString(), QStringLiteral("Super Lançamento"));
+        QCOMPARE(r["QTDE"].toLongLong(), 3);
+        QCOMPARE(focus(), w("txtCodigo"));
+        QVERIFY(w("txtCodigo")->text().isEmpty());
+        QVERIFY(!w<QRadioButton>("optSuper")->isChecked());
+    }
+
+    void aCategoryNeverCarriesOver_data()
+    {
+        QTest::addColumn<QString>("codigo");
+        QTest::addColumn<QVariant>("stored");
+        QTest::newRow("no category") << "6" << QVariant();
+        QTest::newRow("unknown category") << "7" << QVariant(QStringLiteral("Clássico"));
+    }
+    void aCategoryNeverCarriesOver()
+    {
+        QFETCH(QString, codigo);
+        QFETCH(QVariant, stored);
+        lookUp("5");
+        QVERIFY(w<QRadioButton>("opt48")->isChecked());
+        lookUp(codigo);
+        QCOMPARE(w("txtVideo")->text(), row(codigo)["Nome"].toString());
+        for (const char* name : {"optSuper", "optLancamento", "opt48"})
+            QVERIFY2(!w<QRadioButton>(name)->isChecked(), name);
+        QTest::mouseClick(editar(), Qt::LeftButton);
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(row(codigo)["Tipo"].isNull(), stored.isNull());
+        QCOMPARE(row(codigo)["Tipo"].toString(), stored.toString());
+    }
+
+    void deleteAsksWithTheTitleOnScreen()
+    {
+        lookUp("5");
+        w("txtVideo")->end(false);
+        QTest::keyClicks(w("txtVideo"), " dois");
+        MessageBox::setNextAnswer(QMessageBox::No);
+        QTest::mouseClick(excluir(), Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        const auto& q = MessageBox::shown()[0];
+        QCOMPARE(q.text, QStringLiteral("Tem certeza que deseja excluir o vídeo: Casablanca Dois"));
+        QCOMPARE(q.title, QStringLiteral("Pergunta de Exclusão de Registro"));
+        QCOMPARE(q.icon, QMessageBox::Question);
+        QCOMPARE(q.buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(shop->count("tblVideos"), 3);
+        // No: still shown and open for changes.
+        QTest::mouseClick(editar(), Qt::LeftButton);
+        QCOMPARE(row("5")["Nome"].toString(), QStringLiteral("Casablanca Dois"));
+
+        lookUp("6");
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        QTest::mouseClick(excluir(), Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(shop->count("tblVideos"), 2);
+        QVERIFY(row("6").isEmpty());
+        QVERIFY(w("txtVideo")->text().isEmpty());
+        QCOMPARE(focus(), w("txtCodigo"));
+    }
+};
+
+QTEST_MAIN(TestFrmModVideo)
+#include "tst_frmModVideo.moc"

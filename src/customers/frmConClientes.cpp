@@ -76,18 +76,17 @@ bool frmConClientes::lookUp()
 {
     const QString name = m_cboCliente->currentText();
     enum { None, Holder, Dependant } found = None;
-    // An empty name names nobody, though many records hold empty dependants.
-    const bool ok =
-        name.isEmpty() || guarded([&] {
-            store::RecordCursor& row = clientes();
-            const char* indexes[] = {"indNome", "indDependente1", "indDependente2", "indDependente3"};
-            for (const char* index : indexes) {
-                if (row.lookUp(QString::fromUtf8(index), name)) {
-                    found = index == indexes[0] ? Holder : Dependant;
-                    return;
-                }
+    // find: an empty name names nobody, though many records hold empty dependants.
+    const bool ok = guarded([&] {
+        store::RecordCursor& row = clientes();
+        const char* indexes[] = {"indNome", "indDependente1", "indDependente2", "indDependente3"};
+        for (const char* index : indexes) {
+            if (row.find(QString::fromUtf8(index), name)) {
+                found = index == indexes[0] ? Holder : Dependant;
+                return;
             }
-        });
+        }
+    });
     if (!ok)
         return false;
     switch (found) {

@@ -51,9 +51,8 @@ bool ModifyRecordWindow::lookUp()
     m_showing = false;
     const QString key = platform::fieldText(m_flow.key);
     bool found = false;
-    // An empty key names no record.
     if (!guarded([&] {
-            found = !key.isEmpty() && records().lookUp(m_flow.keyIndex, key);
+            found = records().find(m_flow.keyIndex, key);
             if (found)
                 records().edit();
         }))
@@ -88,7 +87,7 @@ bool ModifyRecordWindow::mayAct()
 
 bool ModifyRecordWindow::findShown()
 {
-    return records().lookUp(m_flow.keyIndex, m_shownKey);
+    return records().find(m_flow.keyIndex, m_shownKey);
 }
 
 void ModifyRecordWindow::startAgain()

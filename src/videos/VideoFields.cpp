@@ -4,6 +4,7 @@
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
+#include "platform/widgets/MessageBox.h"
 #include "store/RecordCursor.h"
 
 #include <QButtonGroup>
@@ -89,6 +90,19 @@ VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, T
 
     checks.addRewrite(txtVideo, [this] { txtVideo->setText(platform::properCase(txtVideo->text())); });
     checks.addRewrite(txtValor, [this] { txtValor->setText(platform::reformatMoneyText(txtValor->text())); });
+    // A price the money rule cannot read would be refused at the counter:
+    // it is not stored in the first place.
+    checks.add(txtValor, [this, window] {
+        const QString text = txtValor->text();
+        if (text.isEmpty() || platform::parseMoney(text))
+            return true;
+        MessageBox::information(window,
+                                QStringLiteral("O preço de locação \"%1\" não é um valor válido.\n"
+                                               "Digite o preço em reais, por exemplo 2,50.")
+                                    .arg(text),
+                                QStringLiteral("Informação de Vídeo"));
+        return false;
+    });
 }
 
 QWidget* VideoFields::setTabOrder(QWidget* before)

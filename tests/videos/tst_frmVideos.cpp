@@ -270,10 +270,22 @@ private slots:
         QTest::keyClick(focus(), Qt::Key_Return);
         QTest::keyClick(focus(), Qt::Key_Return);
         QTest::keyClicks(focus(), "10");
-        // A price that is no number stays as typed.
-        type(w("txtValor"), "barato");
+        // A price that is no number is refused where it is typed.
+        for (const char* bad : {"barato", "7.50"}) {
+            MessageBox::clearShown();
+            type(w("txtValor"), bad);
+            QTest::keyClick(focus(), Qt::Key_Return);
+            QCOMPARE(focus(), w("txtValor"));
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(MessageBox::shown()[0].text,
+                     QStringLiteral("O preço de locação \"%1\" não é um valor válido.\n"
+                                    "Digite o preço em reais, por exemplo 2,50.")
+                         .arg(bad));
+        }
+        type(w("txtValor"), "7,555");
         QTest::keyClick(focus(), Qt::Key_Return);
-        QCOMPARE(w("txtValor")->text(), QStringLiteral("barato"));
+        QCOMPARE(w("txtValor")->text(), QStringLiteral("R$\u00a07,56"));
+        MessageBox::clearShown();
         MessageBox::setNextAnswer(QMessageBox::Yes);
         QTest::mouseClick(salvar(), Qt::LeftButton);
 
@@ -282,7 +294,7 @@ private slots:
         QCOMPARE(rows[0]["Genero"].toString(), QStringLiteral("Faroeste"));
         QCOMPARE(rows[0]["Nome"].toString(), QStringLiteral("Rio Bravo"));
         QCOMPARE(rows[0]["QTDE"].toLongLong(), 10);
-        QCOMPARE(rows[0]["Valor"].toString(), QStringLiteral("barato"));
+        QCOMPARE(rows[0]["Valor"].toString(), QStringLiteral("R$\u00a07,56"));
         QCOMPARE(rows[0]["Local"], QVariant(QString("")));
         QVERIFY(rows[0]["Tipo"].isNull());
         // The list stays as it was.

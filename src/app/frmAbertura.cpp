@@ -95,6 +95,8 @@ frmAbertura::frmAbertura(QWidget* parent)
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setSingleShot(true);
+    // A coarse timer may fire 5% early: the splash would end at 2.85 s.
+    m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setInterval(SplashMilliseconds);
     connect(m_timer, &QTimer::timeout, this, &frmAbertura::finish);
     m_timer->start();

@@ -10,6 +10,9 @@
 #include "customers/frmConClientes.h"
 #include "platform/Formats.h"
 #include "platform/widgets/MessageBox.h"
+#include "rental/frmLocacao.h"
+#include "returns/frmConsultaVideo.h"
+#include "returns/frmDevolucao.h"
 #include "store/Database.h"
 #include "videos/frmConVideo.h"
 #include "videos/frmVideos.h"
@@ -103,6 +106,34 @@ int main(int argc, char** argv)
     leave(titles, titles->itemText(0));
     save(conVideo, out, "convideo");
     delete conVideo;
+
+    // A note of three videos being composed, a return, a status query.
+    auto* rental = new frmLocacao(db);
+    activate(rental);
+    auto* customers = rental->findChild<QComboBox*>(QStringLiteral("cboClientes"));
+    leave(customers, customers->itemText(0));
+    auto* codes = rental->findChild<QComboBox*>(QStringLiteral("cbo1"));
+    for (int i = 0; i < 11; ++i)
+        leave(codes, codes->itemText(i));
+    save(rental, out, "locacao");
+    rental->close();
+    delete rental;
+
+    auto* returns = new frmDevolucao(db);
+    activate(returns);
+    auto* notes = returns->findChild<QComboBox*>(QStringLiteral("cboCodigo"));
+    leave(notes, notes->itemText(0));
+    auto* open = returns->findChild<QComboBox*>(QStringLiteral("cboCodigoVideo"));
+    leave(open, open->itemText(0));
+    save(returns, out, "devolucao");
+    delete returns;
+
+    auto* status = new frmConsultaVideo(db);
+    activate(status);
+    auto* videoCodes = status->findChild<QComboBox*>(QStringLiteral("cboVideo"));
+    leave(videoCodes, videoCodes->itemText(0));
+    save(status, out, "consultavideo");
+    delete status;
 
     // The report previews, opened from the menu as the operator does.
     for (const char* entry : {"mnuRelClientes", "mnuRelVideos", "mnuRelLocVideo"}) {

@@ -126,8 +126,13 @@ void frmLocacao::buildLayout()
         {m_txtValor, twips(2400, 2280, 1935, 360), "Valor da Locação:", twips(2400, 2040, 1935, 255)},
         {m_txtDesconto, twips(4560, 2280, 2295, 360), "Valor com Desconto:", twips(4560, 2040, 2295, 255)},
     };
+    // A date in this face may be wider than the drawn field; never clip it.
+    const int dateWidth = m_txtData->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12;
     for (const Placement& p : placements) {
-        p.field->setGeometry(p.rect);
+        QRect rect = p.rect;
+        if (p.field == m_txtData)
+            rect.setWidth(std::max(rect.width(), dateWidth));
+        p.field->setGeometry(rect);
         QLabel* label = labelFor(p.field, QString::fromUtf8(p.caption), this);
         // A face wider than the drawing's must not clip the caption.
         QRect r = p.captionRect;

@@ -96,7 +96,9 @@ void frmDevolucao::buildLayout()
     // clip a caption.
     const int shift =
         std::max(0, findChild<QLabel*>(QStringLiteral("Label2"))->geometry().right() + 4 - px(2280));
-    m_txtData->setGeometry(px(2280) + shift, px(360), px(1215), px(360));
+    // A date in this face may be wider than the drawn field; never clip it.
+    const int dateWidth = m_txtData->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12;
+    m_txtData->setGeometry(px(2280) + shift, px(360), std::max(px(1215), dateWidth), px(360));
     m_lblData->setGeometry(px(3960) + shift, px(480), px(1875), px(360));
     findChild<QLabel*>(QStringLiteral("Label3"))->move(px(3960) + shift, px(240) - 4);
     m_cboCodigo->setGeometry(px(2280) + shift, px(960), px(2175), px(360));

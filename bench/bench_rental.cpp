@@ -12,8 +12,12 @@
 #include "platform/Formats.h"
 #include "platform/widgets/MessageBox.h"
 #include "rental/frmLocacao.h"
+#include "returns/frmConsultaVideo.h"
+#include "returns/frmDevolucao.h"
 #include "store/Database.h"
 #include "store/PendingNote.h"
+#include "store/RecordCursor.h"
+#include "store/Returns.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,6 +25,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <benchmark/benchmark.h>
@@ -187,8 +192,88 @@ void BM_TakeAndGiveBackStoreOnly(benchmark::State& state)
     }
 }
 
+template <typename Window> void openWindow(benchmark::State& state)
+{
+    shop();
+    for (auto _ : state) {
+        auto* form = new Window(shop());
+        form->show();
+        QApplication::processEvents();
+        state.PauseTiming();
+        form->close();
+        delete form;
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+void BM_OpenReturnWindow(benchmark::State& state)
+{
+    openWindow<frmDevolucao>(state);
+}
+
+void BM_OpenStatusQuery(benchmark::State& state)
+{
+    openWindow<frmConsultaVideo>(state);
+}
+
+// The status query's store time: a code found only in the sixteenth slot
+// (arg 0) or in no slot at all (arg 1): all sixteen slot searches run.
+void BM_StatusQueryStoreTime(benchmark::State& state)
+{
+    QString code = QStringLiteral("no-such-code");
+    if (state.range(0) == 0) {
+        QString others;
+        for (int k = 0; k < 15; ++k)
+            others +=
+                QStringLiteral(" AND v.\"Codigo(15)\" NOT IN (SELECT \"Codigo(%1)\" FROM tblLocacao)").arg(k);
+        QSqlQuery q(shop().connection());
+        if (!q.exec(QStringLiteral("SELECT v.\"Codigo(15)\" FROM tblLocacao v WHERE v.\"Codigo(15)\" <> ''") +
+                    others + QStringLiteral(" LIMIT 1")) ||
+            !q.next()) {
+            state.SkipWithError("no code stands only in the sixteenth slot");
+            return;
+        }
+        code = q.value(0).toString();
+    }
+    store::RentalStatus status(shop());
+    for (auto _ : state) {
+        const std::optional<QString> date = status.rentalDateOf(code);
+        if (date.has_value() != (state.range(0) == 0))
+            state.SkipWithError("wrong answer");
+        benchmark::DoNotOptimize(date);
+    }
+}
+
+// One return committed: shelf count, slot and (every other time) the
+// note's deletion in one transaction.
+void BM_BookReturn(benchmark::State& state)
+{
+    store::Database& db = shop();
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString note = QStringLiteral("9%1").arg(++i, 6, 10, QLatin1Char('0'));
+        QSqlQuery q(db.connection());
+        q.prepare(QStringLiteral("INSERT INTO tblLocacao (Codigo, Data, \"Codigo(0)\", \"Codigo(1)\") "
+                                 "VALUES (?, '08/12/2026', ?, ?)"));
+        q.addBindValue(note);
+        q.addBindValue(code(i));
+        q.addBindValue(code(i + 1));
+        q.exec();
+        state.ResumeTiming();
+        store::bookReturn(db, note, code(i));
+        store::bookReturn(db, note, code(i + 1));
+    }
+    state.counters["returns_per_iteration"] = 2;
+}
+
 } // namespace
 
+BENCHMARK(BM_OpenReturnWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OpenStatusQuery)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_StatusQueryStoreTime)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BookReturn)->Unit(benchmark::kMillisecond)->Iterations(100);
 BENCHMARK(BM_TakeAndGiveBackStoreOnly)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_OpenRentalWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_EnterVideo)->Unit(benchmark::kMillisecond)->Iterations(200);

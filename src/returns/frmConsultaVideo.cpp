@@ -16,7 +16,7 @@
 
 frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     : TaskWindow(db, QStringLiteral("Consulta para Locação de Vídeos"), parent),
-      m_autoComplete(new claFenwaurda(this))
+      m_autoComplete(new claFenwaurda(this)), m_status(std::make_unique<store::RentalStatus>(db))
 {
     setObjectName(QStringLiteral("frmConsultaVideo"));
     setFont(formFont());
@@ -67,6 +67,8 @@ frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     m_cboVideo->setFocus();
 }
 
+frmConsultaVideo::~frmConsultaVideo() = default;
+
 void frmConsultaVideo::clearResults()
 {
     for (QLineEdit* edit : {m_txtVideo, m_txtQTDE, m_txtSituacao, m_txtLocal, m_txtData})
@@ -95,7 +97,7 @@ bool frmConsultaVideo::leaveVideo()
             m_txtVideo->setText(videos.text(QStringLiteral("Nome")));
             m_txtQTDE->setText(videos.text(QStringLiteral("QTDE")));
             m_txtLocal->setText(videos.text(QStringLiteral("Local")));
-            rentedOn = store::rentalDateOf(cursor(QStringLiteral("tblLocacao")), code);
+            rentedOn = m_status->rentalDateOf(code);
         }))
         return false;
     if (!found) {

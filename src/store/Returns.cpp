@@ -2,7 +2,11 @@
 
 #include "Database.h"
 #include "RecordCursor.h"
+#include "Schema.h"
 #include "Transaction.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace store {
 
@@ -82,15 +86,49 @@ std::optional<ReturnBooked> bookReturn(Database& db, const QString& noteCode, co
     return booked;
 }
 
-std::optional<QString> rentalDateOf(RecordCursor& notes, const QString& videoCode)
+struct RentalStatus::Statement
 {
-    for (int slot = 0; slot < Slots; ++slot) {
-        if (notes.find(QStringLiteral("ind%1").arg(slot), videoCode))
-            return notes.text(QStringLiteral("Data"));
-        if (videoCode.isEmpty())
-            break;
+    quint64 serial = 0;
+    QSqlQuery query;
+};
+
+RentalStatus::RentalStatus(Database& db) : m_db(db) {}
+
+RentalStatus::~RentalStatus() = default;
+
+std::optional<QString> RentalStatus::rentalDateOf(const QString& videoCode)
+{
+    if (videoCode.isEmpty())
+        return std::nullopt;
+    QSqlDatabase connection = m_db.connection();
+    if (!m_statement || m_statement->serial != m_db.openSerial()) {
+        // Each branch is one seek on its slot's index.
+        QStringList branches;
+        for (int slot = 0; slot < Slots; ++slot)
+            branches.append(QStringLiteral("SELECT %1 AS slot, rowid AS r, \"Data\" FROM \"tblLocacao\" "
+                                           "WHERE %2 = :code")
+                                .arg(slot)
+                                .arg(quoted(codeColumn(slot))));
+        auto statement = std::make_unique<Statement>();
+        statement->query = QSqlQuery(connection);
+        statement->query.setForwardOnly(true);
+        if (!statement->query.prepare(QStringLiteral("SELECT \"Data\" FROM (%1) ORDER BY slot, r LIMIT 1")
+                                          .arg(branches.join(QStringLiteral(" UNION ALL ")))))
+            m_db.fail(statement->query.lastError(), QStringLiteral("consultar as locações"));
+        statement->serial = m_db.openSerial();
+        m_statement = std::move(statement);
     }
-    return std::nullopt;
+    QSqlQuery& q = m_statement->query;
+    q.bindValue(QStringLiteral(":code"), videoCode);
+    if (!q.exec())
+        m_db.fail(q.lastError(), QStringLiteral("consultar as locações"));
+    std::optional<QString> date;
+    if (q.next())
+        date = q.isNull(0) ? QString() : q.value(0).toString();
+    else if (q.lastError().isValid())
+        m_db.fail(q.lastError(), QStringLiteral("consultar as locações"));
+    q.finish();
+    return date;
 }
 
 } // namespace store

@@ -2,12 +2,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 namespace store {
 
 class Database;
-class RecordCursor;
 
 // The codes of a note's open videos, in slot order (a free slot holds no
 // value or an empty text).
@@ -28,11 +28,27 @@ struct ReturnBooked
 // not open on it. Throws StoreError.
 std::optional<ReturnBooked> bookReturn(Database& db, const QString& noteCode, const QString& videoCode);
 
-// The date of the note that has the video out: the lowest slot holding the
-// code wins, then the first note in that slot's index order. nullopt when no
-// note holds it (an empty code included). notes is a cursor on tblLocacao,
-// kept by the caller so that its statements are prepared once. Throws
-// StoreError.
-std::optional<QString> rentalDateOf(RecordCursor& notes, const QString& videoCode);
+// Whether a video is out, asked in one statement over the sixteen slot
+// columns; kept by the window so that the statement is prepared once.
+class RentalStatus
+{
+public:
+    explicit RentalStatus(Database& db);
+    ~RentalStatus();
+    RentalStatus(const RentalStatus&) = delete;
+    RentalStatus& operator=(const RentalStatus&) = delete;
+
+    // The date of the note that has the video out: the lowest slot holding
+    // the code wins, then the first note in that slot's index order (ties in
+    // insertion order). nullopt when no note holds it (an empty code
+    // included). A date with no value reads as an empty text. Throws
+    // StoreError.
+    std::optional<QString> rentalDateOf(const QString& videoCode);
+
+private:
+    struct Statement;
+    Database& m_db;
+    std::unique_ptr<Statement> m_statement;
+};
 
 } // namespace store

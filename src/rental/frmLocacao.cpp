@@ -5,6 +5,7 @@
 #include "platform/Formats.h"
 #include "platform/print/LinePrinter.h"
 #include "platform/widgets/Fields.h"
+#include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/PendingNote.h"
@@ -28,10 +29,10 @@ const QString PrintTitle = QStringLiteral("Impressão do Movomento de Locação"
 const QString Info = QStringLiteral("Informação");
 const QString VideoInfo = QStringLiteral("Informação de Vídeo");
 
-// The layout is drawn in twips; about 15 of them make a pixel.
-constexpr int px(int twips)
+// The layout is drawn in twips.
+int px(int twips)
 {
-    return (twips + 7) / 15;
+    return FormGrid::pixels(twips);
 }
 
 QRect twips(int left, int top, int width, int height)
@@ -178,14 +179,8 @@ void frmLocacao::buildLayout()
     }
     setFixedSize(px(9270), px(7050));
 
-    setTabOrder(m_txtCodigo, m_cboClientes);
-    setTabOrder(m_cboClientes, m_text1);
-    setTabOrder(m_text1, m_cbo1);
-    setTabOrder(m_cbo1, m_txtDesconto);
-    setTabOrder(m_txtDesconto, m_cmdSalvar);
-    setTabOrder(m_cmdSalvar, m_txtValor);
-    setTabOrder(m_txtValor, m_txtData);
-    setTabOrder(m_txtData, m_cmdDesfazer);
+    setTabOrderChain({m_txtCodigo, m_cboClientes, m_text1, m_cbo1, m_txtDesconto, m_cmdSalvar, m_txtValor,
+                      m_txtData, m_cmdDesfazer});
 }
 
 void frmLocacao::ClearFields()

@@ -44,12 +44,7 @@ frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     m_txtVideo->setMinimumWidth(320);
     grid->addWidget(m_cmdOk, row, 1, Qt::AlignLeft);
 
-    setTabOrder(m_cboVideo, m_cmdOk);
-    setTabOrder(m_cmdOk, m_txtVideo);
-    setTabOrder(m_txtVideo, m_txtQTDE);
-    setTabOrder(m_txtQTDE, m_txtSituacao);
-    setTabOrder(m_txtSituacao, m_txtData);
-    setTabOrder(m_txtData, m_txtLocal);
+    setTabOrderChain({m_cboVideo, m_cmdOk, m_txtVideo, m_txtQTDE, m_txtSituacao, m_txtData, m_txtLocal});
 
     leaveChecks().add(m_cboVideo, [this] { return leaveVideo(); });
     // Alt+O leaves the combo first, as a click would: the query runs, then

@@ -4,6 +4,7 @@
 #include "lookup/claFenwaurda.h"
 #include "platform/Formats.h"
 #include "platform/widgets/Fields.h"
+#include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Queries.h"
@@ -20,10 +21,10 @@ namespace {
 
 const QString ReturnInfo = QStringLiteral("Informação de Devolução");
 
-// The layout is drawn in twips; about 15 of them make a pixel.
-constexpr int px(int twips)
+// The layout is drawn in twips.
+int px(int twips)
 {
-    return (twips + 7) / 15;
+    return FormGrid::pixels(twips);
 }
 
 } // namespace
@@ -108,9 +109,7 @@ void frmDevolucao::buildLayout()
     m_cmdOk->setGeometry(px(2640) + shift, px(3000), px(735), px(495));
     setFixedSize(px(6105) + shift, px(3720));
 
-    setTabOrder(m_txtData, m_cboCodigo);
-    setTabOrder(m_cboCodigo, m_cboCodigoVideo);
-    setTabOrder(m_cboCodigoVideo, m_cmdOk);
+    setTabOrderChain({m_txtData, m_cboCodigo, m_cboCodigoVideo, m_cmdOk});
 }
 
 void frmDevolucao::showOpenVideos(const QStringList& codes)

@@ -70,6 +70,16 @@ void TaskWindow::finishSetup()
     platform::installEnterMovesOn(this);
 }
 
+void TaskWindow::setTabOrderChain(std::initializer_list<QWidget*> order)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* w : order) {
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
 bool TaskWindow::guarded(const std::function<void()>& work)
 {
     try {

@@ -64,6 +64,8 @@ protected:
 
     // Call once the widgets exist: Enter then moves on in every field.
     void finishSetup();
+    // Tab goes from each widget to the next, in this order.
+    static void setTabOrderChain(std::initializer_list<QWidget*> order);
 
     // Runs work; a store failure is shown to the operator and gives false.
     bool guarded(const std::function<void()>& work);

@@ -256,7 +256,14 @@ void Database::open()
             m_direct = sameLibraryHandle(db);
         if (m_direct) {
             sqlite3_update_hook(m_direct, &Database::rowWritten, this);
-            sqlite3_rollback_hook(m_direct, &Database::rolledBack, this);
+            // A DELETE of a whole table skips the write notices unless it
+            // deletes row by row; ignoring the action forces that.
+            sqlite3_set_authorizer(
+                m_direct,
+                [](void*, int action, const char*, const char*, const char*, const char*) {
+                    return action == SQLITE_DELETE ? SQLITE_IGNORE : SQLITE_OK;
+                },
+                nullptr);
         }
     }
     m_serial = ++g_serialCounter;
@@ -275,11 +282,9 @@ void Database::rowWritten(void* self, int, const char*, const char* table, qint6
             list->rowWritten(table, rowid);
 }
 
-void Database::rolledBack(void* self)
+bool Database::inTransaction() const
 {
-    for (const auto& list : static_cast<Database*>(self)->m_pickLists)
-        if (list)
-            list->forget();
+    return m_direct && !sqlite3_get_autocommit(m_direct);
 }
 
 PickList& Database::pickList(PickListKind kind)
@@ -392,7 +397,7 @@ void Database::drop()
 {
     if (m_direct) {
         sqlite3_update_hook(m_direct, nullptr, nullptr);
-        sqlite3_rollback_hook(m_direct, nullptr, nullptr);
+        sqlite3_set_authorizer(m_direct, nullptr, nullptr);
         m_direct = nullptr;
     }
     // Another program may write before the file is opened again.

@@ -49,6 +49,8 @@ public:
     sqlite3* directHandle();
     // Whether the rows written on the connection are told to the pick lists.
     bool watchesWrites() const { return m_direct != nullptr; }
+    // Whether a transaction is open on the connection (direct path only).
+    bool inTransaction() const;
     // Turns the direct path off (before open), to test the Qt SQL one.
     void setDirectAllowed(bool allowed) { m_directAllowed = allowed; }
 
@@ -66,7 +68,6 @@ private:
     void upgradeSchema(QSqlDatabase& db);
     void drop();
     static void rowWritten(void* self, int operation, const char* database, const char* table, qint64 rowid);
-    static void rolledBack(void* self);
 
     QString m_folder;
     QString m_connectionName;

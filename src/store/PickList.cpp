@@ -44,7 +44,10 @@ void PickList::refresh()
         return reload();
     QList<qint64> rowids(m_written.cbegin(), m_written.cend());
     std::sort(rowids.begin(), rowids.end());
-    m_written.clear();
+    // Rows read inside a transaction are read again once it has ended,
+    // committed or rolled back.
+    if (!m_db.inTransaction())
+        m_written.clear();
     for (qint64 rowid : std::as_const(rowids))
         applyRow(rowid);
 }

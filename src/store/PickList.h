@@ -26,7 +26,7 @@ public:
 
     // From the database: a row of table was written on its connection.
     void rowWritten(const char* table, qint64 rowid);
-    // What was written cannot be told (a rollback, another connection).
+    // What was written cannot be told (the connection was closed).
     void forget() { m_stale = true; }
 
 private:

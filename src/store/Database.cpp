@@ -256,14 +256,7 @@ void Database::open()
             m_direct = sameLibraryHandle(db);
         if (m_direct) {
             sqlite3_update_hook(m_direct, &Database::rowWritten, this);
-            // A DELETE of a whole table skips the write notices unless it
-            // deletes row by row; ignoring the action forces that.
-            sqlite3_set_authorizer(
-                m_direct,
-                [](void*, int action, const char*, const char*, const char*, const char*) {
-                    return action == SQLITE_DELETE ? SQLITE_IGNORE : SQLITE_OK;
-                },
-                nullptr);
+            m_noticed = sqlite3_total_changes64(m_direct);
         }
     }
     m_serial = ++g_serialCounter;
@@ -277,9 +270,26 @@ sqlite3* Database::directHandle()
 
 void Database::rowWritten(void* self, int, const char*, const char* table, qint64 rowid)
 {
+    ++static_cast<Database*>(self)->m_noticed;
     for (const auto& list : static_cast<Database*>(self)->m_pickLists)
         if (list)
             list->rowWritten(table, rowid);
+}
+
+bool Database::watchesWrites()
+{
+    if (!m_direct)
+        return false;
+    // A DELETE of a whole table removes its rows without a notice each;
+    // the lists cannot tell which rows went.
+    const qint64 total = sqlite3_total_changes64(m_direct);
+    if (total != m_noticed) {
+        m_noticed = total;
+        for (const auto& list : m_pickLists)
+            if (list)
+                list->forget();
+    }
+    return true;
 }
 
 bool Database::inTransaction() const
@@ -397,7 +407,6 @@ void Database::drop()
 {
     if (m_direct) {
         sqlite3_update_hook(m_direct, nullptr, nullptr);
-        sqlite3_set_authorizer(m_direct, nullptr, nullptr);
         m_direct = nullptr;
     }
     // Another program may write before the file is opened again.

@@ -48,7 +48,8 @@ public:
     // then goes through Qt SQL. Opens the connection first.
     sqlite3* directHandle();
     // Whether the rows written on the connection are told to the pick lists.
-    bool watchesWrites() const { return m_direct != nullptr; }
+    // When some were written untold, every list is told to read all again.
+    bool watchesWrites();
     // Whether a transaction is open on the connection (direct path only).
     bool inTransaction() const;
     // Turns the direct path off (before open), to test the Qt SQL one.
@@ -73,6 +74,8 @@ private:
     QString m_connectionName;
     quint64 m_serial = 0;
     sqlite3* m_direct = nullptr;
+    // The connection's count of changed rows as the write notices tell it.
+    qint64 m_noticed = 0;
     bool m_directAllowed = true;
     std::array<std::unique_ptr<PickList>, 3> m_pickLists;
 };

@@ -37,7 +37,7 @@ void PickList::refresh()
 {
     const qint64 version = dataVersion();
     // Without the connection's own write notices every refresh reads all.
-    if (version != m_dataVersion || !m_db.watchesWrites() || m_written.size() > RereadLimit)
+    if (!m_db.watchesWrites() || version != m_dataVersion || m_written.size() > RereadLimit)
         m_stale = true;
     m_dataVersion = version;
     if (m_stale)

@@ -17,6 +17,7 @@ namespace lookup_detail {
 namespace {
 
 using Units = std::u16string_view;
+using Lead = std::array<quint64, 2>;
 
 // How many rows a prefix search tries in list order before it asks the
 // sorted index. The item selected now usually still matches, so most
@@ -84,6 +85,17 @@ quint64 leadingUnits(Units s)
     for (size_t i = 0; i < 4; ++i)
         key = key << 16 | (i < s.size() ? s[i] : 0);
     return key;
+}
+
+// The first eight code units of s, folded, as two numbers: a scan compares
+// these first, from one array, and reads the text itself (one more memory
+// block per item) only when they agree.
+Lead foldedLead(QStringView s)
+{
+    QString head;
+    appendFolded(head, s.left(8));
+    const Units u = units(head);
+    return {leadingUnits(u), leadingUnits(u.substr(std::min<size_t>(4, u.size())))};
 }
 
 // Builds run one at a time, beside the user-interface thread; the pool goes
@@ -291,13 +303,16 @@ void ListIndex::readAll()
     auto* strings = qobject_cast<QStringListModel*>(m_model);
     if (strings && m_column == 0 && !m_root.isValid()) {
         m_items = strings->stringList();
-        return;
+    } else {
+        m_items.clear();
+        const int n = m_model->rowCount(m_root);
+        m_items.reserve(n);
+        for (int row = 0; row < n; ++row)
+            m_items.append(itemText(row));
     }
-    m_items.clear();
-    const int n = m_model->rowCount(m_root);
-    m_items.reserve(n);
-    for (int row = 0; row < n; ++row)
-        m_items.append(itemText(row));
+    m_leads.resize(size_t(m_items.size()));
+    for (qsizetype row = 0; row < m_items.size(); ++row)
+        m_leads[size_t(row)] = foldedLead(m_items.at(row));
 }
 
 void ListIndex::reset()
@@ -389,10 +404,17 @@ void ListIndex::onRowsInserted(const QModelIndex& parent, int first, int last)
     if (!inRange(parent, first, last, m_items.size() + (last - first + 1)))
         return reset();
     QStringList rows;
-    for (int row = first; row <= last; ++row)
+    std::vector<Lead> leads;
+    for (int row = first; row <= last; ++row) {
         rows.append(itemText(row));
-    for (qsizetype i = 0; i < rows.size(); ++i)
-        m_items.insert(first + i, rows.at(i));
+        leads.push_back(foldedLead(rows.back()));
+    }
+    m_leads.insert(m_leads.begin() + first, leads.begin(), leads.end());
+    if (first == m_items.size())
+        m_items.append(rows);
+    else
+        for (qsizetype i = 0; i < rows.size(); ++i)
+            m_items.insert(first + i, rows.at(i));
     if (m_incremental && ready() && rows.size() <= IncrementalLimit)
         m_index->insertRows(first, rows);
     else
@@ -406,6 +428,7 @@ void ListIndex::onRowsRemoved(const QModelIndex& parent, int first, int last)
     if (!inRange(parent, first, last, m_items.size()))
         return reset();
     m_items.remove(first, last - first + 1);
+    m_leads.erase(m_leads.begin() + first, m_leads.begin() + last + 1);
     if (m_incremental && ready() && last - first < IncrementalLimit)
         m_index->removeRows(first, last);
     else
@@ -432,6 +455,7 @@ void ListIndex::onDataChanged(const QModelIndex& topLeft, const QModelIndex& bot
             continue;
         if (inPlace)
             m_index->setRow(row, text);
+        m_leads[size_t(row)] = foldedLead(text);
         m_items[row] = std::move(text);
         anyChange = true;
     }
@@ -463,11 +487,21 @@ int ListIndex::scan(Units folded, int after, bool prefix) const
 {
     const int n = int(m_items.size());
     const QString* items = m_items.constData();
+    const Lead* leads = m_leads.data();
+    // Only the leading units the query has must agree.
+    const size_t known = std::min<size_t>(folded.size(), 8);
+    const quint64 mask0 = known >= 4 ? ~quint64(0) : ~(~quint64(0) >> (16 * known));
+    const quint64 mask1 = known <= 4 ? 0 : known == 8 ? ~quint64(0) : ~(~quint64(0) >> (16 * (known - 4)));
+    const Lead want{leadingUnits(folded), leadingUnits(folded.substr(std::min<size_t>(4, folded.size())))};
+    const auto matches = [&](int row) {
+        return (leads[row][0] & mask0) == (want[0] & mask0) && (leads[row][1] & mask1) == (want[1] & mask1) &&
+               foldedMatch(items[row], folded, !prefix);
+    };
     for (int row = after + 1; row < n; ++row)
-        if (foldedMatch(items[row], folded, !prefix))
+        if (matches(row))
             return row;
     for (int row = 0; row <= after; ++row)
-        if (foldedMatch(items[row], folded, !prefix))
+        if (matches(row))
             return row;
     return -1;
 }

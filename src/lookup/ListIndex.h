@@ -5,9 +5,11 @@
 #include <QPersistentModelIndex>
 #include <QStringList>
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <utility>
+#include <vector>
 
 class QAbstractItemModel;
 
@@ -59,6 +61,8 @@ private:
     int m_column;
     QPersistentModelIndex m_root;
     QStringList m_items;
+    // The first folded code units of each item, for a quick scan.
+    std::vector<std::array<quint64, 2>> m_leads;
     // The index of the current list, or none while it is being built.
     std::shared_ptr<SortedIndex> m_index;
     bool m_incremental = false;

@@ -262,13 +262,18 @@ int claFenwaurda::findExact(const QString& text, int after)
 bool claFenwaurda::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    // Other events arrive while the combo is being destroyed, when it is no
+    // longer to be looked at as a combo.
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::FocusIn)
+        return false;
     if (!d->combo || (watched != d->combo && watched != d->lineEdit))
         return false;
     try {
-        if (type == QEvent::FocusIn && watched == d->combo)
-            d->currentList(); // a new model is indexed before the keys
-        if (type != QEvent::KeyPress && type != QEvent::KeyRelease)
+        if (type == QEvent::FocusIn) {
+            if (watched == d->combo)
+                d->currentList(); // a new model is indexed before the keys
             return false;
+        }
         if (watched == d->combo)
             d->syncLineEdit();
         if (type == QEvent::KeyRelease) {

@@ -1,13 +1,13 @@
-// The rental window on a scale-S shop (100,000 customers, 400,000 names,
-// 100,000 videos, 20,000 open notes): opening it, entering a video (lookup,
-// slot, price, shelf count and the composing record committed), undoing one
-// and saving a note, each through the real window.
+// The rental window at 10,000, 100,000 and 400,000 names (2,500 to 100,000
+// customers, as many videos, a fifth as many open notes): opening it,
+// entering a video (lookup, slot, price, shelf count and the composing
+// record committed), undoing one and saving a note, each through the real
+// window.
 //
-// The shop is made once in FENWARDA_BENCH_RENTAL_SHOP (default: a folder in
-// the temporary directory) and copied afresh for every run, since saving
-// adds notes.
+// The shops are made once (see BenchShops.h) and copied afresh for every
+// run, since saving adds notes.
 
-#include "ShopGenerator.h"
+#include "BenchShops.h"
 
 #include "platform/Formats.h"
 #include "platform/widgets/MessageBox.h"
@@ -33,29 +33,19 @@
 
 namespace {
 
-constexpr int ShopSize = 100000;
-
-store::Database& shop()
+int customers(const benchmark::State& state)
 {
-    static QTemporaryDir work;
-    static std::unique_ptr<store::Database> db = [] {
-        QString folder = qEnvironmentVariable("FENWARDA_BENCH_RENTAL_SHOP");
-        if (folder.isEmpty())
-            folder = QDir::temp().filePath(QStringLiteral("fenwarda-bench-rental-%1").arg(ShopSize));
-        QDir().mkpath(folder);
-        if (!QFile::exists(store::Database::filePath(folder)))
-            bench::generateShop(folder, {ShopSize, ShopSize, ShopSize / 5});
-        QFile::copy(store::Database::filePath(folder), store::Database::filePath(work.path()));
-        auto d = std::make_unique<store::Database>(work.path());
-        d->open();
-        return d;
-    }();
-    return *db;
+    return bench::customersFor(int(state.range(0)));
 }
 
-QString code(int i)
+store::Database& shop(const benchmark::State& state)
 {
-    return QString::number(1000 + (i * 7919) % ShopSize);
+    return bench::shop(customers(state), true);
+}
+
+QString code(const benchmark::State& state, int i)
+{
+    return QString::number(1000 + (i * 7919) % customers(state));
 }
 
 // Leaves a combo with text in it, as Enter does.
@@ -69,40 +59,40 @@ void enter(frmLocacao* form, const char* combo, const QString& text)
 
 struct OpenWindow
 {
-    OpenWindow() : form(new frmLocacao(shop()))
+    explicit OpenWindow(const benchmark::State& state)
+        : form(new frmLocacao(shop(state))), name(customer(state))
     {
         form->show();
         QApplication::setActiveWindow(form);
         QApplication::processEvents();
-        enter(form, "cboClientes", customer());
+        enter(form, "cboClientes", name);
     }
     ~OpenWindow()
     {
         form->close();
         delete form;
     }
-    static QString customer()
+    // A holder half way down the list.
+    static QString customer(const benchmark::State& state)
     {
-        static QString name = [] {
-            auto* probe = new frmLocacao(shop());
-            const QString n =
-                probe->findChild<QComboBox*>(QStringLiteral("cboClientes"))->itemText(ShopSize * 2);
-            probe->close();
-            delete probe;
-            return n;
-        }();
-        return name;
+        auto* probe = new frmLocacao(shop(state));
+        const QString n =
+            probe->findChild<QComboBox*>(QStringLiteral("cboClientes"))->itemText(customers(state) * 2);
+        probe->close();
+        delete probe;
+        return n;
     }
     QPushButton* button(const char* name) { return form->findChild<QPushButton*>(QString::fromLatin1(name)); }
     frmLocacao* form;
+    QString name;
 };
 
 void BM_OpenRentalWindow(benchmark::State& state)
 {
-    shop();
+    shop(state);
     int items = 0;
     for (auto _ : state) {
-        auto* form = new frmLocacao(shop());
+        auto* form = new frmLocacao(shop(state));
         form->show();
         QApplication::processEvents();
         items = form->findChild<QComboBox*>(QStringLiteral("cboClientes"))->count();
@@ -121,14 +111,14 @@ void BM_OpenRentalWindow(benchmark::State& state)
 // away from the customer list.
 void BM_EnterVideo(benchmark::State& state)
 {
-    OpenWindow w;
-    enter(w.form, "cbo1", code(0));
+    OpenWindow w(state);
+    enter(w.form, "cbo1", code(state, 0));
     int i = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto* box = w.form->findChild<QComboBox*>(QStringLiteral("cbo1"));
         box->setFocus();
-        box->setEditText(code(++i));
+        box->setEditText(code(state, ++i));
         state.ResumeTiming();
         QTest::keyClick(box, Qt::Key_Return);
         state.PauseTiming();
@@ -140,12 +130,12 @@ void BM_EnterVideo(benchmark::State& state)
 // Undoing slot 2: the copy back, the value lowered, the focus on the button.
 void BM_UndoVideo(benchmark::State& state)
 {
-    OpenWindow w;
-    enter(w.form, "cbo1", code(0));
+    OpenWindow w(state);
+    enter(w.form, "cbo1", code(state, 0));
     int i = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        enter(w.form, "cbo1", code(++i));
+        enter(w.form, "cbo1", code(state, ++i));
         state.ResumeTiming();
         w.button("cmdDesfazer")->click();
     }
@@ -155,11 +145,11 @@ void BM_UndoVideo(benchmark::State& state)
 // attached again.
 void BM_UndoLastVideo(benchmark::State& state)
 {
-    OpenWindow w;
+    OpenWindow w(state);
     int i = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        enter(w.form, "cbo1", code(++i));
+        enter(w.form, "cbo1", code(state, ++i));
         state.ResumeTiming();
         w.button("cmdDesfazer")->click();
     }
@@ -167,13 +157,13 @@ void BM_UndoLastVideo(benchmark::State& state)
 
 void BM_SaveNote(benchmark::State& state)
 {
-    OpenWindow w;
+    OpenWindow w(state);
     int i = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        enter(w.form, "cboClientes", OpenWindow::customer());
-        enter(w.form, "cbo1", code(++i));
-        enter(w.form, "cbo1", code(++i));
+        enter(w.form, "cboClientes", w.name);
+        enter(w.form, "cbo1", code(state, ++i));
+        enter(w.form, "cbo1", code(state, ++i));
         MessageBox::setNextAnswer(QMessageBox::No);
         state.ResumeTiming();
         w.button("cmdSalvar")->click();
@@ -183,20 +173,34 @@ void BM_SaveNote(benchmark::State& state)
 // The store's share of entering and undoing: both transactions alone.
 void BM_TakeAndGiveBackStoreOnly(benchmark::State& state)
 {
-    store::PendingNote note(shop());
+    store::PendingNote note(shop(state));
     int i = 0;
     for (auto _ : state) {
-        const QString c = code(++i);
+        const QString c = code(state, ++i);
         note.takeCopy(1, c);
         note.giveBack(1, c);
     }
 }
 
+void scales(benchmark::internal::Benchmark* b)
+{
+    for (int names : bench::shopScales())
+        b->Arg(names);
+}
+
+// Names, then the case.
+void scalesByCase(benchmark::internal::Benchmark* b)
+{
+    for (int names : bench::shopScales())
+        for (int c : {0, 1})
+            b->Args({names, c});
+}
+
 template <typename Window> void openWindow(benchmark::State& state)
 {
-    shop();
+    shop(state);
     for (auto _ : state) {
-        auto* form = new Window(shop());
+        auto* form = new Window(shop(state));
         form->show();
         QApplication::processEvents();
         state.PauseTiming();
@@ -218,16 +222,16 @@ void BM_OpenStatusQuery(benchmark::State& state)
 }
 
 // The status query's store time: a code found only in the sixteenth slot
-// (arg 0) or in no slot at all (arg 1): all sixteen slot searches run.
+// (case 0) or in no slot at all (case 1): all sixteen slot searches run.
 void BM_StatusQueryStoreTime(benchmark::State& state)
 {
     QString code = QStringLiteral("no-such-code");
-    if (state.range(0) == 0) {
+    if (state.range(1) == 0) {
         QString others;
         for (int k = 0; k < 15; ++k)
             others +=
                 QStringLiteral(" AND v.\"Codigo(15)\" NOT IN (SELECT \"Codigo(%1)\" FROM tblLocacao)").arg(k);
-        QSqlQuery q(shop().connection());
+        QSqlQuery q(shop(state).connection());
         if (!q.exec(QStringLiteral("SELECT v.\"Codigo(15)\" FROM tblLocacao v WHERE v.\"Codigo(15)\" <> ''") +
                     others + QStringLiteral(" LIMIT 1")) ||
             !q.next()) {
@@ -236,10 +240,10 @@ void BM_StatusQueryStoreTime(benchmark::State& state)
         }
         code = q.value(0).toString();
     }
-    store::RentalStatus status(shop());
+    store::RentalStatus status(shop(state));
     for (auto _ : state) {
         const std::optional<QString> date = status.rentalDateOf(code);
-        if (date.has_value() != (state.range(0) == 0))
+        if (date.has_value() != (state.range(1) == 0))
             state.SkipWithError("wrong answer");
         benchmark::DoNotOptimize(date);
     }
@@ -249,7 +253,7 @@ void BM_StatusQueryStoreTime(benchmark::State& state)
 // note's deletion in one transaction.
 void BM_BookReturn(benchmark::State& state)
 {
-    store::Database& db = shop();
+    store::Database& db = shop(state);
     int i = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -258,28 +262,28 @@ void BM_BookReturn(benchmark::State& state)
         q.prepare(QStringLiteral("INSERT INTO tblLocacao (Codigo, Data, \"Codigo(0)\", \"Codigo(1)\") "
                                  "VALUES (?, '08/12/2026', ?, ?)"));
         q.addBindValue(note);
-        q.addBindValue(code(i));
-        q.addBindValue(code(i + 1));
+        q.addBindValue(code(state, i));
+        q.addBindValue(code(state, i + 1));
         q.exec();
         state.ResumeTiming();
-        store::bookReturn(db, note, code(i));
-        store::bookReturn(db, note, code(i + 1));
+        store::bookReturn(db, note, code(state, i));
+        store::bookReturn(db, note, code(state, i + 1));
     }
     state.counters["returns_per_iteration"] = 2;
 }
 
 } // namespace
 
-BENCHMARK(BM_OpenReturnWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_OpenStatusQuery)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_StatusQueryStoreTime)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BookReturn)->Unit(benchmark::kMillisecond)->Iterations(100);
-BENCHMARK(BM_TakeAndGiveBackStoreOnly)->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_OpenRentalWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_EnterVideo)->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_UndoVideo)->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_UndoLastVideo)->Unit(benchmark::kMillisecond)->Iterations(100);
-BENCHMARK(BM_SaveNote)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_OpenReturnWindow)->Apply(scales)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_OpenStatusQuery)->Apply(scales)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_StatusQueryStoreTime)->Apply(scalesByCase)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BookReturn)->Apply(scales)->Unit(benchmark::kMillisecond)->Iterations(100);
+BENCHMARK(BM_TakeAndGiveBackStoreOnly)->Apply(scales)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_OpenRentalWindow)->Apply(scales)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_EnterVideo)->Apply(scales)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_UndoVideo)->Apply(scales)->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_UndoLastVideo)->Apply(scales)->Unit(benchmark::kMillisecond)->Iterations(100);
+BENCHMARK(BM_SaveNote)->Apply(scales)->Unit(benchmark::kMillisecond)->Iterations(200);
 
 int main(int argc, char** argv)
 {
@@ -291,5 +295,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    bench::closeShops();
     return 0;
 }

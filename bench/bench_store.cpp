@@ -1,10 +1,10 @@
-// Cursor seeks against bare SQLite on a 100,000-customer shop, and the
-// whole-table read behind the customer pick list.
+// Cursor seeks against bare SQLite, side by side in one run, and the
+// whole-table read behind the customer pick list, at 10,000, 100,000 and
+// 400,000 names (2,500 to 100,000 customers).
 //
-// The shop is made once in FENWARDA_BENCH_SHOP (default: a folder in the
-// temporary directory) and reused by later runs.
+// The shops are made once (see BenchShops.h) and reused by later runs.
 
-#include "ShopGenerator.h"
+#include "BenchShops.h"
 
 #include "store/Database.h"
 #include "store/Queries.h"
@@ -20,43 +20,36 @@
 
 namespace {
 
-constexpr int ShopCustomers = 100000;
-
-QString shopFolder()
+int customers(const benchmark::State& state)
 {
-    const QString env = qEnvironmentVariable("FENWARDA_BENCH_SHOP");
-    return env.isEmpty() ? QDir::temp().filePath(QStringLiteral("fenwarda-bench-shop-%1").arg(ShopCustomers))
-                         : env;
+    return bench::customersFor(int(state.range(0)));
 }
 
-store::Database& shop()
+store::Database& shop(const benchmark::State& state)
 {
-    static std::unique_ptr<store::Database> db = [] {
-        const QString folder = shopFolder();
-        QDir().mkpath(folder);
-        if (!QFile::exists(store::Database::filePath(folder)))
-            bench::generateShop(folder, {ShopCustomers, ShopCustomers, ShopCustomers / 5});
-        auto d = std::make_unique<store::Database>(folder);
-        d->open();
-        return d;
-    }();
-    return *db;
+    return bench::shop(customers(state));
 }
 
 // The same pseudo-random existing codes for every benchmark.
-std::vector<QString> codes()
+std::vector<QString> codes(int shopCustomers)
 {
     std::mt19937 gen(42);
     std::vector<QString> out;
     for (int i = 0; i < 4096; ++i)
-        out.push_back(QString::number(1 + gen() % ShopCustomers));
+        out.push_back(QString::number(1 + gen() % unsigned(shopCustomers)));
     return out;
+}
+
+void scales(benchmark::internal::Benchmark* b)
+{
+    for (int names : bench::shopScales())
+        b->Arg(names);
 }
 
 void BM_CursorSeek(benchmark::State& state)
 {
-    store::RecordCursor c(shop(), QStringLiteral("tblClientes"));
-    const std::vector<QString> keys = codes();
+    store::RecordCursor c(shop(state), QStringLiteral("tblClientes"));
+    const std::vector<QString> keys = codes(customers(state));
     size_t i = 0;
     for (auto _ : state) {
         // What a window does for each lookup.
@@ -67,13 +60,13 @@ void BM_CursorSeek(benchmark::State& state)
         benchmark::DoNotOptimize(c.text(QStringLiteral("Nome")));
     }
 }
-BENCHMARK(BM_CursorSeek);
+BENCHMARK(BM_CursorSeek)->Apply(scales);
 
 void BM_CursorSeekWithoutRefresh(benchmark::State& state)
 {
-    store::RecordCursor c(shop(), QStringLiteral("tblClientes"));
+    store::RecordCursor c(shop(state), QStringLiteral("tblClientes"));
     c.setIndex(QStringLiteral("indCodigo"));
-    const std::vector<QString> keys = codes();
+    const std::vector<QString> keys = codes(customers(state));
     size_t i = 0;
     for (auto _ : state) {
         if (!c.seek(keys[i++ % keys.size()]))
@@ -81,11 +74,11 @@ void BM_CursorSeekWithoutRefresh(benchmark::State& state)
         benchmark::DoNotOptimize(c.text(QStringLiteral("Nome")));
     }
 }
-BENCHMARK(BM_CursorSeekWithoutRefresh);
+BENCHMARK(BM_CursorSeekWithoutRefresh)->Apply(scales);
 
 void bareLookup(benchmark::State& state, const char* sql)
 {
-    const QByteArray path = QFile::encodeName(shop().filePath());
+    const QByteArray path = QFile::encodeName(shop(state).filePath());
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         state.SkipWithError("cannot open the shop");
@@ -95,7 +88,7 @@ void bareLookup(benchmark::State& state, const char* sql)
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
     std::vector<QByteArray> keys;
-    for (const QString& k : codes())
+    for (const QString& k : codes(customers(state)))
         keys.push_back(k.toUtf8());
     size_t i = 0;
     for (auto _ : state) {
@@ -114,18 +107,18 @@ void BM_BareSqliteLookup(benchmark::State& state)
 {
     bareLookup(state, "SELECT Nome FROM tblClientes WHERE Codigo = ?");
 }
-BENCHMARK(BM_BareSqliteLookup);
+BENCHMARK(BM_BareSqliteLookup)->Apply(scales);
 
 // The bare lookup of the whole row, which is what a cursor has to read.
 void BM_BareSqliteLookupWholeRow(benchmark::State& state)
 {
     bareLookup(state, "SELECT Nome, rowid, * FROM tblClientes WHERE Codigo = ?");
 }
-BENCHMARK(BM_BareSqliteLookupWholeRow);
+BENCHMARK(BM_BareSqliteLookupWholeRow)->Apply(scales);
 
 void BM_CustomerNames(benchmark::State& state)
 {
-    store::Database& db = shop();
+    store::Database& db = shop(state);
     qsizetype names = 0;
     for (auto _ : state) {
         const QStringList list = store::customerNames(db);
@@ -134,15 +127,15 @@ void BM_CustomerNames(benchmark::State& state)
     }
     state.counters["names"] = double(names);
 }
-BENCHMARK(BM_CustomerNames)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CustomerNames)->Apply(scales)->Unit(benchmark::kMillisecond);
 
 void BM_VideoTitles(benchmark::State& state)
 {
-    store::Database& db = shop();
+    store::Database& db = shop(state);
     for (auto _ : state)
         benchmark::DoNotOptimize(store::videoTitles(db).size());
 }
-BENCHMARK(BM_VideoTitles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_VideoTitles)->Apply(scales)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -152,8 +145,10 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    shop(); // make the shop before any timing starts
+    for (int names : bench::shopScales())
+        bench::shop(bench::customersFor(names)); // made before any timing starts
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    bench::closeShops();
     return 0;
 }

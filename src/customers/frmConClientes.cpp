@@ -5,7 +5,7 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
-#include "store/Queries.h"
+#include "store/PickList.h"
 #include "store/RecordCursor.h"
 
 #include <QComboBox>
@@ -58,10 +58,10 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     finishSetup();
 
     // The list is read once; a failure leaves it empty and the window usable.
-    QStringList names;
+    store::PickList* names = nullptr;
     guarded([&] {
         clientes().refresh();
-        names = store::customerNames(db);
+        names = &db.pickList(store::PickListKind::CustomerNames);
     });
     setLookupItems(m_cboCliente, names);
     m_cboCliente->setFocus();

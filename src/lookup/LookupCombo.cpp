@@ -1,5 +1,6 @@
 #include "LookupCombo.h"
 
+#include "ListIndex.h"
 #include "claFenwaurda.h"
 
 #include <QComboBox>
@@ -53,4 +54,13 @@ void setLookupItems(QComboBox* combo, const QStringList& items)
     // The combo deletes the model it owned before.
     combo->setModel(new QStringListModel(items, combo));
     combo->setCurrentIndex(-1);
+}
+
+void setLookupItems(QComboBox* combo, QAbstractItemModel* list)
+{
+    if (!list)
+        return setLookupItems(combo, QStringList());
+    combo->setModel(list);
+    combo->setCurrentIndex(-1);
+    lookup_detail::ListIndex::of(list, combo->modelColumn(), combo->rootModelIndex())->setIncremental(true);
 }

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+class QAbstractItemModel;
 class QComboBox;
 class QWidget;
 class claFenwaurda;
@@ -13,3 +14,7 @@ QComboBox* makeLookupCombo(QWidget* parent, const char* name, claFenwaurda* auto
 
 // Replaces the list in one go; fit for hundreds of thousands of items.
 void setLookupItems(QComboBox* combo, const QStringList& items);
+// Shows a list kept for the whole run (a pick list of the shop, changed a
+// row at a time as records are stored); its index is kept with it and
+// updated in place. nullptr shows an empty list.
+void setLookupItems(QComboBox* combo, QAbstractItemModel* list);

@@ -9,7 +9,7 @@
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/PendingNote.h"
-#include "store/Queries.h"
+#include "store/PickList.h"
 #include "store/RecordCursor.h"
 
 #include <QCloseEvent>
@@ -75,13 +75,13 @@ frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
 
     // Whatever fails here leaves the window open with what could be read;
     // the operator is told, and each later step tries the file again.
-    QStringList names;
-    QStringList codes;
+    store::PickList* names = nullptr;
+    store::PickList* codes = nullptr;
     guarded([&] {
         // Copies of a note a crash cut short go back before anyone counts them.
         store::PendingNote::giveBackLeftovers(db);
-        names = store::customerNames(db);
-        codes = store::videoCodes(db);
+        names = &db.pickList(store::PickListKind::CustomerNames);
+        codes = &db.pickList(store::PickListKind::VideoCodes);
     });
     setLookupItems(m_cboClientes, names);
     setLookupItems(m_cbo1, codes);

@@ -4,7 +4,7 @@
 #include "lookup/claFenwaurda.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
-#include "store/Queries.h"
+#include "store/PickList.h"
 #include "store/RecordCursor.h"
 #include "store/Returns.h"
 
@@ -55,8 +55,8 @@ frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     });
     finishSetup();
 
-    QStringList codes;
-    guarded([&] { codes = store::videoCodes(db); });
+    store::PickList* codes = nullptr;
+    guarded([&] { codes = &db.pickList(store::PickListKind::VideoCodes); });
     setLookupItems(m_cboVideo, codes);
     m_cboVideo->clearEditText();
     m_cboVideo->setFocus();

@@ -1,14 +1,18 @@
 #include "Database.h"
 
+#include "PickList.h"
 #include "Schema.h"
 #include "StoreError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <atomic>
+#include <dlfcn.h>
+#include <sqlite3.h>
 
 namespace store {
 
@@ -105,6 +109,27 @@ QSqlQuery run(QSqlDatabase& db, const QString& sql, const QString& path, const Q
     if (!q.exec(sql))
         throw errorFor(q.lastError(), path, what);
     return q;
+}
+
+// The driver's own handle, only when the plugin that holds the driver
+// resolves SQLite to the very functions this program calls: a handle of
+// another SQLite build must never be handed to this one.
+sqlite3* sameLibraryHandle(const QSqlDatabase& db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    sqlite3* raw = *static_cast<sqlite3* const*>(handle.data());
+    Dl_info plugin{};
+    // The driver's virtual table lies in the plugin.
+    if (!raw || !dladdr(*reinterpret_cast<void* const*>(db.driver()), &plugin) || !plugin.dli_fname)
+        return nullptr;
+    void* library = dlopen(plugin.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    if (!library)
+        return nullptr;
+    void* theirs = dlsym(library, "sqlite3_prepare_v2");
+    dlclose(library);
+    return theirs == reinterpret_cast<void*>(&sqlite3_prepare_v2) ? raw : nullptr;
 }
 
 } // namespace
@@ -238,8 +263,58 @@ void Database::open()
             }
             throw;
         }
+        if (m_directAllowed)
+            m_direct = sameLibraryHandle(db);
+        if (m_direct) {
+            sqlite3_update_hook(m_direct, &Database::rowWritten, this);
+            m_noticed = sqlite3_total_changes64(m_direct);
+        }
     }
     m_serial = ++g_serialCounter;
+}
+
+sqlite3* Database::directHandle()
+{
+    open();
+    return m_direct;
+}
+
+void Database::rowWritten(void* self, int, const char*, const char* table, qint64 rowid)
+{
+    ++static_cast<Database*>(self)->m_noticed;
+    for (const auto& list : static_cast<Database*>(self)->m_pickLists)
+        if (list)
+            list->rowWritten(table, rowid);
+}
+
+bool Database::watchesWrites()
+{
+    if (!m_direct)
+        return false;
+    // A DELETE of a whole table removes its rows without a notice each;
+    // the lists cannot tell which rows went.
+    const qint64 total = sqlite3_total_changes64(m_direct);
+    if (total != m_noticed) {
+        m_noticed = total;
+        for (const auto& list : m_pickLists)
+            if (list)
+                list->forget();
+    }
+    return true;
+}
+
+bool Database::inTransaction() const
+{
+    return m_direct && !sqlite3_get_autocommit(m_direct);
+}
+
+PickList& Database::pickList(PickListKind kind)
+{
+    auto& list = m_pickLists[size_t(kind)];
+    if (!list)
+        list = std::make_unique<PickList>(*this, kind);
+    list->refresh();
+    return *list;
 }
 
 void Database::createSchema(QSqlDatabase& db)
@@ -341,6 +416,14 @@ void Database::upgradeSchema(QSqlDatabase& db)
 
 void Database::drop()
 {
+    if (m_direct) {
+        sqlite3_update_hook(m_direct, nullptr, nullptr);
+        m_direct = nullptr;
+    }
+    // Another program may write before the file is opened again.
+    for (const auto& list : m_pickLists)
+        if (list)
+            list->forget();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         if (db.isValid())

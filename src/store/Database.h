@@ -2,10 +2,16 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <array>
+#include <memory>
 
 class QSqlError;
+struct sqlite3;
 
 namespace store {
+
+class PickList;
+enum class PickListKind;
 
 // The one data file, Fenwaurda.mdb, in a given folder. Opening a missing
 // file creates it with its tables; an existing file is only ever checked,
@@ -41,6 +47,22 @@ public:
     // its prepared statements belong to a connection since closed.
     quint64 openSerial() const { return m_serial; }
 
+    // The connection's own SQLite handle when Qt's driver runs the very
+    // SQLite library this program links; nullptr otherwise, and everything
+    // then goes through Qt SQL. Opens the connection first.
+    sqlite3* directHandle();
+    // Whether the rows written on the connection are told to the pick lists.
+    // When some were written untold, every list is told to read all again.
+    bool watchesWrites();
+    // Whether a transaction is open on the connection (direct path only).
+    bool inTransaction() const;
+    // Turns the direct path off (before open), to test the Qt SQL one.
+    void setDirectAllowed(bool allowed) { m_directAllowed = allowed; }
+
+    // A pick list brought up to date; the same object for the whole life of
+    // the database. Throws StoreError.
+    PickList& pickList(PickListKind kind);
+
     // Turns a failed statement into a StoreError with an operator message;
     // what names the operation, for the messages that have no better words.
     [[noreturn]] void fail(const QSqlError& error, const QString& what) const;
@@ -50,11 +72,17 @@ private:
     void checkSchema(QSqlDatabase& db);
     void upgradeSchema(QSqlDatabase& db);
     void drop();
+    static void rowWritten(void* self, int operation, const char* database, const char* table, qint64 rowid);
 
     QString m_folder;
     Access m_access;
     QString m_connectionName;
     quint64 m_serial = 0;
+    sqlite3* m_direct = nullptr;
+    // The connection's count of changed rows as the write notices tell it.
+    qint64 m_noticed = 0;
+    bool m_directAllowed = true;
+    std::array<std::unique_ptr<PickList>, 3> m_pickLists;
 };
 
 } // namespace store

@@ -119,7 +119,9 @@ void PendingNote::store(const QHash<QString, QString>& note, const QString& numb
     numbers.addNew();
     numbers.setValue(QStringLiteral("Codigo"), number);
     numbers.update();
-    exec(m_db, QStringLiteral("DELETE FROM %1").arg(pendingTable()), {},
+    // Row by row (a WHERE clause), so that every row deleted gets its write
+    // notice and the pick lists need not be read again.
+    exec(m_db, QStringLiteral("DELETE FROM %1 WHERE Slot IS NOT NULL").arg(pendingTable()), {},
          QStringLiteral("gravar a locação em andamento"));
     t.commit();
 }
@@ -135,7 +137,7 @@ int PendingNote::giveBackLeftovers(Database& db)
         bool found = false;
         note.addToShelf(code, +1, found);
     }
-    exec(db, QStringLiteral("DELETE FROM %1").arg(pendingTable()), {},
+    exec(db, QStringLiteral("DELETE FROM %1 WHERE Slot IS NOT NULL").arg(pendingTable()), {},
          QStringLiteral("gravar a locação em andamento"));
     t.commit();
     return int(copies.size());

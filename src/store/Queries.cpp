@@ -1,25 +1,111 @@
 #include "Queries.h"
 
 #include "Database.h"
+#include "Schema.h"
 
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <sqlite3.h>
 
 namespace store {
 
+namespace {
+
+const PickSource CustomerNames{"tblClientes", {"Nome", "Dependente1", "Dependente2", "Dependente3"}};
+const PickSource VideoTitles{"tblVideos", {"Nome"}};
+const PickSource VideoCodes{"tblVideos", {"Codigo"}};
+const PickSource RentalNoteCodes{"tblLocacao", {"Codigo"}};
+
+QString pickSql(const PickSource& source, bool oneRow)
+{
+    QStringList columns{QStringLiteral("rowid")};
+    for (const QString& c : source.columns)
+        columns.append(quoted(c));
+    return QStringLiteral("SELECT %1 FROM %2 %3")
+        .arg(columns.join(QLatin1String(", ")), quoted(QString::fromLatin1(source.table)),
+             oneRow ? QLatin1String("WHERE rowid = ?") : QLatin1String("ORDER BY rowid"));
+}
+
+void addRow(std::vector<RowItems>* rows, qint64 rowid, int count)
+{
+    if (rows && count > 0)
+        rows->push_back({rowid, count});
+}
+
+// The pick lists run to hundreds of thousands of names, so they are read
+// through SQLite itself rather than one QVariant per value, when the
+// driver runs the same SQLite as this program.
+void readDirect(Database& db, sqlite3* raw, const QString& sql, qint64 rowid, int columns, QStringList& items,
+                std::vector<RowItems>* rows)
+{
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    int rc = sqlite3_prepare_v2(raw, text.constData(), int(text.size()), &stmt, nullptr);
+    if (rc == SQLITE_OK && rowid >= 0)
+        rc = sqlite3_bind_int64(stmt, 1, rowid);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(stmt);
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
+        int count = 0;
+        for (int i = 1; i <= columns; ++i) {
+            if (sqlite3_column_type(stmt, i) == SQLITE_NULL)
+                continue;
+            const auto* chars = static_cast<const QChar*>(sqlite3_column_text16(stmt, i));
+            items.append(QString(chars, sqlite3_column_bytes16(stmt, i) / 2));
+            ++count;
+        }
+        addRow(rows, sqlite3_column_int64(stmt, 0), count);
+    }
+    if (rc != SQLITE_DONE) {
+        const QSqlError error(QString::fromUtf8(sqlite3_errmsg(raw)), QString(), QSqlError::StatementError,
+                              QString::number(sqlite3_extended_errcode(raw)));
+        sqlite3_finalize(stmt);
+        db.fail(error, QStringLiteral("ler a lista"));
+    }
+    sqlite3_finalize(stmt);
+}
+
+void readThroughQt(Database& db, const QString& sql, qint64 rowid, int columns, QStringList& items,
+                   std::vector<RowItems>* rows)
+{
+    QSqlQuery q(db.connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        db.fail(q.lastError(), QStringLiteral("ler a lista"));
+    if (rowid >= 0)
+        q.addBindValue(rowid);
+    if (!q.exec())
+        db.fail(q.lastError(), QStringLiteral("ler a lista"));
+    while (q.next()) {
+        int count = 0;
+        for (int i = 1; i <= columns; ++i) {
+            if (!q.isNull(i)) {
+                items.append(q.value(i).toString());
+                ++count;
+            }
+        }
+        addRow(rows, q.value(0).toLongLong(), count);
+    }
+    if (q.lastError().isValid())
+        db.fail(q.lastError(), QStringLiteral("ler a lista"));
+}
+
+QStringList readAll(Database& db, const PickSource& source)
+{
+    QStringList out;
+    readPickItems(db, source, out, nullptr);
+    return out;
+}
+
+} // namespace
+
 void forEachValue(Database& db, const QString& sql, int columns,
                   const std::function<void(int column, QStringView value)>& onValue)
 {
     const QString what = QStringLiteral("ler a tabela");
-    QSqlDatabase connection = db.connection();
-    const QVariant handle = connection.driver()->handle();
-    sqlite3* raw = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
-                       ? *static_cast<sqlite3* const*>(handle.data())
-                       : nullptr;
+    sqlite3* raw = db.directHandle();
     if (!raw) {
-        QSqlQuery q(connection);
+        QSqlQuery q(db.connection());
         q.setForwardOnly(true);
         if (!q.exec(sql))
             db.fail(q.lastError(), what);
@@ -62,48 +148,48 @@ void forEachValue(Database& db, const QString& sql, int columns,
     sqlite3_finalize(stmt);
 }
 
-namespace {
-
-// Appends every non-NULL value of the selected columns, row by row.
-void collect(Database& db, const QString& sql, int columns, QStringList& out)
+void readPickItems(Database& db, const PickSource& source, QStringList& items, std::vector<RowItems>* rows,
+                   qint64 rowid)
 {
-    forEachValue(db, sql, columns, [&out](int, QStringView value) {
-        if (!value.isNull())
-            out.append(value.toString());
-    });
+    const QString sql = pickSql(source, rowid >= 0);
+    const int columns = int(source.columns.size());
+    if (sqlite3* raw = db.directHandle())
+        readDirect(db, raw, sql, rowid, columns, items, rows);
+    else
+        readThroughQt(db, sql, rowid, columns, items, rows);
 }
 
-} // namespace
+const PickSource& pickSource(PickListKind kind)
+{
+    switch (kind) {
+    case PickListKind::CustomerNames:
+        return CustomerNames;
+    case PickListKind::VideoTitles:
+        return VideoTitles;
+    case PickListKind::VideoCodes:
+        break;
+    }
+    return VideoCodes;
+}
 
 QStringList customerNames(Database& db)
 {
-    QStringList out;
-    collect(db,
-            QStringLiteral("SELECT \"Nome\", \"Dependente1\", \"Dependente2\", \"Dependente3\" FROM "
-                           "\"tblClientes\" ORDER BY rowid"),
-            4, out);
-    return out;
+    return readAll(db, CustomerNames);
 }
 
 QStringList videoTitles(Database& db)
 {
-    QStringList out;
-    collect(db, QStringLiteral("SELECT \"Nome\" FROM \"tblVideos\" ORDER BY rowid"), 1, out);
-    return out;
+    return readAll(db, VideoTitles);
 }
 
 QStringList videoCodes(Database& db)
 {
-    QStringList out;
-    collect(db, QStringLiteral("SELECT \"Codigo\" FROM \"tblVideos\" ORDER BY rowid"), 1, out);
-    return out;
+    return readAll(db, VideoCodes);
 }
 
 QStringList rentalNoteCodes(Database& db)
 {
-    QStringList out;
-    collect(db, QStringLiteral("SELECT \"Codigo\" FROM \"tblLocacao\" ORDER BY rowid"), 1, out);
-    return out;
+    return readAll(db, RentalNoteCodes);
 }
 
 } // namespace store

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 namespace store {
 
@@ -27,5 +28,27 @@ QStringList videoTitles(Database& db);
 QStringList videoCodes(Database& db);
 // Every rental note's Codigo (no value gives none).
 QStringList rentalNoteCodes(Database& db);
+
+// Where a pick list comes from: the columns of one table whose values, row
+// by row, are its items.
+struct PickSource
+{
+    const char* table;
+    QStringList columns;
+};
+
+enum class PickListKind { CustomerNames, VideoTitles, VideoCodes };
+const PickSource& pickSource(PickListKind kind);
+
+// The items of every row of source in table order, or of the one row
+// rowid when it is not -1. rows, when given, gets each row that gave items:
+// its rowid and how many.
+struct RowItems
+{
+    qint64 rowid;
+    int count;
+};
+void readPickItems(Database& db, const PickSource& source, QStringList& items, std::vector<RowItems>* rows,
+                   qint64 rowid = -1);
 
 } // namespace store

@@ -4,7 +4,13 @@
 #include "Schema.h"
 #include "StoreError.h"
 
+#include <QHash>
+#include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
+#include <limits>
+#include <optional>
+#include <vector>
 
 namespace store {
 
@@ -20,6 +26,31 @@ QVariant forBinding(const QVariant& value)
 }
 
 } // namespace
+
+// The statements of one cursor on one connection: the table's own ones,
+// one seek per index, and the writes by the set of columns they name, so
+// that no statement text is built or hashed again.
+struct RecordCursor::Statements
+{
+    quint64 serial = 0;
+    std::optional<QSqlQuery> row, first, remove, count;
+    std::vector<std::optional<QSqlQuery>> seek;
+    QHash<quint64, QSqlQuery> writes;
+    std::unique_ptr<QSqlQuery> walk; // open while walking
+
+    QSqlQuery& prepared(std::optional<QSqlQuery>& slot, Database& db, const QString& sql,
+                        const QString& table)
+    {
+        if (!slot) {
+            QSqlQuery q(db.connection());
+            q.setForwardOnly(true);
+            if (!q.prepare(sql))
+                db.fail(q.lastError(), QStringLiteral("preparar a leitura da tabela %1").arg(table));
+            slot = std::move(q);
+        }
+        return *slot;
+    }
+};
 
 RecordCursor::RecordCursor(Database& db, const QString& table) : m_db(db), m_table(store::table(table))
 {
@@ -64,31 +95,17 @@ int RecordCursor::columnIndex(const QString& column) const
     return i;
 }
 
-QSqlDatabase RecordCursor::connection()
+RecordCursor::Statements& RecordCursor::statements()
 {
     // Statements are prepared once per connection; a reopened connection
     // starts a fresh set.
-    QSqlDatabase conn = m_db.connection();
-    if (m_serial != m_db.openSerial()) {
-        m_walk.reset();
-        m_statements.clear();
-        m_serial = m_db.openSerial();
+    if (!m_statements || m_statements->serial != m_db.openSerial() || m_db.openSerial() == 0) {
+        m_db.connection();
+        m_statements = std::make_unique<Statements>();
+        m_statements->serial = m_db.openSerial();
+        m_statements->seek.resize(size_t(m_table->indexes.size()));
     }
-    return conn;
-}
-
-QSqlQuery& RecordCursor::statement(const QString& sql)
-{
-    QSqlDatabase conn = connection();
-    auto it = m_statements.find(sql);
-    if (it == m_statements.end()) {
-        QSqlQuery q(conn);
-        q.setForwardOnly(true);
-        if (!q.prepare(sql))
-            m_db.fail(q.lastError(), QStringLiteral("preparar a leitura da tabela %1").arg(m_table->name));
-        it = m_statements.insert(sql, q);
-    }
-    return it.value();
+    return *m_statements;
 }
 
 void RecordCursor::settle() const
@@ -138,19 +155,22 @@ void RecordCursor::dropPending()
 
 void RecordCursor::stopWalk()
 {
-    m_walk.reset();
+    if (m_statements)
+        m_statements->walk.reset();
 }
 
 void RecordCursor::readRow(qint64 rowid)
 {
-    QSqlQuery& q = statement(selectColumns(*m_table) + QStringLiteral(" WHERE rowid = ?"));
+    Statements& st = statements();
+    QSqlQuery& q = st.prepared(st.row, m_db, m_table->rowSql, m_table->name);
     q.bindValue(0, rowid);
     readOne(q);
 }
 
 void RecordCursor::readFirst()
 {
-    readOne(statement(selectColumns(*m_table) + QStringLiteral(" ORDER BY rowid LIMIT 1")));
+    Statements& st = statements();
+    readOne(st.prepared(st.first, m_db, m_table->firstSql, m_table->name));
 }
 
 void RecordCursor::readOne(QSqlQuery& q)
@@ -174,19 +194,19 @@ void RecordCursor::refresh()
     stopWalk();
     m_noMatch = false;
     // Still opens the connection, so a file that went missing is reported here.
-    connection();
+    statements();
     m_unsettled = true;
 }
 
 void RecordCursor::setIndex(const QString& index)
 {
     ensureOpen();
-    const std::optional<IndexDef> def = m_table->index(index);
-    if (!def)
+    const int position = m_table->indexPosition(index);
+    if (position < 0)
         throw StoreError(StoreError::Kind::Other,
                          QStringLiteral("A tabela %1 não tem o índice %2.").arg(m_table->name, index));
     m_index = index;
-    m_seekSql = seekStatement(*m_table, *def);
+    m_indexPosition = position;
 }
 
 bool RecordCursor::lookUp(const QString& index, const QString& key)
@@ -216,7 +236,9 @@ bool RecordCursor::seek(const QString& key)
             QStringLiteral("Nenhum índice foi escolhido na tabela %1 antes da busca.").arg(m_table->name));
     dropPending();
     stopWalk();
-    QSqlQuery& q = statement(m_seekSql);
+    Statements& st = statements();
+    QSqlQuery& q = st.prepared(st.seek[size_t(m_indexPosition)], m_db, m_table->seekSql.at(m_indexPosition),
+                               m_table->name);
     q.bindValue(0, key.isNull() ? QStringLiteral("") : key);
     if (!q.exec())
         m_db.fail(q.lastError(), QStringLiteral("buscar na tabela %1").arg(m_table->name));
@@ -298,10 +320,23 @@ void RecordCursor::update()
             QStringLiteral("Não há inclusão nem alteração em andamento na tabela %1.").arg(m_table->name));
     stopWalk();
 
-    // Column names come from the schema only; every value is bound.
+    // Column names come from the schema only; every value is bound. The
+    // statement is made once for each set of columns written.
     QStringList names;
-    for (auto it = m_changes.cbegin(); it != m_changes.cend(); ++it)
+    quint64 key = m_mode == Mode::Add ? quint64(1) << 63 : 0;
+    for (auto it = m_changes.cbegin(); it != m_changes.cend(); ++it) {
         names.append(quoted(m_table->columns.at(it.key())));
+        key |= quint64(1) << it.key();
+    }
+    Statements& st = statements();
+    const auto write = [&](const QString& sql) -> QSqlQuery& {
+        auto it = st.writes.find(key);
+        if (it == st.writes.end()) {
+            std::optional<QSqlQuery> q;
+            it = st.writes.insert(key, st.prepared(q, m_db, sql, m_table->name));
+        }
+        return it.value();
+    };
 
     qint64 rowid = m_rowid;
     if (m_mode == Mode::Add) {
@@ -315,7 +350,7 @@ void RecordCursor::update()
                       .arg(quoted(m_table->name), names.join(QLatin1String(", ")),
                            marks.join(QLatin1String(", ")));
         }
-        QSqlQuery& q = statement(sql);
+        QSqlQuery& q = write(sql);
         int pos = 0;
         for (const QVariant& v : std::as_const(m_changes))
             q.bindValue(pos++, v);
@@ -329,7 +364,7 @@ void RecordCursor::update()
             sets.append(n + QLatin1String(" = ?"));
         const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
                                 .arg(quoted(m_table->name), sets.join(QLatin1String(", ")));
-        QSqlQuery& q = statement(sql);
+        QSqlQuery& q = write(sql);
         int pos = 0;
         for (const QVariant& v : std::as_const(m_changes))
             q.bindValue(pos++, v);
@@ -361,7 +396,8 @@ void RecordCursor::remove()
         noCurrent();
     dropPending();
     stopWalk();
-    QSqlQuery& q = statement(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(m_table->name)));
+    Statements& st = statements();
+    QSqlQuery& q = st.prepared(st.remove, m_db, m_table->deleteSql, m_table->name);
     q.bindValue(0, m_rowid);
     if (!q.exec())
         m_db.fail(q.lastError(), QStringLiteral("excluir da tabela %1").arg(m_table->name));
@@ -375,20 +411,15 @@ void RecordCursor::walkFrom(qint64 rowid)
 {
     // The walk keeps its statement open between moves; anything that writes
     // or repositions closes it and the next move starts after the current row.
-    QSqlDatabase conn = connection();
-    m_walk = std::make_unique<QSqlQuery>(conn);
-    m_walk->setForwardOnly(true);
-    const QString base = selectColumns(*m_table);
-    bool ok;
-    if (rowid < 0) {
-        ok = m_walk->prepare(base + QStringLiteral(" ORDER BY rowid"));
-    } else {
-        ok = m_walk->prepare(base + QStringLiteral(" WHERE rowid > ? ORDER BY rowid"));
-        m_walk->bindValue(0, rowid);
-    }
-    if (!ok || !m_walk->exec()) {
-        const QSqlError error = m_walk->lastError();
-        m_walk.reset();
+    Statements& st = statements();
+    st.walk = std::make_unique<QSqlQuery>(m_db.connection());
+    QSqlQuery& walk = *st.walk;
+    walk.setForwardOnly(true);
+    const bool ok = walk.prepare(m_table->walkSql);
+    walk.bindValue(0, rowid);
+    if (!ok || !walk.exec()) {
+        const QSqlError error = walk.lastError();
+        st.walk.reset();
         m_db.fail(error, QStringLiteral("percorrer a tabela %1").arg(m_table->name));
     }
 }
@@ -397,7 +428,7 @@ void RecordCursor::moveFirst()
 {
     ensureOpen();
     dropPending();
-    walkFrom(-1);
+    walkFrom(std::numeric_limits<qint64>::min());
     moveNext();
 }
 
@@ -405,19 +436,20 @@ void RecordCursor::moveNext()
 {
     ensureOpen();
     dropPending();
-    connection(); // a walk on a connection since closed cannot go on
-    if (!m_walk) {
+    // A walk on a connection since closed cannot go on.
+    Statements& st = statements();
+    if (!st.walk) {
         const qint64 from = hasCurrent() ? m_rowid : m_resumeAfter;
         if (from < 0)
             noCurrent();
         walkFrom(from);
     }
-    if (m_walk->next()) {
-        load(*m_walk);
+    if (st.walk->next()) {
+        load(*st.walk);
         return;
     }
-    const QSqlError error = m_walk->lastError();
-    m_walk.reset();
+    const QSqlError error = st.walk->lastError();
+    st.walk.reset();
     clearCurrent();
     if (error.isValid())
         m_db.fail(error, QStringLiteral("percorrer a tabela %1").arg(m_table->name));
@@ -426,7 +458,8 @@ void RecordCursor::moveNext()
 int RecordCursor::count()
 {
     ensureOpen();
-    QSqlQuery& q = statement(QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted(m_table->name)));
+    Statements& st = statements();
+    QSqlQuery& q = st.prepared(st.count, m_db, m_table->countSql, m_table->name);
     if (!q.exec() || !q.next())
         m_db.fail(q.lastError(), QStringLiteral("contar a tabela %1").arg(m_table->name));
     const int n = q.value(0).toInt();
@@ -440,8 +473,7 @@ void RecordCursor::close()
         return;
     m_open = false;
     dropPending();
-    m_walk.reset();
-    m_statements.clear();
+    m_statements.reset();
     clearCurrent();
 }
 

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QMap>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <memory>
+
+class QSqlQuery;
 
 namespace store {
 
@@ -94,12 +93,12 @@ public:
 
 private:
     enum class Mode { None, Add, Edit };
+    struct Statements;
     void load(QSqlQuery& query);
     void clearCurrent();
     void ensureOpen() const;
     int columnIndex(const QString& column) const;
-    QSqlDatabase connection();
-    QSqlQuery& statement(const QString& sql);
+    Statements& statements();
     void readRow(qint64 rowid);
     void readFirst();
     // Runs a one-row select: the row becomes current, or there is none.
@@ -113,7 +112,7 @@ private:
     Database& m_db;
     const TableDef* m_table;
     QString m_index;
-    QString m_seekSql;
+    int m_indexPosition = -1;
     bool m_open = true;
     bool m_noMatch = false;
     bool m_unsettled = false; // refreshed, first row not read yet
@@ -122,9 +121,8 @@ private:
     QList<QVariant> m_row;         // current row as read, in column order
     QMap<int, QVariant> m_changes; // pending writes by column position
     Mode m_mode = Mode::None;
-    std::unique_ptr<QSqlQuery> m_walk; // open while walking
-    quint64 m_serial = 0;              // connection the statements below belong to
-    QHash<QString, QSqlQuery> m_statements;
+    // Prepared once per connection, each for its table and index.
+    std::unique_ptr<Statements> m_statements;
 };
 
 } // namespace store

@@ -67,6 +67,16 @@ QList<TableDef> buildTables()
     number.columns = {QStringLiteral("Codigo")};
     out.append(number);
 
+    for (TableDef& t : out) {
+        const QString select = selectColumns(t);
+        t.rowSql = select + QStringLiteral(" WHERE rowid = ?");
+        t.firstSql = select + QStringLiteral(" ORDER BY rowid LIMIT 1");
+        t.walkSql = select + QStringLiteral(" WHERE rowid > ? ORDER BY rowid");
+        t.deleteSql = QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(t.name));
+        t.countSql = QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted(t.name));
+        for (const IndexDef& i : std::as_const(t.indexes))
+            t.seekSql.append(seekStatement(t, i));
+    }
     return out;
 }
 
@@ -74,11 +84,16 @@ QList<TableDef> buildTables()
 
 std::optional<IndexDef> TableDef::index(const QString& name) const
 {
-    for (const IndexDef& i : indexes) {
-        if (i.name == name)
+    const int at = indexPosition(name);
+    return at < 0 ? std::nullopt : std::optional<IndexDef>(indexes.at(at));
+}
+
+int TableDef::indexPosition(const QString& name) const
+{
+    for (int i = 0; i < indexes.size(); ++i)
+        if (indexes.at(i).name == name)
             return i;
-    }
-    return std::nullopt;
+    return -1;
 }
 
 const QList<TableDef>& tables()

@@ -27,11 +27,20 @@ struct TableDef
     QString name;
     QStringList columns; // in table order
     QList<IndexDef> indexes;
+    // The statements cursors run, made once.
+    QString rowSql;   // one row by rowid
+    QString firstSql; // the first row in table order
+    QString walkSql;  // every row after a rowid, in table order
+    QString deleteSql;
+    QString countSql;
+    QStringList seekSql; // seekStatement() of each index, in their order
 
     // "tblVideos" + "indCodigo" -> "tblVideos_indCodigo": SQLite keeps one
     // namespace for index names and the same index name serves three tables.
     QString fileIndexName(const QString& index) const { return name + '_' + index; }
     std::optional<IndexDef> index(const QString& name) const;
+    // Position of the index in indexes, or -1.
+    int indexPosition(const QString& name) const;
     bool hasColumn(const QString& column) const { return columns.contains(column); }
 };
 

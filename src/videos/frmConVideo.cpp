@@ -7,7 +7,7 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
-#include "store/Queries.h"
+#include "store/PickList.h"
 #include "store/RecordCursor.h"
 
 #include <QComboBox>
@@ -76,8 +76,8 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     finishSetup();
 
     // A list that cannot be read leaves the window open with an empty one.
-    QStringList titles;
-    guarded([&] { titles = store::videoTitles(db); });
+    store::PickList* titles = nullptr;
+    guarded([&] { titles = &db.pickList(store::PickListKind::VideoTitles); });
     setLookupItems(m_cboVideo, titles);
     m_cboVideo->clearEditText();
     m_cboVideo->setFocus();

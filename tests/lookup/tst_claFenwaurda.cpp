@@ -1,3 +1,4 @@
+#include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
 
 #include <QComboBox>
@@ -767,6 +768,63 @@ private slots:
         QVERIFY(!m_lookup->Contains("ANA"));
         QTest::keyClick(f->next, 'a');
         QCOMPARE(f->next->text(), QString("a"));
+    }
+
+    // A list kept for the whole run keeps its index with it: attaching to
+    // it again finds the index ready, and an item changed, added or removed
+    // is indexed in place, so the index stays ready.
+    void aKeptListKeepsItsIndex()
+    {
+        QRandomGenerator random(4242);
+        QStringList items;
+        for (int i = 0; i < 3000; ++i)
+            items << randomName(random);
+        Form* f = open({"ANA"}, {"BRUNO"});
+        QStringListModel kept(items);
+        setLookupItems(f->combo, &kept);
+        QVERIFY(m_lookup->waitForIndex(30000));
+        m_lookup->AttachTo(f->combo2);
+        m_lookup->AttachTo(f->combo);
+        QVERIFY(m_lookup->indexReady());
+        // A second window showing the same list shares its index.
+        QComboBox other;
+        other.setEditable(true);
+        setLookupItems(&other, &kept);
+        claFenwaurda second;
+        second.AttachTo(&other);
+        QVERIFY(second.indexReady());
+
+        for (int change = 0; change < 300; ++change) {
+            const int row = random.bounded(int(items.size()));
+            switch (change % 3) {
+            case 0:
+                items[row] = randomName(random);
+                kept.setData(kept.index(row), items.at(row));
+                break;
+            case 1:
+                items.insert(row, randomName(random));
+                kept.insertRows(row, 1);
+                kept.setData(kept.index(row), items.at(row));
+                break;
+            default:
+                items.removeAt(row);
+                kept.removeRows(row, 1);
+                break;
+            }
+            QVERIFY(m_lookup->indexReady());
+            for (int q = 0; q < 3; ++q) {
+                const QString text = randomName(random, 3);
+                const int after = random.bounded(-1, int(items.size()));
+                QCOMPARE(m_lookup->findPrefix(text, after), referenceFind(items, text, after, true));
+                QCOMPARE(m_lookup->findExact(text, after), referenceFind(items, text, after, false));
+            }
+        }
+        // Many rows at once are indexed again from scratch.
+        kept.setStringList(items.mid(0, 100));
+        QVERIFY(!m_lookup->indexReady());
+        QCOMPARE(m_lookup->findExact(items.at(99), -1),
+                 referenceFind(items.mid(0, 100), items.at(99), -1, false));
+        QVERIFY(m_lookup->waitForIndex(30000));
     }
 
     void detachedLookupLeavesTheComboAlone()

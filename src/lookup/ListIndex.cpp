@@ -1,0 +1,509 @@
+#include "lookup/ListIndex.h"
+
+#include <QAbstractItemModel>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QPointer>
+#include <QStringListModel>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <array>
+#include <new>
+
+namespace lookup_detail {
+
+namespace {
+
+using Units = std::u16string_view;
+using Lead = std::array<quint64, 2>;
+
+// How many rows a prefix search tries in list order before it asks the
+// sorted index. The item selected now usually still matches, so most
+// keystrokes end at the first row.
+constexpr int LinearProbe = 32;
+// More rows than this changed at once are indexed again from scratch.
+constexpr int IncrementalLimit = 64;
+
+Units units(const QString& s)
+{
+    return {reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())};
+}
+
+// Simple case folding, one code point at a time, straight into out: the
+// same folding for the list and for the typed text.
+void appendFolded(QString& out, QStringView s)
+{
+    const qsizetype n = s.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < 0x80) {
+            out += QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+            continue;
+        }
+        char32_t code = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, s[++i].unicode());
+        for (QChar unit : QChar::fromUcs4(QChar::toCaseFolded(code)))
+            out += unit;
+    }
+}
+
+// Whether s, folded as appendFolded folds it, begins with (or, when whole,
+// equals) folded. Stops at the first difference, so a scan of the list
+// seldom looks past the first letter.
+bool foldedMatch(QStringView s, Units folded, bool whole)
+{
+    const qsizetype n = s.size();
+    const size_t m = folded.size();
+    size_t j = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (j == m)
+            return !whole;
+        const char16_t c = s[i].unicode();
+        if (c < 0x80) {
+            if (folded[j++] != (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c))
+                return false;
+            continue;
+        }
+        char32_t code = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, s[++i].unicode());
+        for (QChar unit : QChar::fromUcs4(QChar::toCaseFolded(code)))
+            if (j == m || folded[j++] != unit.unicode())
+                return false;
+    }
+    return j == m;
+}
+
+// The first four code units of s as one number, in the same order as the
+// texts themselves; most comparisons of the sort end here.
+quint64 leadingUnits(Units s)
+{
+    quint64 key = 0;
+    for (size_t i = 0; i < 4; ++i)
+        key = key << 16 | (i < s.size() ? s[i] : 0);
+    return key;
+}
+
+// The first eight code units of s, folded, as two numbers: a scan compares
+// these first, from one array, and reads the text itself (one more memory
+// block per item) only when they agree.
+Lead foldedLead(QStringView s)
+{
+    QString head;
+    appendFolded(head, s.left(8));
+    const Units u = units(head);
+    return {leadingUnits(u), leadingUnits(u.substr(std::min<size_t>(4, u.size())))};
+}
+
+// Builds run one at a time, beside the user-interface thread; the pool goes
+// with the application.
+QThreadPool* buildPool()
+{
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        pool->setMaxThreadCount(1);
+    }
+    return pool;
+}
+
+} // namespace
+
+// Case-folded texts with the rows ordered by (folded text, row), so that a
+// binary search tells at once whether anything matches and which rows do.
+// The texts share one buffer; a changed item is appended to it.
+struct SortedIndex
+{
+    struct Span
+    {
+        qsizetype begin;
+        qsizetype size;
+    };
+    QString chars;
+    std::vector<Span> spans;
+    std::vector<int> sorted;
+
+    int size() const { return int(spans.size()); }
+    Units item(int row) const
+    {
+        const Span s = spans[size_t(row)];
+        return units(chars).substr(size_t(s.begin), size_t(s.size));
+    }
+    Span append(QStringView text)
+    {
+        const qsizetype begin = chars.size();
+        appendFolded(chars, text);
+        return {begin, chars.size() - begin};
+    }
+    // Where (text, row) stands, or would stand, in sorted.
+    std::vector<int>::iterator position(Units text, int row)
+    {
+        return std::lower_bound(sorted.begin(), sorted.end(), row, [&](int r, int key) {
+            const int c = item(r).compare(text);
+            return c < 0 || (c == 0 && r < key);
+        });
+    }
+    void place(int row) { sorted.insert(position(item(row), row), row); }
+
+    void setRow(int row, QStringView text)
+    {
+        sorted.erase(position(item(row), row));
+        spans[size_t(row)] = append(text);
+        place(row);
+    }
+    void insertRows(int first, const QStringList& texts)
+    {
+        const int n = int(texts.size());
+        for (int& r : sorted)
+            r += r >= first ? n : 0;
+        std::vector<Span> added;
+        for (const QString& t : texts)
+            added.push_back(append(t));
+        spans.insert(spans.begin() + first, added.begin(), added.end());
+        for (int row = first; row < first + n; ++row)
+            place(row);
+    }
+    void removeRows(int first, int last)
+    {
+        std::erase_if(sorted, [&](int r) { return r >= first && r <= last; });
+        for (int& r : sorted)
+            r -= r > last ? last - first + 1 : 0;
+        spans.erase(spans.begin() + first, spans.begin() + last + 1);
+    }
+
+    // The indexed search: the same answers as a scan in list order.
+    int find(Units folded, int after, bool prefix) const
+    {
+        const int n = size();
+        const int start = after + 1;
+        const auto matches = [&](int row) {
+            return prefix ? item(row).starts_with(folded) : item(row) == folded;
+        };
+        if (prefix)
+            for (int i = 0, row = start; i < LinearProbe && i < n; ++i, ++row)
+                if (matches(row %= n))
+                    return row;
+        // Matching rows are one run of the sorted index.
+        const auto lo = std::partition_point(sorted.begin(), sorted.end(),
+                                             [&](int row) { return item(row).compare(folded) < 0; });
+        const auto hi = std::partition_point(lo, sorted.end(), matches);
+        if (lo == hi)
+            return -1;
+        if (!prefix) {
+            // Equal texts are ordered by row.
+            const auto at = std::lower_bound(lo, hi, start);
+            return at != hi ? *at : *lo;
+        }
+        int first = n;
+        int next = n;
+        for (auto it = lo; it != hi; ++it) {
+            first = std::min(first, *it);
+            if (*it >= start)
+                next = std::min(next, *it);
+        }
+        return next != n ? next : first;
+    }
+};
+
+namespace {
+
+// Runs on the build thread: reads only its own copy of the list, and stops
+// at its next check once cancelled.
+std::shared_ptr<SortedIndex> build(const QStringList& items, const std::atomic<bool>& cancelled)
+{
+    auto index = std::make_shared<SortedIndex>();
+    const int n = int(items.size());
+    index->spans.reserve(size_t(n));
+    index->chars.reserve(qsizetype(n) * 24);
+    for (int row = 0; row < n; ++row) {
+        if ((row & 4095) == 0 && cancelled)
+            return nullptr;
+        index->spans.push_back(index->append(items.at(row)));
+    }
+    struct Entry
+    {
+        quint64 lead0;
+        quint64 lead1;
+        int row;
+    };
+    std::vector<Entry> entries(static_cast<size_t>(n));
+    for (int row = 0; row < n; ++row) {
+        const Units text = index->item(row);
+        entries[size_t(row)] = {leadingUnits(text),
+                                leadingUnits(text.substr(std::min<size_t>(4, text.size()))), row};
+    }
+    if (cancelled)
+        return nullptr;
+    const SortedIndex& texts = *index;
+    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+        if (a.lead0 != b.lead0)
+            return a.lead0 < b.lead0;
+        if (a.lead1 != b.lead1)
+            return a.lead1 < b.lead1;
+        const int c = texts.item(a.row).compare(texts.item(b.row));
+        return c < 0 || (c == 0 && a.row < b.row);
+    });
+    index->sorted.resize(size_t(n));
+    for (int i = 0; i < n; ++i)
+        index->sorted[size_t(i)] = entries[size_t(i)].row;
+    return index;
+}
+
+} // namespace
+
+ListIndex* ListIndex::of(QAbstractItemModel* model, int column, const QModelIndex& root)
+{
+    for (ListIndex* list : model->findChildren<ListIndex*>(Qt::FindDirectChildrenOnly))
+        if (list->follows(model, column, root))
+            return list;
+    return new ListIndex(model, column, root);
+}
+
+ListIndex::ListIndex(QAbstractItemModel* model, int column, const QModelIndex& root)
+    : QObject(model), m_model(model), m_column(column), m_root(root)
+{
+    const auto reset = [this] { this->reset(); };
+    connect(model, &QAbstractItemModel::rowsInserted, this, &ListIndex::onRowsInserted);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &ListIndex::onRowsRemoved);
+    connect(model, &QAbstractItemModel::dataChanged, this, &ListIndex::onDataChanged);
+    connect(model, &QAbstractItemModel::rowsMoved, this, reset);
+    connect(model, &QAbstractItemModel::columnsInserted, this, reset);
+    connect(model, &QAbstractItemModel::columnsRemoved, this, reset);
+    connect(model, &QAbstractItemModel::columnsMoved, this, reset);
+    connect(model, &QAbstractItemModel::modelReset, this, reset);
+    connect(model, &QAbstractItemModel::layoutChanged, this, reset);
+    connect(&m_watcher, &QFutureWatcherBase::finished, this, &ListIndex::built);
+    readAll();
+    // Index now, so that the first key finds it ready.
+    startBuild();
+}
+
+ListIndex::~ListIndex()
+{
+    if (m_cancel)
+        *m_cancel = true;
+}
+
+bool ListIndex::follows(const QAbstractItemModel* model, int column, const QModelIndex& root) const
+{
+    return model == m_model && column == m_column && root == QModelIndex(m_root);
+}
+
+QString ListIndex::itemText(int row) const
+{
+    return m_model->data(m_model->index(row, m_column, m_root), Qt::DisplayRole).toString();
+}
+
+void ListIndex::readAll()
+{
+    // A plain string list hands out its texts as one shared copy.
+    auto* strings = qobject_cast<QStringListModel*>(m_model);
+    if (strings && m_column == 0 && !m_root.isValid()) {
+        m_items = strings->stringList();
+    } else {
+        m_items.clear();
+        const int n = m_model->rowCount(m_root);
+        m_items.reserve(n);
+        for (int row = 0; row < n; ++row)
+            m_items.append(itemText(row));
+    }
+    m_leads.resize(size_t(m_items.size()));
+    for (qsizetype row = 0; row < m_items.size(); ++row)
+        m_leads[size_t(row)] = foldedLead(m_items.at(row));
+}
+
+void ListIndex::reset()
+{
+    readAll();
+    changed();
+}
+
+// The index no longer fits the list. A list filled row by row signals once
+// per row: the build waits for the event loop, so that it starts once.
+void ListIndex::changed()
+{
+    ++m_generation;
+    m_index.reset();
+    if (m_cancel)
+        *m_cancel = true;
+    scheduleBuild();
+}
+
+void ListIndex::scheduleBuild()
+{
+    if (m_buildQueued)
+        return;
+    m_buildQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_buildQueued = false;
+            startBuild();
+        },
+        Qt::QueuedConnection);
+}
+
+void ListIndex::startBuild()
+{
+    if (ready() || m_building == m_generation || m_failed == m_generation)
+        return;
+    m_building = m_generation;
+    m_cancel = std::make_shared<std::atomic<bool>>(false);
+    m_watcher.setFuture(QtConcurrent::run(
+        buildPool(), [items = m_items, cancel = m_cancel, generation = m_generation]() -> BuildResult {
+            try {
+                return {generation, build(items, *cancel)};
+            } catch (const std::bad_alloc&) {
+                // Searches go on scanning the list.
+                return {generation, nullptr};
+            }
+        }));
+}
+
+// The result comes through the watcher's queued signal, or straight from
+// waitUntilReady; an index of an older list is thrown away.
+void ListIndex::built()
+{
+    const QFuture<BuildResult> future = m_watcher.future();
+    if (!future.isFinished() || future.resultCount() == 0 || future.result().first != m_building)
+        return;
+    const auto [generation, index] = future.result();
+    m_building = 0;
+    if (generation != m_generation) {
+        startBuild();
+        return;
+    }
+    m_index = index;
+    if (!index)
+        m_failed = generation; // not tried again until the list changes
+}
+
+bool ListIndex::waitUntilReady(int msecs)
+{
+    const QDeadlineTimer deadline(msecs);
+    while (!ready() && m_failed != m_generation && !deadline.hasExpired()) {
+        startBuild();
+        buildPool()->waitForDone(int(deadline.remainingTime()));
+        built();
+    }
+    return ready();
+}
+
+bool ListIndex::inRange(const QModelIndex& parent, int first, int last, qsizetype size) const
+{
+    return parent == QModelIndex(m_root) && first >= 0 && first <= last && last < size;
+}
+
+void ListIndex::onRowsInserted(const QModelIndex& parent, int first, int last)
+{
+    if (parent != QModelIndex(m_root))
+        return;
+    if (!inRange(parent, first, last, m_items.size() + (last - first + 1)))
+        return reset();
+    QStringList rows;
+    std::vector<Lead> leads;
+    for (int row = first; row <= last; ++row) {
+        rows.append(itemText(row));
+        leads.push_back(foldedLead(rows.back()));
+    }
+    m_leads.insert(m_leads.begin() + first, leads.begin(), leads.end());
+    if (first == m_items.size())
+        m_items.append(rows);
+    else
+        for (qsizetype i = 0; i < rows.size(); ++i)
+            m_items.insert(first + i, rows.at(i));
+    if (m_incremental && ready() && rows.size() <= IncrementalLimit)
+        m_index->insertRows(first, rows);
+    else
+        changed();
+}
+
+void ListIndex::onRowsRemoved(const QModelIndex& parent, int first, int last)
+{
+    if (parent != QModelIndex(m_root))
+        return;
+    if (!inRange(parent, first, last, m_items.size()))
+        return reset();
+    m_items.remove(first, last - first + 1);
+    m_leads.erase(m_leads.begin() + first, m_leads.begin() + last + 1);
+    if (m_incremental && ready() && last - first < IncrementalLimit)
+        m_index->removeRows(first, last);
+    else
+        changed();
+}
+
+void ListIndex::onDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                              const QList<int>& roles)
+{
+    if (topLeft.parent() != QModelIndex(m_root) || topLeft.column() > m_column ||
+        bottomRight.column() < m_column)
+        return;
+    if (!roles.isEmpty() && !roles.contains(Qt::DisplayRole) && !roles.contains(Qt::EditRole))
+        return;
+    const int first = topLeft.row();
+    const int last = bottomRight.row();
+    if (!inRange(topLeft.parent(), first, last, m_items.size()))
+        return reset();
+    const bool inPlace = m_incremental && ready() && last - first < IncrementalLimit;
+    bool anyChange = false;
+    for (int row = first; row <= last; ++row) {
+        QString text = itemText(row);
+        if (text == m_items.at(row))
+            continue;
+        if (inPlace)
+            m_index->setRow(row, text);
+        m_leads[size_t(row)] = foldedLead(text);
+        m_items[row] = std::move(text);
+        anyChange = true;
+    }
+    if (anyChange && !inPlace)
+        changed();
+}
+
+int ListIndex::find(QStringView text, int after, bool prefix)
+{
+    // A change the model did not signal is caught here.
+    if (m_items.size() != m_model->rowCount(m_root))
+        reset();
+    const int n = int(m_items.size());
+    if (n == 0)
+        return -1;
+    if (after < -1 || after >= n)
+        after = -1;
+    QString folded;
+    appendFolded(folded, text);
+    if (ready())
+        return m_index->find(units(folded), after, prefix);
+    // The index of this list is not ready yet: never wait for it.
+    return scan(units(folded), after, prefix);
+}
+
+// The search without the index: every row in list order from after + 1,
+// wrapping, folded on the fly.
+int ListIndex::scan(Units folded, int after, bool prefix) const
+{
+    const int n = int(m_items.size());
+    const QString* items = m_items.constData();
+    const Lead* leads = m_leads.data();
+    // Only the leading units the query has must agree.
+    const size_t known = std::min<size_t>(folded.size(), 8);
+    const quint64 mask0 = known >= 4 ? ~quint64(0) : ~(~quint64(0) >> (16 * known));
+    const quint64 mask1 = known <= 4 ? 0 : known == 8 ? ~quint64(0) : ~(~quint64(0) >> (16 * (known - 4)));
+    const Lead want{leadingUnits(folded), leadingUnits(folded.substr(std::min<size_t>(4, folded.size())))};
+    const auto matches = [&](int row) {
+        return (leads[row][0] & mask0) == (want[0] & mask0) && (leads[row][1] & mask1) == (want[1] & mask1) &&
+               foldedMatch(items[row], folded, !prefix);
+    };
+    for (int row = after + 1; row < n; ++row)
+        if (matches(row))
+            return row;
+    for (int row = 0; row <= after; ++row)
+        if (matches(row))
+            return row;
+    return -1;
+}
+
+} // namespace lookup_detail

@@ -1,0 +1,159 @@
+#include "store/Database.h"
+#include "store/PickList.h"
+#include "store/RecordCursor.h"
+#include "store/Transaction.h"
+
+#include <QSignalSpy>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using store::Database;
+using store::PickListKind;
+
+// The pick lists are read once and then follow the writes: after every
+// kind of write they must hold what a full read of the table gives.
+class tst_PickList : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Database> m_db;
+
+    void exec(Database& db, const QString& sql)
+    {
+        QSqlQuery q(db.connection());
+        if (!q.exec(sql))
+            QFAIL(qPrintable(q.lastError().text()));
+    }
+
+    void open(bool direct)
+    {
+        m_db = std::make_unique<Database>(m_dir->path());
+        m_db->setDirectAllowed(direct);
+        m_db->open();
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        open(true);
+        exec(*m_db, "INSERT INTO tblClientes (Codigo, Nome, Dependente1, Dependente2) VALUES "
+                    "('1', 'Ana', 'Rui', NULL), ('2', 'Bruno', '', 'Caio'), ('3', 'Carla', NULL, NULL)");
+        exec(*m_db, "INSERT INTO tblVideos (Codigo, Nome) VALUES ('10', 'Alien'), ('11', NULL)");
+    }
+
+    void cleanup()
+    {
+        m_db.reset();
+        m_dir.reset();
+    }
+
+    void followsEveryWrite_data()
+    {
+        QTest::addColumn<bool>("direct");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("changes");
+        // A whole-table delete gives no notice per row: the list is read again.
+        QTest::addColumn<bool>("readAgain");
+        const QList<std::pair<const char*, const char*>> writes{
+            {"new customer",
+             "INSERT INTO tblClientes (Codigo, Nome, Dependente3) VALUES ('9', 'Zeca', 'Lia')"},
+            {"dependant added", "UPDATE tblClientes SET Dependente2 = 'Lia' WHERE Codigo = '1'"},
+            {"dependant gone", "UPDATE tblClientes SET Dependente1 = NULL WHERE Codigo = '2'"},
+            {"name changed", "UPDATE tblClientes SET Nome = 'Bia' WHERE Codigo = '3'"},
+            {"customer deleted", "DELETE FROM tblClientes WHERE Codigo = '2'"},
+            {"every customer deleted", "DELETE FROM tblClientes"},
+            {"other column", "UPDATE tblClientes SET Endereco = 'Rua A' WHERE Codigo = '1'"},
+        };
+        for (bool direct : {true, false})
+            for (const auto& [name, sql] : writes)
+                QTest::addRow("%s, %s", name, direct ? "direct" : "Qt SQL")
+                    << direct << QString::fromUtf8(sql) << (qstrcmp(name, "other column") != 0)
+                    << (!direct || qstrcmp(name, "every customer deleted") == 0);
+    }
+
+    void followsEveryWrite()
+    {
+        QFETCH(bool, direct);
+        QFETCH(QString, sql);
+        QFETCH(bool, changes);
+        QFETCH(bool, readAgain);
+        open(direct);
+        QCOMPARE(m_db->watchesWrites(), direct);
+        store::PickList& list = m_db->pickList(PickListKind::CustomerNames);
+        const QStringList before = store::customerNames(*m_db);
+        QCOMPARE(list.stringList(), before);
+        QSignalSpy resets(&list, &QAbstractItemModel::modelReset);
+        QSignalSpy inserted(&list, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&list, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
+
+        exec(*m_db, sql);
+        QCOMPARE(&m_db->pickList(PickListKind::CustomerNames), &list);
+        QCOMPARE(list.stringList(), store::customerNames(*m_db));
+        QCOMPARE(list.stringList() != before, changes);
+        // Watching its own writes, the list changes only the rows written.
+        const int edits = int(inserted.count() + removed.count() + changed.count());
+        QCOMPARE(resets.count(), readAgain ? 1 : 0);
+        QCOMPARE(edits > 0, !readAgain && changes);
+    }
+
+    void videoListsFollowTheirColumn()
+    {
+        store::PickList& titles = m_db->pickList(PickListKind::VideoTitles);
+        store::PickList& codes = m_db->pickList(PickListKind::VideoCodes);
+        QCOMPARE(titles.stringList(), QStringList{"Alien"});
+        exec(*m_db, "UPDATE tblVideos SET Nome = 'Brazil' WHERE Codigo = '11'");
+        exec(*m_db, "UPDATE tblVideos SET Codigo = '12' WHERE Codigo = '10'");
+        QCOMPARE(m_db->pickList(PickListKind::VideoTitles).stringList(), (QStringList{"Alien", "Brazil"}));
+        QCOMPARE(codes.stringList(), (QStringList{"10", "11"}));
+        QCOMPARE(m_db->pickList(PickListKind::VideoCodes).stringList(), (QStringList{"12", "11"}));
+    }
+
+    // Rows written by another program are not told to this connection.
+    void anotherConnectionsWritesAreSeen()
+    {
+        store::PickList& list = m_db->pickList(PickListKind::CustomerNames);
+        Database other(m_dir->path());
+        store::RecordCursor c(other, QStringLiteral("tblClientes"));
+        c.addNew();
+        c.setValue(QStringLiteral("Codigo"), QStringLiteral("7"));
+        c.setValue(QStringLiteral("Nome"), QStringLiteral("Olga"));
+        c.update();
+        QCOMPARE(m_db->pickList(PickListKind::CustomerNames).stringList(), store::customerNames(*m_db));
+        QVERIFY(list.stringList().contains("Olga"));
+    }
+
+    // A list read while a transaction is open is read again once it ends,
+    // so a rolled-back name does not stay in it.
+    void aRolledBackWriteLeavesTheList()
+    {
+        store::PickList& list = m_db->pickList(PickListKind::CustomerNames);
+        {
+            store::Transaction t(*m_db);
+            exec(*m_db, "UPDATE tblClientes SET Nome = 'Zoe' WHERE Codigo = '1'");
+            QVERIFY(m_db->pickList(PickListKind::CustomerNames).stringList().contains("Zoe"));
+        }
+        QCOMPARE(m_db->pickList(PickListKind::CustomerNames).stringList(), store::customerNames(*m_db));
+        QVERIFY(!list.stringList().contains("Zoe"));
+    }
+
+    // A reopened file may have been changed by anyone meanwhile.
+    void aReopenedFileIsReadAgain()
+    {
+        store::PickList& list = m_db->pickList(PickListKind::CustomerNames);
+        QSignalSpy resets(&list, &QAbstractItemModel::modelReset);
+        m_db->close();
+        m_db->pickList(PickListKind::CustomerNames);
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(list.stringList(), store::customerNames(*m_db));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_PickList)
+#include "tst_picklist.moc"

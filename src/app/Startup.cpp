@@ -5,12 +5,14 @@
 #include "frmAbertura.h"
 #include "frmMenu.h"
 #include "platform/widgets/MessageBox.h"
+#include "store/Backup.h"
 #include "store/Database.h"
 #include "store/InstanceLock.h"
 #include "store/PendingNote.h"
 #include "store/StoreError.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTimer>
@@ -91,16 +93,39 @@ void Startup::prepare()
     m_db = std::make_unique<store::Database>(m_folder);
     try {
         m_db->open();
+        // Read every page now, while the splash is up, rather than find the
+        // damage in the middle of a rental.
+        store::checkWhole(*m_db);
         // Copies taken for a note that a crash or power cut kept from being
         // saved go back on the shelf.
         store::PendingNote::giveBackLeftovers(*m_db);
     } catch (const store::StoreError& error) {
         // The program stays usable; each window reports the file again.
         m_openError = error.message();
+        using K = store::StoreError::Kind;
+        if (error.kind() == K::Damaged || error.kind() == K::MissingTable)
+            m_openError += QStringLiteral("\n\n") + store::backupAdvice(m_folder);
     }
     m_menu = std::make_unique<frmMenu>(*m_db);
+    m_menu->setQuitFunction([this] {
+        keepBackup();
+        m_quit();
+    });
     registerTasks(*m_menu);
     emit databaseReady();
+}
+
+void Startup::keepBackup()
+{
+    // A file that never opened has been reported already, and has nothing
+    // to copy.
+    if (!m_db || !m_db->isOpen())
+        return;
+    try {
+        store::keepBackup(*m_db, QDate::currentDate());
+    } catch (const store::StoreError& error) {
+        MessageBox::warning(m_menu.get(), error.message(), QStringLiteral("Erro no Arquivo de Dados"));
+    }
 }
 
 void Startup::showMenu()

@@ -2,9 +2,11 @@
 
 #include "frmAbertura.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QApplication;
@@ -36,6 +38,11 @@ public:
     // copy holds the lock (the operator has been told).
     bool start();
 
+    // What ends the program once the main window has closed everything and
+    // the day's backup is kept (QCoreApplication::quit by default); tests
+    // replace it to stay in their loop.
+    void setQuitFunction(std::function<void()> quit) { m_quit = std::move(quit); }
+
     frmAbertura* splash() const { return m_splash; }
     frmMenu* menu() const { return m_menu.get(); }
     store::Database* database() const { return m_db.get(); }
@@ -48,6 +55,8 @@ signals:
 private:
     void prepare();
     void showMenu();
+    // The clean exit's verified copy of the data file; a failure is told.
+    void keepBackup();
 
     QString m_folder;
     std::unique_ptr<store::InstanceLock> m_lock;
@@ -56,4 +65,5 @@ private:
     QPointer<frmAbertura> m_splash;
     QString m_openError;
     bool m_prepared = false;
+    std::function<void()> m_quit = [] { QCoreApplication::quit(); };
 };

@@ -1,5 +1,7 @@
 #include "ProgramDir.h"
 
+#include "store/Database.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -23,7 +25,11 @@ QString dataDirFor(const QString& programFolder)
     // An installed program keeps the data apart from itself even where its
     // folder is writable (root, a prefix in the home folder): a reinstall or
     // removal must never touch the shop's file.
-    if (info.isDir() && info.isWritable() && !isInstalled(programFolder))
+    if (!info.isDir() || isInstalled(programFolder))
+        return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // A shop's file beside the program is used, or refused with a word; never
+    // traded silently for an empty file elsewhere.
+    if (info.isWritable() || QFileInfo::exists(store::Database::filePath(programFolder)))
         return programFolder;
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }

@@ -13,8 +13,8 @@ QString programDir();
 bool isInstalled(const QString& programFolder);
 
 // Where the data file of the program in programFolder lives: that folder
-// itself, unless the program is installed or the folder is not writable;
-// then the per-user data folder. Creates nothing.
+// itself, unless the program is installed, or the folder is not writable and
+// holds no data file; then the per-user data folder. Creates nothing.
 QString dataDirFor(const QString& programFolder);
 
 // The data folder of this program, created when missing.

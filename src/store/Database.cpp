@@ -1,5 +1,6 @@
 #include "Database.h"
 
+#include "DiskSpace.h"
 #include "PickList.h"
 #include "Schema.h"
 #include "StoreError.h"
@@ -64,10 +65,16 @@ StoreError errorFor(const QSqlError& error, const QString& path, const QString& 
                            "Retire a proteção do arquivo e da pasta e tente de novo.")
                 .arg(file));
     case Full:
-        return StoreError(K::DiskFull,
-                          QStringLiteral("Não há espaço livre no disco para gravar no arquivo de dados "
-                                         "%1.\nLibere espaço no disco e tente de novo.")
-                              .arg(file));
+        return StoreError(K::DiskFull, diskFullMessage(path));
+    case IoErr:
+        // SQLite names a full disk "disk I/O error" when the journal's
+        // shared memory cannot grow: ask the disk itself.
+        if (noRoomIn(QFileInfo(path).absolutePath()))
+            return StoreError(K::DiskFull, diskFullMessage(path));
+        return StoreError(K::Other,
+                          QStringLiteral("O disco falhou ao ler ou gravar o arquivo de dados %1 (%2).\n"
+                                         "Verifique o disco e tente de novo. (%3)")
+                              .arg(file, what, error.text()));
     case Corrupt:
     case NotADb:
         return StoreError(K::Damaged,
@@ -75,6 +82,8 @@ StoreError errorFor(const QSqlError& error, const QString& path, const QString& 
                                          "deste programa.\nO arquivo não foi alterado.")
                               .arg(file));
     case CantOpen:
+        if (noRoomIn(QFileInfo(path).absolutePath()))
+            return StoreError(K::DiskFull, diskFullMessage(path));
         return StoreError(K::CannotCreate,
                           QStringLiteral("Não foi possível abrir nem criar o arquivo de dados %1.\n"
                                          "Verifique se a pasta existe e permite gravação.")
@@ -250,6 +259,10 @@ void Database::open()
         } catch (StoreError& e) {
             db = QSqlDatabase();
             drop();
+            // In WAL mode nothing reaches the file itself before a checkpoint.
+            if (existed && e.kind() == K::DiskFull)
+                throw StoreError(K::DiskFull,
+                                 e.message() + QStringLiteral("\nO arquivo de dados não foi alterado."));
             if (!existed) {
                 // Leave no half-made file behind us.
                 QFile::remove(path);

@@ -13,11 +13,13 @@ class InstanceLock
 public:
     explicit InstanceLock(const QString& folder);
     // False when another live process holds the lock, or the lock file
-    // cannot be written; errorMessage() then says which, in Portuguese.
+    // cannot be written; errorMessage() then says why (another copy, a full
+    // disk, a missing or write-protected folder), in Portuguese.
     bool tryLock();
     QString errorMessage() const { return m_error; }
 
 private:
+    QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
     QString m_error;
 };

@@ -7,11 +7,13 @@
 #include "app/frmMenu.h"
 #include "app/frmSobre.h"
 #include "platform/widgets/MessageBox.h"
+#include "store/Backup.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
@@ -21,9 +23,15 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/mount.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -138,6 +146,53 @@ QWidget* titledWindow(const char* name)
     auto* w = new QWidget;
     w->setWindowTitle(u(name));
     return w;
+}
+
+// A small tmpfs mounted for one test: a disk that really fills up.
+struct SmallDisk
+{
+    explicit SmallDisk(const QString& where) : path(where)
+    {
+        mounted = QDir().mkpath(path) &&
+                  ::mount("tmpfs", QFile::encodeName(path).constData(), "tmpfs", 0, "size=512k") == 0;
+    }
+    ~SmallDisk()
+    {
+        if (mounted)
+            ::umount2(QFile::encodeName(path).constData(), MNT_DETACH);
+    }
+    // Fills the disk but for room bytes.
+    void fillBut(qint64 room)
+    {
+        const int fd = ::open(QFile::encodeName(path + u"/filler"_s).constData(), O_WRONLY | O_CREAT, 0600);
+        const QByteArray block(4096, 'f');
+        off_t size = 0;
+        for (qsizetype chunk : {block.size(), qsizetype(1)}) {
+            for (ssize_t n; (n = ::write(fd, block.constData(), size_t(chunk))) > 0;)
+                size += n;
+        }
+        if (fd < 0 || errno != ENOSPC || ::ftruncate(fd, size - room) != 0 || ::close(fd) != 0)
+            qFatal("cannot fill %s", qPrintable(path));
+    }
+    void empty() { QFile::remove(path + u"/filler"_s); }
+    QString path;
+    bool mounted = false;
+};
+
+// A closed data file in folder holding one customer.
+void makeShop(const QString& folder)
+{
+    store::Database db(folder);
+    QSqlQuery q(db.connection());
+    if (!q.exec(u"INSERT INTO tblClientes (Codigo, Nome) VALUES ('1', 'Ana')"_s))
+        qFatal("makeShop");
+}
+
+int customers(const QString& folder)
+{
+    store::Database db(folder);
+    QSqlQuery q(db.connection());
+    return q.exec(u"SELECT COUNT(*) FROM tblClientes"_s) && q.next() ? q.value(0).toInt() : -1;
 }
 
 } // namespace
@@ -386,6 +441,101 @@ private slots:
         // The file is left as it was.
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray(4096, 'x'));
+    }
+
+    // No room at all stops the lock; a few KB stop SQLite's journal. Either
+    // way the operator reads that the disk is full, and the file is as it was.
+    void startupSaysDiskIsFull_data()
+    {
+        QTest::addColumn<bool>("tmpfs"); // a real full disk; else a file size limit
+        QTest::addColumn<qint64>("room");
+        QTest::newRow("no room, size limit") << false << qint64(0);
+        QTest::newRow("a few KB, size limit") << false << qint64(8192);
+        QTest::newRow("no room, full tmpfs") << true << qint64(0);
+        QTest::newRow("a few KB, full tmpfs") << true << qint64(8192);
+    }
+
+    void startupSaysDiskIsFull()
+    {
+        QFETCH(bool, tmpfs);
+        QFETCH(qint64, room);
+        QTemporaryDir dir;
+        SmallDisk disk(dir.filePath(u"disk"_s));
+        if (tmpfs && !disk.mounted)
+            QSKIP("mounting a small tmpfs is not permitted here; the size limit rows take the same path");
+        const QString folder = tmpfs ? disk.path : dir.path();
+        makeShop(folder);
+        const QString file = store::Database::filePath(folder);
+        const QByteArray before = bytesOf(file);
+        {
+            Startup startup(folder);
+            std::optional<FileSizeLimit> limit;
+            if (tmpfs)
+                disk.fillBut(room);
+            else
+                limit.emplace(room);
+            if (startup.start()) {
+                QTRY_VERIFY(startup.database());
+                startup.splash()->finish();
+                QTRY_COMPARE(MessageBox::shown().size(), 1);
+            }
+            // Without room for the lock the program stops before the splash.
+            QCOMPARE(!startup.splash() && !startup.menu(), room == 0);
+        }
+        disk.empty();
+        QCOMPARE(MessageBox::shown().size(), 1);
+        const QString text = MessageBox::shown().first().text;
+        QVERIFY2(text.startsWith(u"Não há espaço livre no disco para gravar no arquivo de dados "_s + file) &&
+                     text.contains(u"O disco está cheio"_s) &&
+                     text.contains(u"O arquivo de dados não foi alterado"_s),
+                 qPrintable(text));
+        QCOMPARE(bytesOf(file), before);
+        QCOMPARE(customers(folder), 1);
+    }
+
+    void startupNamesNewestGoodBackupOfDamagedFile()
+    {
+        QTemporaryDir dir;
+        const QString file = store::Database::filePath(dir.path());
+        QString backup;
+        {
+            store::Database db(dir.path());
+            QSqlQuery q(db.connection());
+            for (int i = 0; i < 300; ++i)
+                QVERIFY(q.exec(u"INSERT INTO tblClientes (Codigo, Nome) VALUES ('%1', 'Cliente')"_s.arg(i)));
+            backup = store::keepBackup(db, QDate(2025, 3, 10));
+        }
+        damagePages(file);
+        const QByteArray before = bytesOf(file);
+        Startup startup(dir.path());
+        QVERIFY(startup.start());
+        QTRY_VERIFY(startup.database());
+        startup.splash()->finish();
+        QTRY_COMPARE(MessageBox::shown().size(), 1);
+        const QString text = MessageBox::shown().first().text;
+        QVERIFY2(text.contains(u"está danificado"_s) && text.contains(file) &&
+                     text.contains(u"A cópia de segurança mais recente em bom estado é "_s + backup),
+                 qPrintable(text));
+        QCOMPARE(bytesOf(file), before);
+    }
+
+    // The clean exit keeps a checked copy; one that fails is told (see tst_backup).
+    void cleanExitKeepsBackup()
+    {
+        QTemporaryDir dir;
+        makeShop(dir.path());
+        Startup startup(dir.path());
+        int quits = 0;
+        startup.setQuitFunction([&quits] { ++quits; });
+        QVERIFY(startup.start());
+        QTRY_VERIFY(startup.database());
+        startup.splash()->finish();
+        startup.menu()->endProgram();
+        QCOMPARE(quits, 1);
+        const QStringList copies = store::backups(dir.path());
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(store::isGoodCopy(copies.first()));
+        QVERIFY(MessageBox::shown().isEmpty());
     }
 
     // ---- main window and menu -----------------------------------------

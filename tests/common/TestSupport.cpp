@@ -4,11 +4,14 @@
 #include "platform/widgets/MessageBox.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 Shop::Shop()
 {
@@ -57,6 +60,41 @@ void Shop::exec(const QString& sql, const QVariantList& values)
         q.addBindValue(v);
     if (!q.exec())
         qFatal("exec(%s): %s", qPrintable(sql), qPrintable(q.lastError().text()));
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void damagePages(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite) || f.size() < 3 * 4096 || !f.seek(4096))
+        qFatal("cannot damage %s", qPrintable(path));
+    f.write(QByteArray(int(f.size()) - 4096, '\x5a'));
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    // Without this the kernel ends the process at the first refused write.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0)
+        qFatal("getrlimit failed");
+    m_before = limit.rlim_cur;
+    limit.rlim_cur = rlim_t(bytes);
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        qFatal("setrlimit failed");
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_before);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 void showAndFocus(QWidget* window)

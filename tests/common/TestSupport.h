@@ -29,6 +29,28 @@ private:
     std::unique_ptr<store::Database> m_db;
 };
 
+// The bytes of a file, empty when it cannot be read.
+QByteArray bytesOf(const QString& path);
+
+// Turns everything after the first page of a data file into rubbish: the
+// file still opens, its rows no longer read.
+void damagePages(const QString& path);
+
+// While alive, no file of this process may grow past bytes: a write beyond
+// fails with EFBIG, as a disk with that much room left would fail with ENOSPC.
+// Needs no privilege and no mount.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    quint64 m_before = 0;
+};
+
 // Finds a named child or fails the test with the name.
 template <typename T> T* child(QWidget* window, const char* name)
 {

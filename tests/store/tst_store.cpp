@@ -1,3 +1,4 @@
+#include "platform/ProgramDir.h"
 #include "store/Database.h"
 #include "store/InstanceLock.h"
 #include "store/Queries.h"
@@ -206,16 +207,15 @@ struct ChildResult
 
 // Opens the data file in folder from a separate process; as root (CI) that
 // process drops to nobody, since root writes through any permission bit.
-ChildResult openInChild(const QString& folder)
+ChildResult openInChild(const QString& folder, const QString& mode = QStringLiteral("--open-child"))
 {
     QProcess p;
     const QString self = QCoreApplication::applicationFilePath();
     if (::getuid() == 0) {
-        p.start(QStringLiteral("setpriv"),
-                {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                 QStringLiteral("--clear-groups"), self, QStringLiteral("--open-child"), folder});
+        p.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                            QStringLiteral("--clear-groups"), self, mode, folder});
     } else {
-        p.start(self, {QStringLiteral("--open-child"), folder});
+        p.start(self, {mode, folder});
     }
     ChildResult r;
     if (!p.waitForStarted(10000) || !p.waitForFinished(30000)) {
@@ -246,6 +246,17 @@ int childMain(const QString& folder)
         std::printf("%d\n%s", int(e.kind()), e.message().toUtf8().constData());
         return 1;
     }
+}
+
+// Takes the lock where the program in programFolder keeps its data file:
+// prints that folder and the lock's message.
+int lockChildMain(const QString& programFolder)
+{
+    const QString folder = platform::dataDirFor(programFolder);
+    store::InstanceLock lock(folder);
+    const bool locked = lock.tryLock();
+    std::printf("-1\n%s\n%s", folder.toUtf8().constData(), lock.errorMessage().toUtf8().constData());
+    return locked ? 0 : 1;
 }
 
 // A folder another user may enter: QTemporaryDir makes its folder private.
@@ -430,8 +441,8 @@ private slots:
         }
         const QByteArray before = readAll(path);
         Database db(dir.path());
-        CHECKED(checkError(storeErrorOf([&] { db.open(); }), Kind::Damaged, {},
-                           {u"versão mais nova"_s, path}));
+        CHECKED(
+            checkError(storeErrorOf([&] { db.open(); }), Kind::Damaged, {}, {u"versão mais nova"_s, path}));
         QVERIFY(!db.isOpen());
         QCOMPARE(readAll(path), before);
     }
@@ -1054,6 +1065,49 @@ private slots:
         QCOMPARE(ok.message, u"ok"_s);
     }
 
+    // A program folder that cannot be written: a shop's file there is used or
+    // refused with its folder named, never traded for an empty file elsewhere.
+    void dataFileBesideProgramInProtectedFolder_data()
+    {
+        QTest::addColumn<bool>("withFile");
+        QTest::newRow("shop's file beside the program") << true;
+        QTest::newRow("no file yet") << false;
+    }
+
+    void dataFileBesideProgramInProtectedFolder()
+    {
+        QFETCH(bool, withFile);
+        QTemporaryDir dir;
+        const QString folder = sharedFolder(dir);
+        const QString path = Database::filePath(folder);
+        if (withFile) {
+            Database db(folder);
+            RecordCursor c(db, u"tblClientes"_s);
+            addCustomer(c, "1", "Ana");
+        }
+        QVERIFY(!withFile || openUpForChild(path, 0644, true));
+        QVERIFY(openUpForChild(folder, 0555, true));
+        const QByteArray before = readAll(path);
+        const ChildResult r = openInChild(folder, u"--lock-child"_s);
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        if (!childRan(r))
+            QSKIP(qPrintable("cannot run the check as an unprivileged user: " + r.diagnostics));
+        const QString dataFolder = r.message.section(QLatin1Char('\n'), 0, 0);
+        const QString message = r.message.section(QLatin1Char('\n'), 1);
+        if (withFile) {
+            QCOMPARE(dataFolder, folder);
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(message.startsWith(u"O arquivo de dados %1 não pode ser usado"_s.arg(path)) &&
+                         message.contains(u"a pasta %1 está protegida contra gravação"_s.arg(folder)),
+                     qPrintable(message));
+            QCOMPARE(readAll(path), before);
+        } else {
+            // A new shop starts in the per-user folder.
+            QVERIFY2(dataFolder != folder, qPrintable(dataFolder));
+            QVERIFY(!QFile::exists(path));
+        }
+    }
+
     void cursorSurvivesReopen()
     {
         Fixture f(u"tblClientes"_s);
@@ -1136,6 +1190,10 @@ int main(int argc, char** argv)
     if (argc == 3 && qstrcmp(argv[1], "--open-child") == 0) {
         QCoreApplication app(argc, argv);
         return childMain(QString::fromLocal8Bit(argv[2]));
+    }
+    if (argc == 3 && qstrcmp(argv[1], "--lock-child") == 0) {
+        QCoreApplication app(argc, argv);
+        return lockChildMain(QString::fromLocal8Bit(argv[2]));
     }
     QCoreApplication app(argc, argv);
     tst_Store t;

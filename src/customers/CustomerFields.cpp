@@ -33,6 +33,13 @@ CustomerFields::CustomerFields(QWidget* window, FormGrid& grid, LeaveChecks& che
 {
     platform::makeDigitsOnly(txtCodigo);
     platform::makeDigitsOnly(txtRG);
+    using platform::FieldLimit;
+    platform::limitLength(txtCodigo, FieldLimit::Code);
+    platform::limitLength(txtRG, FieldLimit::IdentityNumber);
+    platform::limitLength(txtEmissor, FieldLimit::IssuingBody);
+    platform::limitLength(txtEndereco, FieldLimit::Address);
+    for (QLineEdit* name : {txtNome, txt1, txt2, txt3})
+        platform::limitLength(name, FieldLimit::PersonName);
 
     // Four columns: label, field, label, field.
     grid.add({{txtCodigo, "Nº de Cadastro:", 1, 0},

@@ -2,6 +2,7 @@
 
 #include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
+#include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
@@ -21,6 +22,7 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     FormGrid grid(this);
 
     m_cboCliente = makeLookupCombo(this, "cboCliente", m_autoComplete);
+    platform::limitLength(m_cboCliente, platform::FieldLimit::PersonName);
     m_cboCliente->setMinimumContentsLength(40);
     m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
     m_cmdOk->setObjectName(QStringLiteral("cmdOk"));

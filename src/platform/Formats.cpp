@@ -1,5 +1,6 @@
 #include "Formats.h"
 
+#include <limits>
 
 namespace platform {
 namespace {
@@ -112,17 +113,24 @@ std::optional<qint64> parseMoney(const QString& input)
     for (QChar c : digits)
         if (!isDigit(c))
             return std::nullopt;
-    if (digits.size() > 15)
+    // Every amount formatMoney writes reads back, the most negative one
+    // included; anything beyond that is not a number.
+    if (digits.size() > 17)
         return std::nullopt;
 
     // Centavos from the first two decimals; the rest rounds half up, as the
     // currency format shows it (7,555 is R$ 7,56).
-    qint64 value = digits.toLongLong() * 100;
+    quint64 magnitude = digits.toULongLong() * 100;
     const QString cents = (fraction + QStringLiteral("00")).left(2);
-    value += cents.toInt();
+    magnitude += cents.toUInt();
     if (fraction.size() > 2 && fraction.at(2) >= u'5')
-        value += 1;
-    return negative ? -value : value;
+        magnitude += 1;
+    const quint64 largest = quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
+    if (magnitude > largest)
+        return std::nullopt;
+    if (negative)
+        return magnitude == largest ? std::numeric_limits<qint64>::min() : -qint64(magnitude);
+    return qint64(magnitude);
 }
 
 QString reformatMoneyText(const QString& text)

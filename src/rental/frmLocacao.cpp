@@ -106,6 +106,11 @@ void frmLocacao::buildLayout()
     m_cbo1 = makeLookupCombo(this, "cbo1", m_autoComplete);
     m_txtValor = displayField(this, "txtValor");
     m_txtDesconto = platform::namedLineEdit(this, "txtDesconto");
+    using platform::FieldLimit;
+    platform::limitLength(m_cboClientes, FieldLimit::PersonName);
+    platform::limitLength(m_text1, FieldLimit::Passage);
+    platform::limitLength(m_cbo1, FieldLimit::Code);
+    platform::limitLength(m_txtDesconto, FieldLimit::Money);
     m_cmdSalvar = new QPushButton(QStringLiteral("&Salvar"), this);
     m_cmdSalvar->setObjectName(QStringLiteral("cmdSalvar"));
     m_cmdDesfazer = new QPushButton(QStringLiteral("&Desfazer"), this);

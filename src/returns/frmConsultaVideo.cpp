@@ -2,6 +2,7 @@
 
 #include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
+#include "platform/widgets/Fields.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/PickList.h"
@@ -21,6 +22,7 @@ frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     setObjectName(QStringLiteral("frmConsultaVideo"));
     setFont(formFont());
     m_cboVideo = makeLookupCombo(this, "cboVideo", m_autoComplete);
+    platform::limitLength(m_cboVideo, platform::FieldLimit::Code);
     m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
     m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
     m_txtVideo = displayField(this, "txtVideo");

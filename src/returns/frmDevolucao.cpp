@@ -63,6 +63,10 @@ void frmDevolucao::buildLayout()
     m_cboCodigo->setMinimumContentsLength(8);
     m_cboCodigoVideo = makeLookupCombo(this, "cboCodigoVideo", m_autoComplete);
     m_cboCodigoVideo->setMinimumContentsLength(6);
+    using platform::FieldLimit;
+    platform::limitLength(m_txtData, FieldLimit::Date);
+    platform::limitLength(m_cboCodigo, FieldLimit::Code);
+    platform::limitLength(m_cboCodigoVideo, FieldLimit::Code);
     m_lblnome = new QLabel(this);
     m_lblnome->setObjectName(QStringLiteral("lblnome"));
     QFont nameFont(QStringLiteral("Arial"));

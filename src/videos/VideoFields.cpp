@@ -16,9 +16,6 @@
 
 namespace {
 
-// Enough for any shelf, and always within the integer column.
-constexpr int MaxCopiesDigits = 9;
-
 QRadioButton* option(QWidget* parent, const char* name, const char* caption)
 {
     auto* button = new QRadioButton(QString::fromUtf8(caption), parent);
@@ -57,7 +54,12 @@ VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, T
 {
     platform::makeDigitsOnly(txtCodigo);
     platform::makeDigitsOnly(txtQTDE);
-    txtQTDE->setMaxLength(MaxCopiesDigits);
+    using platform::FieldLimit;
+    platform::limitLength(txtCodigo, FieldLimit::Code);
+    platform::limitLength(txtVideo, FieldLimit::Title);
+    platform::limitLength(txtLocal, FieldLimit::Place);
+    platform::limitLength(txtQTDE, FieldLimit::Copies);
+    platform::limitLength(txtValor, FieldLimit::Money);
 
     cboGenero->setObjectName(QStringLiteral("cboGenero"));
     cboGenero->setEditable(true);
@@ -66,6 +68,7 @@ VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, T
     cboGenero->addItems(genres());
     cboGenero->setCurrentIndex(-1);
     cboGenero->clearEditText();
+    platform::limitLength(cboGenero, FieldLimit::Genre);
 
     txtLocal->setToolTip(localToolTip());
 

@@ -4,6 +4,7 @@
 #include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
 #include "platform/Formats.h"
+#include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
@@ -28,6 +29,7 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     setObjectName(QStringLiteral("frmConVideo"));
     setFont(formFont());
     m_cboVideo = makeLookupCombo(this, "cboVideo", m_autoComplete);
+    platform::limitLength(m_cboVideo, platform::FieldLimit::Title);
 
     m_txtCodigo = displayField(this, "txtCodigo");
     m_txtGenero = displayField(this, "txtGenero");

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace {
 
@@ -23,10 +25,25 @@ void activate(QWidget* w)
     QVERIFY(QTest::qWaitForWindowActive(w));
 }
 
+// A window that may do some work of its own as it closes.
+class Window : public QWidget
+{
+public:
+    std::function<void()> onClose;
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        if (onClose)
+            onClose();
+        QWidget::closeEvent(event);
+    }
+};
+
 // A window of three fields and a button; field a refuses the text "bad".
 struct Form
 {
-    QWidget window;
+    Window window;
     QLineEdit* a = new QLineEdit(&window);
     QLineEdit* b = new QLineEdit(&window);
     QLineEdit* c = new QLineEdit(&window);
@@ -314,12 +331,26 @@ private slots:
     void closingRunsNoCheck()
     {
         Form f;
+        // A window that puts its fields away as it closes: hiding the field
+        // with the focus makes Qt pass the focus on as if by Tab.
+        f.window.onClose = [&f] { f.a->hide(); };
         activate(&f.window);
         f.a->setFocus();
         f.a->setText(QStringLiteral("bad"));
         f.window.close();
+        QVERIFY(f.a->isHidden());
         QCOMPARE(f.aChecks, 0);
         QCOMPARE(MessageBox::shown().size(), 0);
+
+        // The same move while the window stays open is leaving the field.
+        f.window.onClose = nullptr;
+        f.a->show();
+        activate(&f.window);
+        f.a->setFocus();
+        f.a->hide();
+        QCOMPARE(QApplication::focusWidget(), f.b);
+        QCOMPARE(f.aChecks, 1);
+        QCOMPARE(MessageBox::shown().size(), 1);
     }
 
     void checkMayMoveTheFocusItself()
@@ -364,6 +395,102 @@ private slots:
         QVERIFY(f.button->isEnabled());
         QTest::keyClick(f.c, Qt::Key_Tab);
         QCOMPARE(cChecks, 2);
+        QCOMPARE(MessageBox::shown().size(), 2);
+    }
+
+    void lengthLimit_data()
+    {
+        QTest::addColumn<QString>("before"); // the field's text, caret at the end
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("message"); // empty when none is due
+        const QString cut = QStringLiteral(
+            "Este campo aceita no máximo 8 caracteres; o texto que passou disso foi deixado de fora.");
+        const QString dropped =
+            QStringLiteral("Quebras de linha, tabulações e outros caracteres de controle ou "
+                           "inválidos foram retirados do texto.");
+        QTest::newRow("fits") << "abc"
+                              << "defgh"
+                              << "abcdefgh"
+                              << "";
+        QTest::newRow("page of text") << "" << QString(100000, u'x') << QString(8, u'x') << cut;
+        QTest::newRow("pair at the cut") << "abcdefg"
+                                         << "\U0001F3AC!"
+                                         << "abcdefg" << cut;
+        QTest::newRow("pair fits") << "abcdef"
+                                   << "\U0001F3AC!"
+                                   << "abcdef\U0001F3AC" << cut;
+        QTest::newRow("accent at the cut") << "abcdefg"
+                                           << "e\u0301"
+                                           << "abcdefg" << cut;
+        QTest::newRow("lone halves") << "a" << QStringLiteral("b") + QChar(0xD83C) + "c" + QChar(0xDFAC)
+                                     << "abc" << dropped;
+        QTest::newRow("controls") << "" << QStringLiteral("a\tb\r\nc") + QChar(0) + "d\x1b"
+                                  << "a b cd" << dropped;
+        QTest::newRow("both") << ""
+                              << "a\nbcdefghij"
+                              << "a bcdefg" << cut + "\n" + dropped;
+        QTest::newRow("right-to-left marks kept") << ""
+                                                  << "\u200F\u202Eab"
+                                                  << "\u200F\u202Eab"
+                                                  << "";
+    }
+
+    void lengthLimit()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, pasted);
+        QFETCH(QString, after);
+        QFETCH(QString, message);
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Janela"));
+        auto* edit = new QLineEdit(&window);
+        auto* combo = new QComboBox(&window);
+        combo->setEditable(true);
+        platform::limitLength(edit, 8);
+        platform::limitLength(combo, 8);
+        activate(&window);
+        for (QLineEdit* field : {edit, combo->lineEdit()}) {
+            MessageBox::clearShown();
+            field->setText(before);
+            field->setFocus();
+            QApplication::clipboard()->setText(pasted);
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(field->text(), after);
+            QCOMPARE(field->cursorPosition(), after.size());
+            QCOMPARE(MessageBox::shown().size(), message.isEmpty() ? 0 : 1);
+            if (!message.isEmpty()) {
+                QCOMPARE(MessageBox::shown()[0].text, message);
+                QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Janela"));
+            }
+        }
+    }
+
+    void lengthLimitKeepsWhatIsAroundAndWhatTheProgramSets()
+    {
+        QWidget window;
+        auto* edit = new QLineEdit(&window);
+        platform::limitLength(edit, 6);
+        activate(&window);
+        edit->setFocus();
+        // Typing past the limit is refused with the message, key by key.
+        QTest::keyClicks(edit, "abcdefg");
+        QCOMPARE(edit->text(), QStringLiteral("abcdef"));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        // A paste in the middle loses its own tail, never the text around it.
+        edit->setText(QStringLiteral("ab"));
+        edit->setCursorPosition(1);
+        QApplication::clipboard()->setText(QStringLiteral("123456"));
+        edit->paste();
+        QCOMPARE(edit->text(), QStringLiteral("a1234b"));
+        QCOMPARE(edit->cursorPosition(), 5);
+        QCOMPARE(MessageBox::shown().size(), 2);
+        // A stored text longer than the limit shows and stays whole.
+        const QString stored = QString(40, u'z');
+        edit->setText(stored);
+        QCOMPARE(edit->text(), stored);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), QString(39, u'z'));
         QCOMPARE(MessageBox::shown().size(), 2);
     }
 

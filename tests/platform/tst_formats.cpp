@@ -61,12 +61,16 @@ private slots:
         QCOMPARE(parseMoney("1.000"), std::optional<qint64>(100000));
 
         // A dot is a group separator only between groups of three digits.
-        for (const char* bad : {"", "R$", "abc", "7.50", "2.5", "1.23,4", "12a", "7,5,0", "1..000", "--7", "R$ -",
-                                "7,5a", "R$ 7,50 R$"})
+        for (const char* bad : {"", "R$", "abc", "7.50", "2.5", "1.23,4", "12a", "7,5,0", "1..000", "--7",
+                                "R$ -", "7,5a", "R$ 7,50 R$"})
             QVERIFY2(!parseMoney(QString::fromUtf8(bad)), bad);
 
-        for (qint64 v : {0LL, 1LL, 99LL, 100LL, 750LL, 100000LL, 987654321LL, -1LL, -123456LL})
+        for (qint64 v : {0LL, 1LL, 99LL, 100LL, 750LL, 100000LL, 987654321LL, -1LL, -123456LL,
+                         std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::min()})
             QCOMPARE(parseMoney(formatMoney(v)), std::optional<qint64>(v));
+        // One centavo past either end is not a number.
+        QVERIFY(!parseMoney("92.233.720.368.547.758,08"));
+        QVERIFY(!parseMoney("-92.233.720.368.547.758,09"));
     }
 
     void priceFieldRule()

@@ -1,5 +1,7 @@
 #include "Fields.h"
 
+#include "MessageBox.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -7,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QRegularExpressionValidator>
+#include <QTextBoundaryFinder>
 
 namespace platform {
 namespace {
@@ -80,7 +83,122 @@ protected:
     }
 };
 
+// Drops control characters and halves of surrogate pairs: the data file
+// keeps UTF-8, which has no way to hold half a character, and a control
+// character in a name would break the printed note. A line break or a tab
+// (pasted from a page of text) becomes one blank, so words stay apart.
+QString storableText(const QString& text, bool* dropped)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += c;
+            out += text[++i];
+        } else if (c.isSurrogate() || c.category() == QChar::Other_Control) {
+            *dropped = true;
+            const bool crlf = c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n';
+            if (c.isSpace() && !crlf)
+                out += u' ';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The longest start of text, at most room units long, that ends between
+// two whole characters (a letter keeps its accents, a pair its two halves).
+qsizetype wholeCharactersWithin(const QString& text, qsizetype room)
+{
+    if (text.size() <= room)
+        return text.size();
+    if (room <= 0)
+        return 0;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.setPosition(room);
+    if (finder.isAtBoundary())
+        return room;
+    return std::max<qsizetype>(finder.toPreviousBoundary(), 0);
+}
+
+// Watches the operator's edits (typing, paste, drop, input methods, undo:
+// all come as textEdited) and keeps what was inserted within the limit.
+class LengthLimit : public QObject
+{
+public:
+    LengthLimit(QLineEdit* edit, int limit) : QObject(edit), m_edit(edit), m_limit(limit), m_now(edit->text())
+    {
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) {
+            m_before = m_now;
+            m_now = text;
+        });
+        connect(edit, &QLineEdit::textEdited, this, &LengthLimit::edited);
+    }
+
+private:
+    void edited(const QString& text)
+    {
+        const QString old = text == m_now ? m_before : m_now;
+        // What the edit put in: the text between the parts it left alone.
+        qsizetype head = 0;
+        const qsizetype shorter = std::min(old.size(), text.size());
+        while (head < shorter && old[head] == text[head])
+            ++head;
+        if (head > 0 && text[head - 1].isHighSurrogate())
+            --head;
+        qsizetype tail = 0;
+        while (tail < shorter - head && old[old.size() - 1 - tail] == text[text.size() - 1 - tail])
+            ++tail;
+        if (tail > 0 && text[text.size() - tail].isLowSurrogate())
+            --tail;
+        const QString inserted = text.mid(head, text.size() - head - tail);
+        if (inserted.isEmpty())
+            return;
+
+        bool dropped = false;
+        QString kept = storableText(inserted, &dropped);
+        const qsizetype room = m_limit - head - tail;
+        const qsizetype fits = wholeCharactersWithin(kept, room);
+        const bool cut = fits < kept.size();
+        if (!cut && !dropped)
+            return;
+        kept.truncate(fits);
+        m_edit->setText(text.left(head) + kept + text.right(tail));
+        m_edit->setCursorPosition(int(head + kept.size()));
+
+        QStringList message;
+        if (cut)
+            message << QStringLiteral("Este campo aceita no máximo %1 caracteres; o texto que passou disso "
+                                      "foi deixado de fora.")
+                           .arg(m_limit);
+        if (dropped)
+            message << QStringLiteral("Quebras de linha, tabulações e outros caracteres de controle ou "
+                                      "inválidos foram retirados do texto.");
+        QString title = m_edit->window()->windowTitle();
+        if (title.isEmpty())
+            title = QStringLiteral("Fenwarda de Vídeo");
+        MessageBox::information(m_edit->window(), message.join(u'\n'), title);
+    }
+
+    QLineEdit* m_edit;
+    int m_limit;
+    QString m_before;
+    QString m_now;
+};
+
 } // namespace
+
+void limitLength(QLineEdit* edit, int limit)
+{
+    new LengthLimit(edit, limit);
+}
+
+void limitLength(QComboBox* combo, int limit)
+{
+    limitLength(combo->lineEdit(), limit);
+}
 
 QLineEdit* namedLineEdit(QWidget* parent, const char* name)
 {

@@ -3,9 +3,38 @@
 #include <QLineEdit>
 #include <QString>
 
+class QComboBox;
 class QWidget;
 
 namespace platform {
+
+// How much each kind of field holds, in UTF-16 code units (a character
+// outside the Basic Multilingual Plane takes two).
+struct FieldLimit
+{
+    static constexpr int Code = 10;           // customer number, video code, note number
+    static constexpr int IdentityNumber = 14; // RG digits
+    static constexpr int IssuingBody = 20;    // "SSP/SP", "DETRAN-RJ"
+    static constexpr int PersonName = 60;     // holder and dependants
+    static constexpr int Address = 100;
+    static constexpr int Title = 80; // video title
+    static constexpr int Genre = 30;
+    static constexpr int Place = 30; // where in the shop
+    static constexpr int Copies = 9; // always within the integer column
+    static constexpr int Money = 20; // "R$ 1.000.000,00" and room to spare
+    static constexpr int Date = 20;
+    static constexpr int Passage = 10; // a tab stop that holds nothing
+};
+
+// Keeps what the operator types, pastes or drops into edit within limit
+// characters: the part that does not fit is cut at a whole character (never
+// half of a surrogate pair or a letter without its accent), control
+// characters and broken UTF-16 are dropped, and a message tells the operator
+// what was left out. Texts the program sets itself are never cut, so a
+// stored value longer than the limit shows and saves whole.
+void limitLength(QLineEdit* edit, int limit);
+// The same for an editable combo's line edit.
+void limitLength(QComboBox* combo, int limit);
 
 // A line edit that tests and the windows find by its name.
 QLineEdit* namedLineEdit(QWidget* parent, const char* name);

@@ -11,6 +11,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <atomic>
 #include <dlfcn.h>
 #include <sqlite3.h>
@@ -427,8 +428,41 @@ void Database::upgradeSchema(QSqlDatabase& db)
     }
 }
 
+sqlite3_stmt* Database::prepareDirect(const QString& sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    if (sqlite3_prepare_v3(directHandle(), text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT,
+                           &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        failDirect(QStringLiteral("preparar a leitura"));
+    }
+    m_directStatements.push_back(statement);
+    return statement;
+}
+
+void Database::finalizeDirect(sqlite3_stmt* statement)
+{
+    const auto it = std::find(m_directStatements.begin(), m_directStatements.end(), statement);
+    if (it == m_directStatements.end())
+        return; // finalized with the connection it belonged to
+    m_directStatements.erase(it);
+    sqlite3_finalize(statement);
+}
+
+void Database::failDirect(const QString& what) const
+{
+    fail(QSqlError(QString::fromUtf8(sqlite3_errmsg(m_direct)), QString(), QSqlError::StatementError,
+                   QString::number(sqlite3_extended_errcode(m_direct))),
+         what);
+}
+
 void Database::drop()
 {
+    // Qt closes its own statements; ours must go before the connection does.
+    for (sqlite3_stmt* statement : m_directStatements)
+        sqlite3_finalize(statement);
+    m_directStatements.clear();
     if (m_direct) {
         sqlite3_update_hook(m_direct, nullptr, nullptr);
         m_direct = nullptr;

@@ -4,9 +4,11 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <vector>
 
 class QSqlError;
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace store {
 
@@ -51,6 +53,13 @@ public:
     // SQLite library this program links; nullptr otherwise, and everything
     // then goes through Qt SQL. Opens the connection first.
     sqlite3* directHandle();
+    // A statement prepared on the direct handle (which must be there), kept
+    // until finalizeDirect or, at the latest, until the connection closes.
+    // Throws StoreError.
+    sqlite3_stmt* prepareDirect(const QString& sql);
+    void finalizeDirect(sqlite3_stmt* statement);
+    // The direct handle's last error as a StoreError.
+    [[noreturn]] void failDirect(const QString& what) const;
     // Whether the rows written on the connection are told to the pick lists.
     // When some were written untold, every list is told to read all again.
     bool watchesWrites();
@@ -78,6 +87,7 @@ private:
     Access m_access;
     QString m_connectionName;
     quint64 m_serial = 0;
+    std::vector<sqlite3_stmt*> m_directStatements;
     sqlite3* m_direct = nullptr;
     // The connection's count of changed rows as the write notices tell it.
     qint64 m_noticed = 0;

@@ -57,10 +57,8 @@ void readDirect(Database& db, sqlite3* raw, const QString& sql, qint64 rowid, in
         addRow(rows, sqlite3_column_int64(stmt, 0), count);
     }
     if (rc != SQLITE_DONE) {
-        const QSqlError error(QString::fromUtf8(sqlite3_errmsg(raw)), QString(), QSqlError::StatementError,
-                              QString::number(sqlite3_extended_errcode(raw)));
         sqlite3_finalize(stmt);
-        db.fail(error, QStringLiteral("ler a lista"));
+        db.failDirect(QStringLiteral("ler a lista"));
     }
     sqlite3_finalize(stmt);
 }
@@ -140,10 +138,8 @@ void forEachValue(Database& db, const QString& sql, int columns,
         }
     }
     if (rc != SQLITE_DONE) {
-        const QSqlError error(QString::fromUtf8(sqlite3_errmsg(raw)), QString(), QSqlError::StatementError,
-                              QString::number(sqlite3_extended_errcode(raw)));
         sqlite3_finalize(stmt);
-        db.fail(error, what);
+        db.failDirect(what);
     }
     sqlite3_finalize(stmt);
 }

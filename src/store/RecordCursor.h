@@ -7,6 +7,7 @@
 #include <memory>
 
 class QSqlQuery;
+struct sqlite3_stmt;
 
 namespace store {
 
@@ -103,6 +104,9 @@ private:
     void readFirst();
     // Runs a one-row select: the row becomes current, or there is none.
     void readOne(QSqlQuery& query);
+    bool seekDirect(Statements& st, const QString& key);
+    bool seekThroughQt(Statements& st, const QString& key);
+    void loadDirect(sqlite3_stmt* stmt);
     void settle() const;
     void dropPending();
     void stopWalk();

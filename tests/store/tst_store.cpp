@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -301,14 +302,42 @@ QString sharedFolder(const QTemporaryDir& dir)
     return folder;
 }
 
-// A fresh folder, its database and a cursor on one table.
+Database& withDirect(Database& db, bool direct)
+{
+    db.setDirectAllowed(direct);
+    return db;
+}
+
+// A fresh folder, its database and a cursor on one table; seeks go through
+// SQLite itself or, as where the driver runs another SQLite, through Qt SQL.
 struct Fixture
 {
-    explicit Fixture(const QString& table) : c(db, table) {}
+    explicit Fixture(const QString& table, bool direct = true) : c(withDirect(db, direct), table) {}
     QTemporaryDir dir;
     Database db{dir.path()};
     RecordCursor c;
 };
+
+// The rows of the tests that run on both read paths.
+void bothReadPaths()
+{
+    QTest::addColumn<bool>("direct");
+    QTest::newRow("sqlite") << true;
+    QTest::newRow("qt sql") << false;
+}
+
+// Seek statements open on the connection.
+int seekStatements(Database& db)
+{
+    QStringList seeks;
+    for (const store::TableDef& t : store::tables())
+        seeks += t.seekSql;
+    int n = 0;
+    sqlite3* raw = db.directHandle();
+    for (sqlite3_stmt* s = sqlite3_next_stmt(raw, nullptr); s; s = sqlite3_next_stmt(raw, s))
+        n += seeks.contains(QString::fromUtf8(sqlite3_sql(s))) ? 1 : 0;
+    return n;
+}
 
 } // namespace
 
@@ -493,9 +522,11 @@ private slots:
         QCOMPARE(c.tableName(), u"tblClientes"_s);
     }
 
+    void seekFindsFirstInsertedAmongEqualKeys_data() { bothReadPaths(); }
     void seekFindsFirstInsertedAmongEqualKeys()
     {
-        Fixture f(u"tblClientes"_s);
+        QFETCH(bool, direct);
+        Fixture f(u"tblClientes"_s, direct);
         RecordCursor& c = f.c;
         for (const auto& [code, name] : {std::pair{"1", "Zélia"}, {"2", "Ana"}, {"3", "Bruno"}, {"4", "Ana"}})
             addCustomer(c, code, name);
@@ -522,9 +553,11 @@ private slots:
         QCOMPARE(seekText(c, u"Ana"_s), u"3"_s);
     }
 
+    void seekNoMatchLeavesNoCurrentRow_data() { bothReadPaths(); }
     void seekNoMatchLeavesNoCurrentRow()
     {
-        Fixture f(u"tblVideos"_s);
+        QFETCH(bool, direct);
+        Fixture f(u"tblVideos"_s, direct);
         RecordCursor& c = f.c;
         addRow(c, {{"Codigo", "10"}});
         c.setIndex(u"indCodigo"_s);
@@ -540,9 +573,11 @@ private slots:
         QVERIFY(!c.noMatch());
     }
 
+    void seekComparesExactly_data() { bothReadPaths(); }
     void seekComparesExactly()
     {
-        Fixture f(u"tblVideos"_s);
+        QFETCH(bool, direct);
+        Fixture f(u"tblVideos"_s, direct);
         RecordCursor& c = f.c;
         addRow(c, {{"Codigo", "0012"}, {"Nome", "Ação Total"}});
         c.setIndex(u"indCodigo"_s);
@@ -579,9 +614,11 @@ private slots:
         QCOMPARE(checked, 6 + 2 + 17);
     }
 
+    void nullAndEmptyTextStayDistinct_data() { bothReadPaths(); }
     void nullAndEmptyTextStayDistinct()
     {
-        Fixture f(u"tblClientes"_s);
+        QFETCH(bool, direct);
+        Fixture f(u"tblClientes"_s, direct);
         RecordCursor& c = f.c;
         c.addNew();
         QVERIFY(c.adding());
@@ -1108,9 +1145,11 @@ private slots:
         }
     }
 
+    void cursorSurvivesReopen_data() { bothReadPaths(); }
     void cursorSurvivesReopen()
     {
-        Fixture f(u"tblClientes"_s);
+        QFETCH(bool, direct);
+        Fixture f(u"tblClientes"_s, direct);
         RecordCursor& c = f.c;
         addCustomer(c, "1", "Ana");
         c.setIndex(u"indCodigo"_s);
@@ -1118,6 +1157,53 @@ private slots:
         f.db.close();
         QCOMPARE(seekText(c, u"1"_s, u"Nome"_s), u"Ana"_s); // reopens and prepares again
         QVERIFY(f.db.isOpen());
+    }
+
+    void seekReadsEachKindOfValue_data() { bothReadPaths(); }
+    void seekReadsEachKindOfValue()
+    {
+        QFETCH(bool, direct);
+        Fixture f(u"tblVideos"_s, direct);
+        RawConnection raw(f.db.filePath());
+        // Another program may leave any SQLite type in any column.
+        QVERIFY(raw.exec(u"INSERT INTO tblVideos (Codigo, Nome, QTDE, Tipo, Genero) "
+                         "VALUES ('7', 'Ação', 3, x'0001', '')"_s));
+        QVERIFY(raw.exec(u"INSERT INTO tblVideos (Codigo, QTDE) VALUES ('8', 2.5)"_s));
+        f.c.setIndex(u"indCodigo"_s);
+        QVERIFY(f.c.seek(u"7"_s));
+        QCOMPARE(f.c.value(u"Nome"_s), QVariant(u"Ação"_s));
+        QCOMPARE(f.c.value(u"QTDE"_s).typeId(), QMetaType::LongLong);
+        QCOMPARE(f.c.value(u"QTDE"_s).toInt(), 3);
+        QCOMPARE(f.c.value(u"Tipo"_s), QVariant(QByteArray("\x00\x01", 2)));
+        QCOMPARE(f.c.value(u"Genero"_s).typeId(), QMetaType::QString);
+        QVERIFY(!f.c.value(u"Genero"_s).isNull());
+        QVERIFY(f.c.value(u"Local"_s).isNull());
+        QVERIFY(f.c.seek(u"8"_s));
+        QCOMPARE(f.c.value(u"QTDE"_s).typeId(), QMetaType::Double);
+        QCOMPARE(f.c.value(u"QTDE"_s).toDouble(), 2.5);
+        QVERIFY(!f.c.seek(QString()));
+    }
+
+    void directStatementsEndWithTheirCursorOrConnection()
+    {
+        QTemporaryDir dir;
+        Database db(dir.path());
+        const int before = seekStatements(db);
+        auto c = std::make_unique<RecordCursor>(db, u"tblClientes"_s);
+        for (const QString& index : {u"indCodigo"_s, u"indNome"_s}) {
+            c->setIndex(index);
+            QVERIFY(!c->seek(u"x"_s));
+        }
+        QCOMPARE(seekStatements(db), before + 2);
+        c.reset();
+        QCOMPARE(seekStatements(db), before);
+        // Closing the connection finalizes them; the cursor then prepares again.
+        RecordCursor kept(db, u"tblClientes"_s);
+        kept.setIndex(u"indCodigo"_s);
+        QVERIFY(!kept.seek(u"x"_s));
+        db.close();
+        QVERIFY(!kept.seek(u"x"_s));
+        QCOMPARE(seekStatements(db), before + 1);
     }
 
     void lockLeftByADeadCopyIsTakenOver()

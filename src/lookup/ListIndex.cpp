@@ -92,9 +92,26 @@ quint64 leadingUnits(Units s)
 // block per item) only when they agree.
 Lead foldedLead(QStringView s)
 {
-    QString head;
-    appendFolded(head, s.left(8));
-    const Units u = units(head);
+    // Folds as appendFolded does, without a string per item: a whole list
+    // of leads is made while a window opens.
+    std::array<char16_t, 8> head{};
+    size_t size = 0;
+    const QStringView lead = s.left(8);
+    const qsizetype n = lead.size();
+    for (qsizetype i = 0; i < n && size < head.size(); ++i) {
+        const char16_t c = lead[i].unicode();
+        if (c < 0x80) {
+            head[size++] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+            continue;
+        }
+        char32_t code = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && lead[i + 1].isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, lead[++i].unicode());
+        for (QChar unit : QChar::fromUcs4(QChar::toCaseFolded(code)))
+            if (size < head.size())
+                head[size++] = unit.unicode();
+    }
+    const Units u(head.data(), size);
     return {leadingUnits(u), leadingUnits(u.substr(std::min<size_t>(4, u.size())))};
 }
 

@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -122,6 +123,8 @@ void BM_EnterVideo(benchmark::State& state)
         state.ResumeTiming();
         QTest::keyClick(box, Qt::Key_Return);
         state.PauseTiming();
+        if (w.form->findChild<QLabel*>(QStringLiteral("lblCodigo1"))->text() != code(state, i))
+            state.SkipWithError("the video did not reach slot 2");
         w.button("cmdDesfazer")->click();
         state.ResumeTiming();
     }

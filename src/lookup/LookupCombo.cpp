@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QLineEdit>
 #include <QListView>
 #include <QPointer>
 #include <QStringListModel>
@@ -45,6 +46,10 @@ QComboBox* makeLookupCombo(QWidget* parent, const char* name, claFenwaurda* auto
     combo->setMinimumContentsLength(20);
     if (auto* view = qobject_cast<QListView*>(combo->view()))
         view->setUniformItemSizes(true);
+    // Leaving the field, the combo would look the text up item by item (all
+    // of a big list when nothing matches); the type-ahead has already
+    // selected the item that matches, and the windows read the text.
+    QObject::disconnect(combo->lineEdit(), SIGNAL(editingFinished()), combo, SLOT(_q_editingFinished()));
     combo->installEventFilter(new AttachOnFocus(combo, autoComplete));
     return combo;
 }

@@ -129,6 +129,20 @@ QStringList bigList(int n)
     return names;
 }
 
+// Counts the item-by-item searches a combo asks of its list.
+class CountingModel : public QStringListModel
+{
+public:
+    using QStringListModel::QStringListModel;
+    mutable int searches = 0;
+    QModelIndexList match(const QModelIndex& start, int role, const QVariant& value, int hits,
+                          Qt::MatchFlags flags) const override
+    {
+        ++searches;
+        return QStringListModel::match(start, role, value, hits, flags);
+    }
+};
+
 } // namespace
 
 class tst_claFenwaurda : public QObject
@@ -834,6 +848,32 @@ private slots:
         type(f->combo, "a");
         QCOMPARE(f->combo->lineEdit()->text(), QString("a"));
         QCOMPARE(m_lookup->findPrefix("a", -1), -1);
+    }
+
+    // Leaving a lookup field never walks the whole list: the type-ahead
+    // has matched what there is to match, found or not.
+    void leavingALookupComboSearchesNothing()
+    {
+        QWidget form;
+        auto* layout = new QVBoxLayout(&form);
+        claFenwaurda lookup;
+        QComboBox* combo = makeLookupCombo(&form, "cboLookup", &lookup);
+        auto* list = new CountingModel(bigList(1000), &form);
+        setLookupItems(combo, list);
+        auto* next = new QLineEdit(&form);
+        layout->addWidget(combo);
+        layout->addWidget(next);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        for (const auto& [typed, left] : {std::pair{"zz", "zz"}, {"cliente 0000100", "Cliente 0000100"}}) {
+            combo->setFocus();
+            combo->lineEdit()->selectAll();
+            type(combo, typed);
+            QTest::keyClick(combo, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+            QCOMPARE(combo->currentText(), QString(left));
+            QCOMPARE(list->searches, 0);
+        }
     }
 };
 

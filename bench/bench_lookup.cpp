@@ -307,8 +307,8 @@ void BM_FirstKeystrokeAfterAWindowOpens(benchmark::State& state)
         state,
         [&] {
             lookup.reset();
-            combo = std::make_unique<QComboBox>();
-            combo->setEditable(true);
+            // Made as the windows make theirs.
+            combo.reset(makeLookupCombo(nullptr, "cboNames", nullptr));
             combo->show();
         },
         [&] {

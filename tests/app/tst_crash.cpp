@@ -34,15 +34,6 @@ QString videoCode(int i)
     return QString::number(500 + i);
 }
 
-void enter(QWidget* field, const QString& text)
-{
-    field->setFocus();
-    if (auto* combo = qobject_cast<QComboBox*>(field))
-        combo->lineEdit()->selectAll();
-    typeText(field, text);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-}
-
 void report(const QString& line)
 {
     std::printf("%s\n", qPrintable(line));
@@ -92,10 +83,10 @@ int runChild(const QString& folder, quint32 seed)
         if (auto* rental = qobject_cast<frmLocacao*>(form)) {
             const int op = pick(10);
             if (op < 2) {
-                enter(child<QComboBox>(rental, "cboClientes"), Names.at(pick(int(Names.size()))));
+                enterText(child<QComboBox>(rental, "cboClientes"), Names.at(pick(int(Names.size()))));
                 report(QStringLiteral("customer"));
             } else if (op < 6) {
-                enter(child<QComboBox>(rental, "cbo1"), videoCode(pick(Videos)));
+                enterText(child<QComboBox>(rental, "cbo1"), videoCode(pick(Videos)));
                 report(QStringLiteral("video"));
             } else if (op < 7) {
                 if (auto* undo = child<QPushButton>(rental, "cmdDesfazer"); undo->isEnabled())
@@ -117,9 +108,9 @@ int runChild(const QString& folder, quint32 seed)
                 continue;
             }
             const QString note = notes->itemText(pick(notes->count()));
-            enter(notes, note);
+            enterText(notes, note);
             auto* videos = child<QComboBox>(form, "cboCodigoVideo");
-            enter(videos, videos->itemText(pick(videos->count())));
+            enterText(videos, videos->itemText(pick(videos->count())));
             child<QPushButton>(form, "cmdOk")->click();
             report(QStringLiteral("returned %1 %2").arg(note).arg(openSlots(db).value(note)));
         }

@@ -1,6 +1,6 @@
 // The shell: splash, main window with its menu, About box and start-up.
 
-#include "TestSupport.h"
+#include "WindowTest.h"
 #include "app/AppInfo.h"
 #include "app/Startup.h"
 #include "app/frmAbertura.h"
@@ -197,17 +197,11 @@ int customers(const QString& folder)
 
 } // namespace
 
-class tst_shell : public QObject
+class tst_shell : public WindowTest
 {
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        MessageBox::setTestMode(true);
-        MessageBox::clearShown();
-    }
-
     // ---- splash -------------------------------------------------------
 
     void splashShowsTitlePlatformAndVersion()

@@ -4,8 +4,11 @@
 #include "platform/widgets/MessageBox.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -50,6 +53,30 @@ int Shop::count(const QString& table)
     if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(table)) || !q.next())
         qFatal("count(%s): %s", qPrintable(table), qPrintable(q.lastError().text()));
     return q.value(0).toInt();
+}
+
+QHash<QString, QVariant> Shop::row(const QString& table, const QString& codigo)
+{
+    for (const auto& r : rows(table))
+        if (r.value(QStringLiteral("Codigo")).toString() == codigo)
+            return r;
+    return {};
+}
+
+void Shop::whileLocked(const std::function<void()>& action)
+{
+    const QString name = QStringLiteral("other program");
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        other.setDatabaseName(m_db->filePath());
+        QSqlQuery lock(other);
+        if (!other.open() || !lock.exec(QStringLiteral("BEGIN EXCLUSIVE")))
+            qFatal("cannot lock %s", qPrintable(m_db->filePath()));
+        action();
+        if (!lock.exec(QStringLiteral("ROLLBACK")))
+            qFatal("cannot unlock %s", qPrintable(m_db->filePath()));
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 void Shop::exec(const QString& sql, const QVariantList& values)
@@ -118,4 +145,23 @@ void typeText(QWidget* widget, const QString& text)
         QApplication::sendEvent(widget, &press);
         QApplication::sendEvent(widget, &release);
     }
+}
+
+void typeOver(QWidget* field, const QString& text)
+{
+    field->setFocus();
+    auto* edit = qobject_cast<QLineEdit*>(field);
+    if (auto* combo = qobject_cast<QComboBox*>(field))
+        edit = combo->lineEdit();
+    if (edit)
+        edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(field, Qt::Key_Delete);
+    typeText(field, text);
+}
+
+void enterText(QWidget* field, const QString& text)
+{
+    typeOver(field, text);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 }

@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 // A fresh program folder with a fresh data file, Brazilian formats and
@@ -20,9 +21,13 @@ public:
     // Rows of a table as column->text maps, in table order ("no value" is a
     // null QVariant, so tests can tell it from an empty text).
     QList<QHash<QString, QVariant>> rows(const QString& table);
+    // The first row of table whose Codigo is codigo; empty when there is none.
+    QHash<QString, QVariant> row(const QString& table, const QString& codigo);
     int count(const QString& table);
     // Runs SQL straight on the file, for setting up rows and odd states.
     void exec(const QString& sql, const QVariantList& values = {});
+    // Runs action while another program holds the file for writing.
+    void whileLocked(const std::function<void()>& action);
 
 private:
     QTemporaryDir m_dir;
@@ -63,6 +68,13 @@ template <typename T> T* child(QWidget* window, const char* name)
 // Types text into the widget key by key, accented letters included (the
 // test library's own keyClicks takes ASCII only).
 void typeText(QWidget* widget, const QString& text);
+
+// Puts text in place of what the field (or a combo's own line) holds, as
+// the operator would: focus, everything selected, keys; an empty text
+// deletes what was there.
+void typeOver(QWidget* field, const QString& text);
+// The same, then Enter.
+void enterText(QWidget* field, const QString& text);
 
 // Shows a window and makes it active so focus and keys behave as on screen.
 void showAndFocus(QWidget* window);

@@ -1,41 +1,22 @@
 #include "CustomerRows.h"
-#include "TestSupport.h"
+#include "WindowTest.h"
 #include "customers/frmClientes.h"
 #include "platform/Formats.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/MessageBox.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 
 namespace {
 
 const QString Duplicate = QStringLiteral("Cliente já Cadastrado");
 
-// Types into a field as the operator would: focus it, caret home, keys.
-void type(QLineEdit* edit, const QString& text)
-{
-    edit->setFocus();
-    edit->selectAll();
-    typeText(edit, text);
-}
-
 } // namespace
 
-class TestFrmClientes : public QObject
+class TestFrmClientes : public WindowFixture<frmClientes>
 {
     Q_OBJECT
-
-    std::unique_ptr<Shop> shop;
-    QPointer<frmClientes> form;
-
-    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
-    QWidget* focus() const { return QApplication::focusWidget(); }
 
     void insertCustomer(const QString& codigo, const QString& cpf, const QString& nome)
     {
@@ -43,19 +24,6 @@ class TestFrmClientes : public QObject
     }
 
 private slots:
-    void init()
-    {
-        shop = std::make_unique<Shop>();
-        form = new frmClientes(shop->db());
-        showAndFocus(form);
-    }
-
-    void cleanup()
-    {
-        delete form;
-        shop.reset();
-    }
-
     void windowAtOpening()
     {
         QCOMPARE(form->windowTitle(), QStringLiteral("Cadastro de Clientes"));
@@ -99,10 +67,10 @@ private slots:
 
     void registersACustomerEndToEnd()
     {
-        type(w("txtCodigo"), "42");
+        typeOver(w("txtCodigo"), "42");
         QTest::keyClick(focus(), Qt::Key_Return);
         QCOMPARE(focus(), w("mskCPF"));
-        type(w("mskCPF"), "12345678901");
+        typeOver(w("mskCPF"), "12345678901");
         QTest::keyClick(focus(), Qt::Key_Return);
         QCOMPARE(focus(), w("txtRG"));
         QTest::keyClicks(focus(), "12ab3");
@@ -119,12 +87,12 @@ private slots:
         QTest::keyClick(focus(), Qt::Key_Return);
         QCOMPARE(w("txtEndereco")->text(), QStringLiteral("Rua Das Flores, 10"));
         QCOMPARE(focus(), w("mskCep"));
-        type(w("mskCep"), "01234567");
+        typeOver(w("mskCep"), "01234567");
         QTest::keyClick(focus(), Qt::Key_Return);
-        type(w("mskFoneResidencial"), "32215566");
+        typeOver(w("mskFoneResidencial"), "32215566");
         QTest::keyClick(focus(), Qt::Key_Return);
         QTest::keyClick(focus(), Qt::Key_Return); // no work telephone
-        type(w("mskCelular"), "99887766");
+        typeOver(w("mskCelular"), "99887766");
         QTest::keyClick(focus(), Qt::Key_Return);
         QTest::keyClicks(focus(), "MARIA DA SILVA");
         QTest::keyClick(focus(), Qt::Key_Return);
@@ -186,7 +154,7 @@ private slots:
     {
         insertCustomer("5", "111.222.333-44", "Carlos Souza");
         const QRect salvarPlace = w<QPushButton>("cmdSalvar")->geometry();
-        type(w("txtCodigo"), "5");
+        typeOver(w("txtCodigo"), "5");
         QTest::keyClick(focus(), Qt::Key_Tab);
 
         QCOMPARE(MessageBox::shown().size(), 1);
@@ -222,9 +190,9 @@ private slots:
     void duplicateCpfIncludingAnEmptyOne()
     {
         insertCustomer("5", "111.222.333-44", "Carlos Souza");
-        type(w("txtCodigo"), "6");
+        typeOver(w("txtCodigo"), "6");
         QTest::keyClick(focus(), Qt::Key_Return);
-        type(w("mskCPF"), "11122233344");
+        typeOver(w("mskCPF"), "11122233344");
         QTest::keyClick(focus(), Qt::Key_Return);
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown()[0].text, Duplicate);
@@ -234,7 +202,7 @@ private slots:
         // A customer stored without CPF makes the empty CPF taken as well.
         QTest::mouseClick(w<QPushButton>("cmdNovo"), Qt::LeftButton);
         insertCustomer("8", "", "Sem Documento");
-        type(w("txtCodigo"), "9");
+        typeOver(w("txtCodigo"), "9");
         QTest::keyClick(focus(), Qt::Key_Return);
         QTest::keyClick(focus(), Qt::Key_Return);
         QCOMPARE(MessageBox::shown().size(), 2);
@@ -305,7 +273,7 @@ private slots:
     void accessKeyLeavesTheFieldFirst()
     {
         insertCustomer("5", "111.222.333-44", "Carlos Souza");
-        type(w("txtCodigo"), "5");
+        typeOver(w("txtCodigo"), "5");
         // Alt+S from the number: it is left as a click would leave it, so the
         // stored customer is shown with Novo, once, and nothing is written.
         QTest::keyClick(focus(), Qt::Key_S, Qt::AltModifier);
@@ -322,7 +290,7 @@ private slots:
         w("txtCodigo")->setText("6");
         w("txtRG")->setText("1");
         w("txtEndereco")->setText("Rua D");
-        type(w("txtNome"), "ana maria");
+        typeOver(w("txtNome"), "ana maria");
         MessageBox::clearShown();
         MessageBox::setNextAnswer(QMessageBox::Yes);
         QTest::keyClick(focus(), Qt::Key_S, Qt::AltModifier);
@@ -345,17 +313,7 @@ private slots:
         w("txtRG")->setText("1");
         w("txtNome")->setText("Ana");
         w("txtEndereco")->setText("Rua B");
-        // Another program holds the file for writing.
-        {
-            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
-            other.setDatabaseName(shop->db().filePath());
-            QVERIFY(other.open());
-            QSqlQuery lock(other);
-            QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
-            w<QPushButton>("cmdSalvar")->click();
-            QVERIFY(lock.exec("ROLLBACK"));
-        }
-        QSqlDatabase::removeDatabase("other");
+        shop->whileLocked([&] { w<QPushButton>("cmdSalvar")->click(); });
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown()[0].icon, QMessageBox::Warning);
         QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Erro no Arquivo de Dados"));
@@ -374,7 +332,7 @@ private slots:
     void columnsWithoutValueShowEmpty()
     {
         shop->exec("INSERT INTO tblClientes (Codigo) VALUES ('3')");
-        type(w("txtCodigo"), "3");
+        typeOver(w("txtCodigo"), "3");
         QTest::keyClick(focus(), Qt::Key_Tab);
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(w("txtNome")->text().isEmpty());

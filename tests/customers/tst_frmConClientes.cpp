@@ -1,24 +1,16 @@
-#include "TestSupport.h"
+#include "WindowTest.h"
 #include "customers/frmConClientes.h"
 #include "platform/widgets/MessageBox.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
-class TestFrmConClientes : public QObject
+class TestFrmConClientes : public WindowFixture<frmConClientes, Opening::ByTest>
 {
     Q_OBJECT
 
-    std::unique_ptr<Shop> shop;
-    QPointer<frmConClientes> form;
-
-    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
     QComboBox* combo() { return w<QComboBox>("cboCliente"); }
-    QWidget* focus() const { return QApplication::focusWidget(); }
 
     void insert(const QString& codigo, const QString& nome, const QVariant& d1, const QVariant& d2,
                 const QVariant& d3)
@@ -28,12 +20,6 @@ class TestFrmConClientes : public QObject
                    "VALUES (?, '01/02/2003', ?, ?, ?, ?, ?, 'SSP', ?, ?, '1234-5678', '', '9999-0000', "
                    "'12.345-678')",
                    {codigo, nome, "Rua " + nome, d1, d2, d3, "77" + codigo, "111.222.333-0" + codigo});
-    }
-
-    void open()
-    {
-        form = new frmConClientes(shop->db());
-        showAndFocus(form);
     }
 
     void lookFor(const QString& name)
@@ -52,10 +38,8 @@ class TestFrmConClientes : public QObject
         return out;
     }
 
-private slots:
-    void init()
+    void stock() override
     {
-        shop = std::make_unique<Shop>();
         const QVariant none;
         const QVariant empty = QString("");
         insert("1", "Zaviz Eduvi", QString("Ana Eduvi"), empty, none);
@@ -64,12 +48,7 @@ private slots:
         insert("4", "Elias Prado", empty, QString("Dora Lima"), empty);
     }
 
-    void cleanup()
-    {
-        delete form;
-        shop.reset();
-    }
-
+private slots:
     void listHoldsEveryName()
     {
         open();

@@ -1,6 +1,5 @@
 #include "CustomerRows.h"
-#include "TestSupport.h"
-#include "app/Tasks.h"
+#include "WindowTest.h"
 #include "app/frmMenu.h"
 #include "customers/frmModClientes.h"
 #include "platform/Formats.h"
@@ -8,21 +7,13 @@
 #include "platform/widgets/MessageBox.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
-class TestFrmModClientes : public QObject
+class TestFrmModClientes : public WindowFixture<frmModClientes>
 {
     Q_OBJECT
 
-    std::unique_ptr<Shop> shop;
-    QPointer<frmModClientes> form;
-
-    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
-    QWidget* focus() const { return QApplication::focusWidget(); }
     QPushButton* editar() { return w<QPushButton>("cmdSalvar"); }
     QPushButton* excluir() { return w<QPushButton>("cmdNovo"); }
 
@@ -34,22 +25,13 @@ class TestFrmModClientes : public QObject
         QTest::keyClick(focus(), Qt::Key_Return);
     }
 
-private slots:
-    void init()
+    void stock() override
     {
-        shop = std::make_unique<Shop>();
         insertCustomer(*shop, "5", "111.222.333-44", "Carlos Souza");
         insertCustomer(*shop, "6", "555.666.777-88", "Zaviz Eduvi");
-        form = new frmModClientes(shop->db());
-        showAndFocus(form);
     }
 
-    void cleanup()
-    {
-        delete form;
-        shop.reset();
-    }
-
+private slots:
     void windowAtOpening()
     {
         QCOMPARE(form->windowTitle(), QStringLiteral("Modificar ou Excluir Clientes"));
@@ -196,8 +178,7 @@ private slots:
     {
         QFETCH(QString, entry);
         QFETCH(QString, window);
-        frmMenu menu(shop->db());
-        registerTasks(menu);
+        frmMenu& menu = openMenu();
         menu.findChild<QAction*>(entry)->trigger();
         QPointer<QWidget> task = menu.currentTask();
         QVERIFY(task);

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "WindowTest.h"
 #include "customers/frmClientes.h"
 #include "platform/Formats.h"
 #include "platform/widgets/MessageBox.h"
@@ -10,7 +10,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSqlQuery>
@@ -43,14 +42,11 @@ QString schema(Shop& shop)
 // Hostile texts pasted into the register windows and the rental window: each
 // is stored and read back as the field showed it, or what cannot be stored
 // is refused with a message; the schema never changes.
-class TestHostileInput : public QObject
+class TestHostileInput : public WindowTest
 {
     Q_OBJECT
 
-    std::unique_ptr<Shop> shop;
     int messages = 0; // message boxes expected so far
-
-    QWidget* focus() const { return QApplication::focusWidget(); }
 
     // Types into the field that has the focus and moves on with Tab.
     void typeOn(std::initializer_list<const char*> texts)
@@ -79,9 +75,6 @@ class TestHostileInput : public QObject
     }
 
 private slots:
-    void init() { shop = std::make_unique<Shop>(); }
-    void cleanup() { shop.reset(); }
-
     void storedExactlyOrRefused_data()
     {
         QTest::addColumn<QString>("text");
@@ -121,8 +114,7 @@ private slots:
         messages = 0;
 
         // A customer named by the text, living at the text.
-        QPointer<frmClientes> clientes = new frmClientes(shop->db());
-        showAndFocus(clientes);
+        QPointer<frmClientes> clientes = open<frmClientes>();
         typeOn({"1", "11122233344", "123"});
         paste(child<QLineEdit>(clientes, "txtEmissor"), text, refused, 20, kept);
         paste(child<QLineEdit>(clientes, "txtNome"), text, refused, 60, kept);
@@ -141,8 +133,7 @@ private slots:
         QCOMPARE(customer.value("Emissor").toString(), body);
 
         // A video titled by the text, of that genre, kept at that place.
-        QPointer<frmVideos> videos = new frmVideos(shop->db());
-        showAndFocus(videos);
+        QPointer<frmVideos> videos = open<frmVideos>();
         typeOn({"10"});
         paste(child<QLineEdit>(videos, "txtVideo"), text, refused, 80, kept);
         paste(child<QComboBox>(videos, "cboGenero"), text, refused, 30, kept);
@@ -163,8 +154,7 @@ private slots:
 
         // The rental finds the customer by the stored name and writes the
         // title into the note's slot.
-        QPointer<frmLocacao> rental = new frmLocacao(shop->db());
-        showAndFocus(rental);
+        QPointer<frmLocacao> rental = open<frmLocacao>();
         paste(child<QComboBox>(rental, "cboClientes"), name, false, 60, name);
         QCOMPARE(child<QLabel>(rental, "lblnome")->text(), name);
         child<QComboBox>(rental, "cbo1")->setFocus();

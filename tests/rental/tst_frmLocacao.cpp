@@ -1,16 +1,13 @@
-#include "TestSupport.h"
+#include "WindowTest.h"
 #include "platform/Formats.h"
 #include "platform/print/LinePrinter.h"
 #include "platform/widgets/MessageBox.h"
 #include "rental/RentalNote.h"
 #include "rental/frmLocacao.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPdfWriter>
-#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -24,34 +21,12 @@ QString money(const char* amount)
     return "R$" + nbsp + QString::fromUtf8(amount);
 }
 
-// Keeps the slip's lines after the print job that owns it is gone.
-class KeepingPrinter : public RecordingLinePrinter
-{
-public:
-    explicit KeepingPrinter(QStringList* sink) : m_sink(sink) {}
-    bool endDocument() override
-    {
-        *m_sink = lines();
-        return RecordingLinePrinter::endDocument();
-    }
-
-private:
-    QStringList* m_sink;
-};
-
 } // namespace
 
-class TestFrmLocacao : public QObject
+class TestFrmLocacao : public WindowFixture<frmLocacao, Opening::ByTest>
 {
     Q_OBJECT
 
-    std::unique_ptr<Shop> shop;
-    QPointer<frmLocacao> form;
-    QStringList printedLines;
-    bool printerFails = false;
-
-    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
-    QWidget* focus() const { return QApplication::focusWidget(); }
     QString slot(int k) { return w<QLabel>(qPrintable(QStringLiteral("lbl%1").arg(k)))->text(); }
     QString slotCode(int k)
     {
@@ -64,65 +39,21 @@ class TestFrmLocacao : public QObject
         shop->exec("INSERT INTO tblVideos (Codigo, Nome, QTDE, Valor, Tipo) VALUES (?, ?, ?, ?, ?)",
                    {code, title, qtde, price, type});
     }
-    int qtde(const QString& code)
-    {
-        for (const auto& row : shop->rows("tblVideos"))
-            if (row.value("Codigo").toString() == code)
-                return row.value("QTDE").toInt();
-        qFatal("no video %s", qPrintable(code));
-    }
-    void open()
-    {
-        form = new frmLocacao(shop->db());
-        showAndFocus(form);
-    }
-    void type(QWidget* field, const QString& text)
-    {
-        field->setFocus();
-        if (auto* combo = qobject_cast<QComboBox*>(field))
-            combo->lineEdit()->selectAll();
-        else
-            static_cast<QLineEdit*>(field)->selectAll();
-        if (text.isEmpty())
-            QTest::keyClick(field, Qt::Key_Delete);
-        typeText(field, text);
-        QTest::keyClick(focus(), Qt::Key_Return);
-    }
-    void customer(const QString& name) { type(w<QComboBox>("cboClientes"), name); }
-    void video(const QString& code) { type(w<QComboBox>("cbo1"), code); }
-    void discount(const QString& text) { type(w("txtDesconto"), text); }
-    QString lastMessage()
-    {
-        return MessageBox::shown().isEmpty() ? QString() : MessageBox::shown().last().text;
-    }
+    void customer(const QString& name) { enterText(w<QComboBox>("cboClientes"), name); }
+    void video(const QString& code) { enterText(w<QComboBox>("cbo1"), code); }
+    void discount(const QString& text) { enterText(w("txtDesconto"), text); }
 
-private slots:
-    void init()
+    void stock() override
     {
-        shop = std::make_unique<Shop>();
         shop->exec("INSERT INTO tblClientes (Codigo, Nome, Dependente1, Dependente2, Dependente3, CPF) "
                    "VALUES ('1', 'Maria Silva', 'Ana Silva', '', 'Rui Silva', '1')");
         addVideo("10", "Alien", "R$ 10,00");
         addVideo("11", "Casablanca", "5,00", 0, QStringLiteral("48 Horas"));
         addVideo("12", "Ran", "3,5");
         addVideo("13", "Sem Preço", "7.50");
-        printerFails = false;
-        printedLines.clear();
-        platform::setLinePrinterFactory([this](QString*) {
-            auto p = std::make_unique<KeepingPrinter>(&printedLines);
-            if (printerFails)
-                p->failWith(QStringLiteral("sem papel"));
-            return std::unique_ptr<LinePrinter>(std::move(p));
-        });
     }
 
-    void cleanup()
-    {
-        delete form;
-        platform::setLinePrinterFactory({});
-        shop.reset();
-    }
-
+private slots:
     void opensWithNextNumberListsAndTabOrder()
     {
         for (int i = 0; i < 57; ++i)

@@ -1,7 +1,7 @@
 // The reports: grouping, bands and page breaks, the slot grid, the preview
 // window, PDF and print output, and a data file that cannot be read.
 
-#include "TestSupport.h"
+#include "WindowTest.h"
 #include "app/Tasks.h"
 #include "app/frmMenu.h"
 #include "platform/widgets/MessageBox.h"
@@ -131,15 +131,14 @@ const ReportRow Reports[] = {
 
 } // namespace
 
-class tst_reports : public QObject
+class tst_reports : public WindowTest
 {
     Q_OBJECT
 
 private slots:
     void groupingKeepsFirstAppearanceAndPrintsOnce()
     {
-        Shop shop;
-        addRows(shop.db(), u"tblClientes"_s,
+        addRows(shop->db(), u"tblClientes"_s,
                 {{{u"Codigo"_s, u"1"_s},
                   {u"Nome"_s, u"Zilda Prado"_s},
                   {u"RG"_s, u"77"_s},
@@ -155,7 +154,7 @@ private slots:
                   {u"CPF"_s, u""_s},
                   {u"Celular"_s, u""_s},
                   {u"Endereco"_s, u"Rua B"_s}}});
-        auto env = std::make_shared<datFenwarda>(shop.folder());
+        auto env = std::make_shared<datFenwarda>(shop->folder());
         rptClientes report(env);
         const store::GroupedRows& rows = report.rows();
         QCOMPARE(rows.rowCount(), 3);
@@ -197,11 +196,10 @@ private slots:
         QFETCH(QString, report);
         QFETCH(int, groups);
         QFETCH(QStringList, captions);
-        Shop shop;
         for (const ReportRow& r : Reports)
             if (report == QLatin1String(r.report))
-                addRows(shop.db(), QString::fromLatin1(r.table), r.rows(groups));
-        auto rpt = makeReport(report, std::make_shared<datFenwarda>(shop.folder()));
+                addRows(shop->db(), QString::fromLatin1(r.table), r.rows(groups));
+        auto rpt = makeReport(report, std::make_shared<datFenwarda>(shop->folder()));
         QCOMPARE(rpt->rows().groups.size(), groups);
         QVERIFY(groups == 0 ? rpt->pageCount() == 1 : rpt->pageCount() >= 3);
 
@@ -231,9 +229,8 @@ private slots:
 
     void slotGridPositions()
     {
-        Shop shop;
-        addRows(shop.db(), u"tblLocacao"_s, notes(17).mid(16) + notes(4).mid(3)); // 16 slots, then 3
-        rptLocacao report(std::make_shared<datFenwarda>(shop.folder()));
+        addRows(shop->db(), u"tblLocacao"_s, notes(17).mid(16) + notes(4).mid(3)); // 16 slots, then 3
+        rptLocacao report(std::make_shared<datFenwarda>(shop->folder()));
         const QList<Item> items = report.pageItems(0);
         QList<Item> block[2];
         for (const Item& i : items)
@@ -290,10 +287,8 @@ private slots:
         QFETCH(int, which);
         QFETCH(QStringList, expected);
         const ReportRow& r = Reports[which];
-        Shop shop;
-        addRows(shop.db(), QString::fromLatin1(r.table), r.rows(which == 2 ? 40 : 150));
-        frmMenu menu(shop.db());
-        registerTasks(menu);
+        addRows(shop->db(), QString::fromLatin1(r.table), r.rows(which == 2 ? 40 : 150));
+        frmMenu& menu = openMenu();
         menu.findChild<QAction*>(QString::fromUtf8(r.entry))->trigger();
         QCOMPARE(menu.reportWindows().size(), 1);
         auto* preview = qobject_cast<ReportPreview*>(menu.reportWindows().first());
@@ -346,16 +341,14 @@ private slots:
 
     void closingEndsTheResultAndReopeningReadsAgain()
     {
-        Shop shop;
-        addRows(shop.db(), u"tblVideos"_s, videos(2));
-        frmMenu menu(shop.db());
-        registerTasks(menu);
+        addRows(shop->db(), u"tblVideos"_s, videos(2));
+        frmMenu& menu = openMenu();
         QAction* entry = menu.findChild<QAction*>(u"mnuRelVideos"_s);
         entry->trigger();
         QPointer<ReportPreview> preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
         QVERIFY(preview);
         // A window writing meanwhile does not change the open report.
-        addRows(shop.db(), u"tblVideos"_s, videos(3).mid(2));
+        addRows(shop->db(), u"tblVideos"_s, videos(3).mid(2));
         QCOMPARE(preview->report().rows().groups.size(), 2);
         preview->close();
         QTRY_VERIFY(!preview);
@@ -365,13 +358,13 @@ private slots:
         QCOMPARE(preview->report().rows().groups.size(), 3);
 
         // The reports' own connection cannot write.
-        datFenwarda env(shop.folder());
+        datFenwarda env(shop->folder());
         env.open();
         store::RecordCursor c(env.cnnClientes(), u"tblVideos"_s);
         c.addNew();
         c.setValue(u"Codigo"_s, u"9"_s);
         QVERIFY_THROWS_EXCEPTION(store::StoreError, c.update());
-        QCOMPARE(shop.count(u"tblVideos"_s), 3);
+        QCOMPARE(shop->count(u"tblVideos"_s), 3);
     }
 
     void unreadableDataFileGivesMessageAndNoWindow_data()
@@ -392,8 +385,6 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(content);
         }
-        MessageBox::setTestMode(true);
-        MessageBox::clearShown();
         store::Database db(dir.path());
         frmMenu menu(db);
         registerTasks(menu);

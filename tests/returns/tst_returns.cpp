@@ -1,14 +1,11 @@
-#include "TestSupport.h"
+#include "WindowTest.h"
 #include "platform/widgets/MessageBox.h"
 #include "rental/frmLocacao.h"
 #include "returns/frmConsultaVideo.h"
 #include "returns/frmDevolucao.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -24,15 +21,9 @@ QStringList items(QComboBox* combo)
 
 } // namespace
 
-class TestReturns : public QObject
+class TestReturns : public WindowTest
 {
     Q_OBJECT
-
-    std::unique_ptr<Shop> shop;
-    QPointer<QWidget> form;
-
-    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
-    QWidget* focus() const { return QApplication::focusWidget(); }
 
     void addVideo(const QString& code, const QVariant& title, int qtde = 2)
     {
@@ -58,48 +49,10 @@ class TestReturns : public QObject
         shop->exec("INSERT INTO tblLocacao (" + columns.join(',') + ") VALUES (" + marks.join(',') + ")",
                    values);
     }
-    int qtde(const QString& code)
-    {
-        for (const auto& row : shop->rows("tblVideos"))
-            if (row.value("Codigo").toString() == code)
-                return row.value("QTDE").toInt();
-        return -999;
-    }
-    QHash<QString, QVariant> note(const QString& code)
-    {
-        for (const auto& row : shop->rows("tblLocacao"))
-            if (row.value("Codigo").toString() == code)
-                return row;
-        return {};
-    }
-    void enter(const char* name, const QString& text)
-    {
-        QWidget* field = w<QWidget>(name);
-        field->setFocus();
-        if (auto* combo = qobject_cast<QComboBox*>(field))
-            combo->lineEdit()->selectAll();
-        else
-            static_cast<QLineEdit*>(field)->selectAll();
-        QTest::keyClick(field, Qt::Key_Delete);
-        typeText(field, text);
-        QTest::keyClick(focus(), Qt::Key_Return);
-    }
-    QString lastMessage()
-    {
-        return MessageBox::shown().isEmpty() ? QString() : MessageBox::shown().last().text;
-    }
-    void openReturns()
-    {
-        delete form;
-        form = new frmDevolucao(shop->db());
-        showAndFocus(form);
-    }
-    void openQuery()
-    {
-        delete form;
-        form = new frmConsultaVideo(shop->db());
-        showAndFocus(form);
-    }
+    QHash<QString, QVariant> note(const QString& code) { return shop->row("tblLocacao", code); }
+    void enter(const char* name, const QString& text) { enterText(w<QWidget>(name), text); }
+    void openReturns() { open<frmDevolucao>(); }
+    void openQuery() { open<frmConsultaVideo>(); }
     void returnVideo(const QString& note, const QString& video)
     {
         enter("cboCodigo", note);
@@ -107,19 +60,13 @@ class TestReturns : public QObject
         w<QPushButton>("cmdOk")->click();
     }
 
-private slots:
-    void init()
+    void stock() override
     {
-        shop = std::make_unique<Shop>();
         addVideo("7", "Alien");
         addVideo("8", "Ran");
     }
-    void cleanup()
-    {
-        delete form;
-        shop.reset();
-    }
 
+private slots:
     void returnsFromEverySlot_data()
     {
         QTest::addColumn<int>("slot");
@@ -265,9 +212,7 @@ private slots:
     void wholeRentalCycle()
     {
         shop->exec("INSERT INTO tblClientes (Codigo, Nome, CPF) VALUES ('1', 'Maria Silva', '1')");
-        auto* rental = new frmLocacao(shop->db());
-        form = rental;
-        showAndFocus(form);
+        open<frmLocacao>();
         enter("cboClientes", "Maria Silva");
         enter("cbo1", "7");
         enter("cbo1", "8");

@@ -1,12 +1,9 @@
-#include "TestSupport.h"
+#include "WindowTest.h"
 #include "platform/widgets/MessageBox.h"
 #include "videos/frmConVideo.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -17,15 +14,10 @@ const char* const DisplayFields[] = {"txtCodigo", "txtGenero", "txtQTDE", "txtLo
 
 } // namespace
 
-class TestFrmConVideo : public QObject
+class TestFrmConVideo : public WindowFixture<frmConVideo, Opening::ByTest>
 {
     Q_OBJECT
 
-    std::unique_ptr<Shop> shop;
-    QPointer<frmConVideo> form;
-
-    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
-    QWidget* focus() const { return QApplication::focusWidget(); }
     QComboBox* video() { return w<QComboBox>("cboVideo"); }
 
     void insertVideo(const QVariant& codigo, const QString& nome, const QVariant& genero,
@@ -36,20 +28,8 @@ class TestFrmConVideo : public QObject
                    {codigo, nome, genero, qtde, local, valor});
     }
 
-    void open()
-    {
-        form = new frmConVideo(shop->db());
-        showAndFocus(form);
-    }
-
     // Types a title into the list field and leaves it with Enter.
-    void query(const QString& title)
-    {
-        video()->setFocus();
-        video()->lineEdit()->selectAll();
-        typeText(video(), title);
-        QTest::keyClick(focus(), Qt::Key_Return);
-    }
+    void query(const QString& title) { enterText(video(), title); }
 
     void checkNotFoundShown()
     {
@@ -68,21 +48,14 @@ class TestFrmConVideo : public QObject
             QVERIFY2(w(name)->text().isEmpty(), name);
     }
 
-private slots:
-    void init()
+    void stock() override
     {
-        shop = std::make_unique<Shop>();
         insertVideo("5", "Casablanca", "Drama", 3, "Estante B", "2.5");
         insertVideo("2", "Alien", "Terror", 1, "Estante C", "R$ 3,00");
         insertVideo("9", "Casa Blanca", "Comédia", 0, "Fundo", "2,5");
     }
 
-    void cleanup()
-    {
-        delete form;
-        shop.reset();
-    }
-
+private slots:
     void windowAtOpening()
     {
         open();

@@ -1,24 +1,16 @@
-#include "TestSupport.h"
+#include "WindowTest.h"
 #include "platform/widgets/MessageBox.h"
 #include "videos/frmModVideo.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
-class TestFrmModVideo : public QObject
+class TestFrmModVideo : public WindowFixture<frmModVideo>
 {
     Q_OBJECT
 
-    std::unique_ptr<Shop> shop;
-    QPointer<frmModVideo> form;
-
-    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
-    QWidget* focus() const { return QApplication::focusWidget(); }
     QComboBox* genero() { return w<QComboBox>("cboGenero"); }
     QPushButton* editar() { return w<QPushButton>("cmdSalvar"); }
     QPushButton* excluir() { return w<QPushButton>("cmdNovo"); }
@@ -29,13 +21,7 @@ class TestFrmModVideo : public QObject
                    "VALUES ('01/02/2003', ?, ?, 'Drama', 3, 'Estante B', 'R$ 2,00', ?)",
                    {codigo, nome, tipo});
     }
-    QHash<QString, QVariant> row(const QString& codigo)
-    {
-        for (const auto& r : shop->rows("tblVideos"))
-            if (r["Codigo"].toString() == codigo)
-                return r;
-        return {};
-    }
+    QHash<QString, QVariant> row(const QString& codigo) { return shop->row("tblVideos", codigo); }
 
     // Types a code over what the code field holds and leaves it with Enter.
     void lookUp(const QString& codigo)
@@ -46,23 +32,14 @@ class TestFrmModVideo : public QObject
         QTest::keyClick(focus(), Qt::Key_Return);
     }
 
-private slots:
-    void init()
+    void stock() override
     {
-        shop = std::make_unique<Shop>();
         insertVideo("5", "Casablanca", QStringLiteral("48 Horas"));
         insertVideo("6", "Rio Bravo", QVariant());
         insertVideo("7", "Alien", QStringLiteral("Clássico"));
-        form = new frmModVideo(shop->db());
-        showAndFocus(form);
     }
 
-    void cleanup()
-    {
-        delete form;
-        shop.reset();
-    }
-
+private slots:
     void windowAtOpening()
     {
         QCOMPARE(form->windowTitle(), QStringLiteral("Modificar ou Excluir Vídeo"));

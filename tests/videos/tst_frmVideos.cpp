@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "WindowTest.h"
 #include "platform/Formats.h"
 #include "platform/widgets/MessageBox.h"
 #include "videos/frmVideos.h"
@@ -9,11 +9,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -22,29 +19,12 @@ const QString Duplicate = QStringLiteral("Vídeo já Cadastrado");
 const QString FixedTip = QStringLiteral("Local onde o video fica localizado dentro da loja");
 const QString FocusTip = QStringLiteral("Local onde o vídeo está localizado dentro da Fenwaurda");
 
-// Types into a field as the operator would: focus it, select what is there,
-// then keys.
-void type(QWidget* field, const QString& text)
-{
-    field->setFocus();
-    if (auto* edit = qobject_cast<QLineEdit*>(field))
-        edit->selectAll();
-    else if (auto* combo = qobject_cast<QComboBox*>(field))
-        combo->lineEdit()->selectAll();
-    typeText(field, text);
-}
-
 } // namespace
 
-class TestFrmVideos : public QObject
+class TestFrmVideos : public WindowFixture<frmVideos>
 {
     Q_OBJECT
 
-    std::unique_ptr<Shop> shop;
-    QPointer<frmVideos> form;
-
-    template <typename T = QLineEdit> T* w(const char* name) { return child<T>(form, name); }
-    QWidget* focus() const { return QApplication::focusWidget(); }
     QComboBox* genero() { return w<QComboBox>("cboGenero"); }
     QPushButton* salvar() { return w<QPushButton>("cmdSalvar"); }
     QPushButton* novo() { return w<QPushButton>("cmdNovo"); }
@@ -72,19 +52,6 @@ class TestFrmVideos : public QObject
     }
 
 private slots:
-    void init()
-    {
-        shop = std::make_unique<Shop>();
-        form = new frmVideos(shop->db());
-        showAndFocus(form);
-    }
-
-    void cleanup()
-    {
-        delete form;
-        shop.reset();
-    }
-
     void windowAtOpening()
     {
         QCOMPARE(form->windowTitle(), QStringLiteral("Cadastro de Vídeos"));
@@ -153,7 +120,7 @@ private slots:
 
     void registersAVideoEndToEnd()
     {
-        type(w("txtCodigo"), "1a2");
+        typeOver(w("txtCodigo"), "1a2");
         QTest::keyClick(focus(), Qt::Key_Backspace);
         QCOMPARE(w("txtCodigo")->text(), QStringLiteral("12"));
         QTest::keyClick(focus(), Qt::Key_Return);
@@ -241,7 +208,7 @@ private slots:
         QVERIFY(novo()->isHidden());
 
         // The next video goes in the same way.
-        type(w("txtCodigo"), "13");
+        typeOver(w("txtCodigo"), "13");
         QTest::keyClick(focus(), Qt::Key_Return);
         QCOMPARE(focus(), w("txtVideo"));
         QTest::keyClicks(focus(), "alien");
@@ -261,7 +228,7 @@ private slots:
 
     void noCategoryAndAHandTypedGenreAreStoredAsTyped()
     {
-        type(w("txtCodigo"), "7");
+        typeOver(w("txtCodigo"), "7");
         QTest::keyClick(focus(), Qt::Key_Return);
         QTest::keyClicks(focus(), "rio bravo");
         QTest::keyClick(focus(), Qt::Key_Return);
@@ -273,7 +240,7 @@ private slots:
         // A price that is no number is refused where it is typed.
         for (const char* bad : {"barato", "7.50"}) {
             MessageBox::clearShown();
-            type(w("txtValor"), bad);
+            typeOver(w("txtValor"), bad);
             QTest::keyClick(focus(), Qt::Key_Return);
             QCOMPARE(focus(), w("txtValor"));
             QCOMPARE(MessageBox::shown().size(), 1);
@@ -282,7 +249,7 @@ private slots:
                                     "Digite o preço em reais, por exemplo 2,50.")
                          .arg(bad));
         }
-        type(w("txtValor"), "7,555");
+        typeOver(w("txtValor"), "7,555");
         QTest::keyClick(focus(), Qt::Key_Return);
         QCOMPARE(w("txtValor")->text(), QStringLiteral("R$\u00a07,56"));
         MessageBox::clearShown();
@@ -305,7 +272,7 @@ private slots:
     void anEmptyPriceStaysEmpty()
     {
         fillRequired("8");
-        type(w("txtValor"), "");
+        typeOver(w("txtValor"), "");
         QTest::keyClick(focus(), Qt::Key_Tab);
         QCOMPARE(w("txtValor")->text(), QString());
         w<QRadioButton>("opt48")->setChecked(true);
@@ -330,7 +297,7 @@ private slots:
     {
         insertVideo("5", "Casablanca", QStringLiteral("48 Horas"), "2.5");
         const QRect salvarPlace = salvar()->geometry();
-        type(w("txtCodigo"), "5");
+        typeOver(w("txtCodigo"), "5");
         QTest::keyClick(focus(), Qt::Key_Tab);
 
         QCOMPARE(MessageBox::shown().size(), 1);
@@ -373,7 +340,7 @@ private slots:
     {
         insertVideo("5", "Casablanca", QStringLiteral("Clássico"), "R$ 2,00");
         w<QRadioButton>("optSuper")->setChecked(true);
-        type(w("txtCodigo"), "5");
+        typeOver(w("txtCodigo"), "5");
         QTest::keyClick(focus(), Qt::Key_Return);
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(w("txtVideo")->text(), QStringLiteral("Casablanca"));
@@ -385,7 +352,7 @@ private slots:
     {
         insertVideo("5", "Casablanca", QVariant(), "R$ 2,00");
         w<QRadioButton>("optSuper")->setChecked(true);
-        type(w("txtCodigo"), "5");
+        typeOver(w("txtCodigo"), "5");
         QTest::keyClick(focus(), Qt::Key_Return);
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(noOptionChosen());
@@ -396,7 +363,7 @@ private slots:
         shop->exec("INSERT INTO tblVideos (Codigo) VALUES ('3')");
         w("txtVideo")->setText("Antes");
         w("txtValor")->setText("R$ 1,00");
-        type(w("txtCodigo"), "3");
+        typeOver(w("txtCodigo"), "3");
         QTest::keyClick(focus(), Qt::Key_Tab);
         QCOMPARE(MessageBox::shown().size(), 1);
         for (const char* name : {"txtVideo", "txtLocal", "txtQTDE", "txtValor", "txtData"})
@@ -441,7 +408,7 @@ private slots:
     void saveChecksTheCodeAgainAndNeverOverwrites()
     {
         // The code left while free, then taken before the save.
-        type(w("txtCodigo"), "5");
+        typeOver(w("txtCodigo"), "5");
         QTest::keyClick(focus(), Qt::Key_Return);
         fillRequired("5");
         insertVideo("5", "Casablanca", QVariant(), "R$ 2,00");
@@ -523,16 +490,8 @@ private slots:
     {
         fillRequired("5");
         w<QRadioButton>("optSuper")->setChecked(true);
-        {
-            QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
-            other.setDatabaseName(shop->db().filePath());
-            QVERIFY(other.open());
-            QSqlQuery lock(other);
-            QVERIFY(lock.exec("BEGIN EXCLUSIVE"));
-            salvar()->click();
-            QVERIFY(lock.exec("ROLLBACK"));
-        }
-        QSqlDatabase::removeDatabase("other");
+        // Another program holds the file for writing.
+        shop->whileLocked([&] { salvar()->click(); });
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown()[0].icon, QMessageBox::Warning);
         QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Erro no Arquivo de Dados"));

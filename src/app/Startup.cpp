@@ -9,6 +9,7 @@
 #include "store/Database.h"
 #include "store/InstanceLock.h"
 #include "store/PendingNote.h"
+#include "store/PickList.h"
 #include "store/StoreError.h"
 
 #include <QApplication>
@@ -113,6 +114,26 @@ void Startup::prepare()
     });
     registerTasks(*m_menu);
     emit databaseReady();
+    if (m_openError.isEmpty())
+        QTimer::singleShot(0, this, [this] { readPickList(0); });
+}
+
+// The shop's pick lists are read while the splash is up, so that the first
+// window of the day opens at once; one list per turn of the event loop, so
+// that a key on the splash never waits for all of them.
+void Startup::readPickList(int kind)
+{
+    using store::PickListKind;
+    const PickListKind kinds[] = {PickListKind::CustomerNames, PickListKind::VideoTitles,
+                                  PickListKind::VideoCodes};
+    if (kind >= int(std::size(kinds)) || !m_db || !m_db->isOpen())
+        return;
+    try {
+        m_db->pickList(kinds[kind]);
+    } catch (const store::StoreError&) {
+        return; // the window that needs the list reports the file
+    }
+    QTimer::singleShot(0, this, [this, kind] { readPickList(kind + 1); });
 }
 
 void Startup::keepBackup()

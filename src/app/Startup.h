@@ -57,6 +57,7 @@ private:
     void showMenu();
     // The clean exit's verified copy of the data file; a failure is told.
     void keepBackup();
+    void readPickList(int kind);
 
     QString m_folder;
     std::unique_ptr<store::InstanceLock> m_lock;

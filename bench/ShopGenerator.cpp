@@ -1,6 +1,7 @@
 #include "ShopGenerator.h"
 
 #include "store/Database.h"
+#include "store/Names.h"
 #include "store/Schema.h"
 #include "store/Transaction.h"
 
@@ -10,6 +11,8 @@
 #include <QStringList>
 #include <random>
 #include <stdexcept>
+
+using namespace store::names;
 
 namespace bench {
 
@@ -193,7 +196,7 @@ void generateShop(const QString& folder, const ShopSize& size)
     {
         store::Transaction t(db);
 
-        QSqlQuery customers = prepareInsert(db, QStringLiteral("tblClientes"));
+        QSqlQuery customers = prepareInsert(db, tblClientes::Table);
         QStringList holders;
         holders.reserve(size.customers);
         for (int i = 0; i < size.customers; ++i) {
@@ -225,8 +228,8 @@ void generateShop(const QString& folder, const ShopSize& size)
             onShelf.append(make.between(1, 5));
         }
 
-        QSqlQuery notes = prepareInsert(db, QStringLiteral("tblLocacao"));
-        QSqlQuery numbers = prepareInsert(db, QStringLiteral("Number"));
+        QSqlQuery notes = prepareInsert(db, tblLocacao::Table);
+        QSqlQuery numbers = prepareInsert(db, Number::Table);
         for (int i = 0; i < size.notes; ++i) {
             const QString code = QString::number(100 + i);
             QVariantList row{make.date(), code, holders.isEmpty() ? QString("") : make.pick(holders)};
@@ -257,7 +260,7 @@ void generateShop(const QString& folder, const ShopSize& size)
             insert(db, numbers, {code});
         }
 
-        QSqlQuery videos = prepareInsert(db, QStringLiteral("tblVideos"));
+        QSqlQuery videos = prepareInsert(db, tblVideos::Table);
         for (int i = 0; i < catalogue.size(); ++i) {
             const Video& v = catalogue.at(i);
             insert(db, videos,

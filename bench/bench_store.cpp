@@ -7,6 +7,7 @@
 #include "BenchShops.h"
 
 #include "store/Database.h"
+#include "store/Names.h"
 #include "store/Queries.h"
 #include "store/RecordCursor.h"
 
@@ -17,6 +18,8 @@
 #include <memory>
 #include <random>
 #include <sqlite3.h>
+
+using namespace store::names;
 
 namespace {
 
@@ -48,30 +51,30 @@ void scales(benchmark::internal::Benchmark* b)
 
 void BM_CursorSeek(benchmark::State& state)
 {
-    store::RecordCursor c(shop(state), QStringLiteral("tblClientes"));
+    store::RecordCursor c(shop(state), tblClientes::Table);
     const std::vector<QString> keys = codes(customers(state));
     size_t i = 0;
     for (auto _ : state) {
         // What a window does for each lookup.
         c.refresh();
-        c.setIndex(QStringLiteral("indCodigo"));
+        c.setIndex(tblClientes::indCodigo);
         if (!c.seek(keys[i++ % keys.size()]))
             state.SkipWithError("code not found");
-        benchmark::DoNotOptimize(c.text(QStringLiteral("Nome")));
+        benchmark::DoNotOptimize(c.text(tblClientes::Nome));
     }
 }
 BENCHMARK(BM_CursorSeek)->Apply(scales);
 
 void BM_CursorSeekWithoutRefresh(benchmark::State& state)
 {
-    store::RecordCursor c(shop(state), QStringLiteral("tblClientes"));
-    c.setIndex(QStringLiteral("indCodigo"));
+    store::RecordCursor c(shop(state), tblClientes::Table);
+    c.setIndex(tblClientes::indCodigo);
     const std::vector<QString> keys = codes(customers(state));
     size_t i = 0;
     for (auto _ : state) {
         if (!c.seek(keys[i++ % keys.size()]))
             state.SkipWithError("code not found");
-        benchmark::DoNotOptimize(c.text(QStringLiteral("Nome")));
+        benchmark::DoNotOptimize(c.text(tblClientes::Nome));
     }
 }
 BENCHMARK(BM_CursorSeekWithoutRefresh)->Apply(scales);

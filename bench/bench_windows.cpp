@@ -10,6 +10,7 @@
 #include "platform/Formats.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Database.h"
+#include "store/Names.h"
 #include "store/PickList.h"
 #include "store/RecordCursor.h"
 #include "videos/frmConVideo.h"
@@ -18,6 +19,8 @@
 #include <QComboBox>
 #include <benchmark/benchmark.h>
 #include <memory>
+
+using namespace store::names;
 
 namespace {
 
@@ -93,8 +96,6 @@ void BM_OpenVideoQueryFirstAfterStart(benchmark::State& state)
     openWindow<frmConVideo>(state, "cboVideo", Opening::FirstAfterStart);
 }
 
-const char* const NameIndexes[] = {"indNome", "indDependente1", "indDependente2", "indDependente3"};
-
 // The slowest lookup on leaving the customer query's combo: a name found
 // only as a third dependant, so the three seeks before it miss; in a shop
 // where every such name is also found earlier, a name found nowhere (four
@@ -102,14 +103,14 @@ const char* const NameIndexes[] = {"indNome", "indDependente1", "indDependente2"
 void BM_CustomerNameLookupWorstCase(benchmark::State& state)
 {
     store::Database& db = bench::shop(bench::customersFor(int(state.range(0))));
-    store::RecordCursor probe(db, QStringLiteral("tblClientes"));
-    store::RecordCursor check(db, QStringLiteral("tblClientes"));
+    store::RecordCursor probe(db, tblClientes::Table);
+    store::RecordCursor check(db, tblClientes::Table);
     QString name;
     for (probe.moveFirst(); !probe.atEnd() && name.isEmpty(); probe.moveNext()) {
-        const QString candidate = probe.text(QStringLiteral("Dependente3"));
+        const QString candidate = probe.text(tblClientes::Dependente3);
         bool onlyThird = !candidate.isEmpty();
         for (int i = 0; i < 3 && onlyThird; ++i)
-            onlyThird = !check.lookUp(QString::fromUtf8(NameIndexes[i]), candidate);
+            onlyThird = !check.lookUp(tblClientes::NameIndexes.at(i), candidate);
         if (onlyThird)
             name = candidate;
     }
@@ -117,14 +118,14 @@ void BM_CustomerNameLookupWorstCase(benchmark::State& state)
     if (!inTheShop)
         name = QStringLiteral("Nome Que Não Está Na Loja");
 
-    store::RecordCursor c(db, QStringLiteral("tblClientes"));
+    store::RecordCursor c(db, tblClientes::Table);
     int seeks = 0;
     for (auto _ : state) {
         bool found = false;
         seeks = 0;
-        for (const char* index : NameIndexes) {
+        for (const QString& index : tblClientes::NameIndexes) {
             ++seeks;
-            if (c.lookUp(QString::fromUtf8(index), name)) {
+            if (c.lookUp(index, name)) {
                 found = true;
                 break;
             }
@@ -132,7 +133,7 @@ void BM_CustomerNameLookupWorstCase(benchmark::State& state)
         if (found != inTheShop)
             state.SkipWithError("the name was not looked up as expected");
         if (found)
-            benchmark::DoNotOptimize(c.text(QStringLiteral("Nome")));
+            benchmark::DoNotOptimize(c.text(tblClientes::Nome));
     }
     state.counters["seeks"] = seeks;
     state.counters["found"] = inTheShop;
@@ -143,7 +144,7 @@ void BM_CustomerNameLookupWorstCase(benchmark::State& state)
 void BM_VideoTitleLookup(benchmark::State& state)
 {
     store::Database& db = bench::shop(bench::customersFor(int(state.range(0))));
-    store::RecordCursor c(db, QStringLiteral("tblVideos"));
+    store::RecordCursor c(db, tblVideos::Table);
     const int half = c.count() / 2;
     c.moveFirst();
     for (int i = 0; i < half && !c.atEnd(); ++i)
@@ -152,11 +153,11 @@ void BM_VideoTitleLookup(benchmark::State& state)
         state.SkipWithError("the shop has no videos");
         return;
     }
-    const QString title = c.text(QStringLiteral("Nome"));
+    const QString title = c.text(tblVideos::Nome);
     for (auto _ : state) {
-        if (!c.lookUp(QStringLiteral("indNome"), title))
+        if (!c.lookUp(tblVideos::indNome, title))
             state.SkipWithError("the title was not found");
-        benchmark::DoNotOptimize(c.text(QStringLiteral("Valor")));
+        benchmark::DoNotOptimize(c.text(tblVideos::Valor));
     }
 }
 

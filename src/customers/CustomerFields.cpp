@@ -4,9 +4,12 @@
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
+#include "store/Names.h"
 #include "store/RecordCursor.h"
 
 #include <QLineEdit>
+
+using namespace store::names;
 
 namespace {
 
@@ -93,34 +96,34 @@ void CustomerFields::clear()
 
 void CustomerFields::show(const store::RecordCursor& row)
 {
-    txtCodigo->setText(row.text(QStringLiteral("Codigo")));
-    txtNome->setText(row.text(QStringLiteral("Nome")));
-    txtEndereco->setText(row.text(QStringLiteral("Endereco")));
-    txt1->setText(row.text(QStringLiteral("Dependente1")));
-    txt2->setText(row.text(QStringLiteral("Dependente2")));
-    txt3->setText(row.text(QStringLiteral("Dependente3")));
-    txtEmissor->setText(row.text(QStringLiteral("Emissor")));
-    txtRG->setText(row.text(QStringLiteral("RG")));
-    mskCPF->setValue(row.text(QStringLiteral("CPF")));
-    mskFoneResidencial->setValue(row.text(QStringLiteral("FoneResidencial")));
-    mskFoneComercial->setValue(row.text(QStringLiteral("FoneComercial")));
-    mskCelular->setValue(row.text(QStringLiteral("Celular")));
-    mskCep->setValue(row.text(QStringLiteral("CEP")));
+    txtCodigo->setText(row.text(tblClientes::Codigo));
+    txtNome->setText(row.text(tblClientes::Nome));
+    txtEndereco->setText(row.text(tblClientes::Endereco));
+    txt1->setText(row.text(tblClientes::Dependente1));
+    txt2->setText(row.text(tblClientes::Dependente2));
+    txt3->setText(row.text(tblClientes::Dependente3));
+    txtEmissor->setText(row.text(tblClientes::Emissor));
+    txtRG->setText(row.text(tblClientes::RG));
+    mskCPF->setValue(row.text(tblClientes::CPF));
+    mskFoneResidencial->setValue(row.text(tblClientes::FoneResidencial));
+    mskFoneComercial->setValue(row.text(tblClientes::FoneComercial));
+    mskCelular->setValue(row.text(tblClientes::Celular));
+    mskCep->setValue(row.text(tblClientes::CEP));
 }
 
 void CustomerFields::write(store::RecordCursor& row) const
 {
-    row.setValue(QStringLiteral("Codigo"), txtCodigo->text());
-    row.setValue(QStringLiteral("Nome"), txtNome->text());
-    row.setValue(QStringLiteral("Endereco"), txtEndereco->text());
-    row.setValue(QStringLiteral("Dependente1"), txt1->text());
-    row.setValue(QStringLiteral("Dependente2"), txt2->text());
-    row.setValue(QStringLiteral("Dependente3"), txt3->text());
-    row.setValue(QStringLiteral("Emissor"), txtEmissor->text());
-    row.setValue(QStringLiteral("RG"), txtRG->text());
-    row.setValue(QStringLiteral("CPF"), mskCPF->value());
-    row.setValue(QStringLiteral("FoneResidencial"), mskFoneResidencial->value());
-    row.setValue(QStringLiteral("FoneComercial"), mskFoneComercial->value());
-    row.setValue(QStringLiteral("Celular"), mskCelular->value());
-    row.setValue(QStringLiteral("CEP"), mskCep->value());
+    row.setValue(tblClientes::Codigo, txtCodigo->text());
+    row.setValue(tblClientes::Nome, txtNome->text());
+    row.setValue(tblClientes::Endereco, txtEndereco->text());
+    row.setValue(tblClientes::Dependente1, txt1->text());
+    row.setValue(tblClientes::Dependente2, txt2->text());
+    row.setValue(tblClientes::Dependente3, txt3->text());
+    row.setValue(tblClientes::Emissor, txtEmissor->text());
+    row.setValue(tblClientes::RG, txtRG->text());
+    row.setValue(tblClientes::CPF, mskCPF->value());
+    row.setValue(tblClientes::FoneResidencial, mskFoneResidencial->value());
+    row.setValue(tblClientes::FoneComercial, mskFoneComercial->value());
+    row.setValue(tblClientes::Celular, mskCelular->value());
+    row.setValue(tblClientes::CEP, mskCep->value());
 }

@@ -2,16 +2,19 @@
 
 #include "CustomerFields.h"
 #include "platform/widgets/Fields.h"
+#include "store/Names.h"
+
+using namespace store::names;
 
 frmClientes::frmClientes(store::Database& db, QWidget* parent)
-    : NewRecordWindow(db, QStringLiteral("Cadastro de Clientes"), QStringLiteral("tblClientes"), parent)
+    : NewRecordWindow(db, QStringLiteral("Cadastro de Clientes"), tblClientes::Table, parent)
 {
     setObjectName(QStringLiteral("frmClientes"));
     setFont(formFont());
     auto* f = new CustomerFields(this, grid(), leaveChecks());
     setFields(f);
-    startFlow({.keys = {{f->txtCodigo, QStringLiteral("indCodigo"), f->mskCPF},
-                        {f->mskCPF, QStringLiteral("indCPF"), f->txtRG}},
+    startFlow({.keys = {{f->txtCodigo, tblClientes::indCodigo, f->mskCPF},
+                        {f->mskCPF, tblClientes::indCPF, f->txtRG}},
                .required = {{f->txtCodigo, QStringLiteral("Nº de Cadastro")},
                             {f->txtRG, QStringLiteral("RG")},
                             {f->txtNome, QStringLiteral("Nome Completo")},

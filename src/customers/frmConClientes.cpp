@@ -6,12 +6,15 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
+#include "store/Names.h"
 #include "store/PickList.h"
 #include "store/RecordCursor.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+
+using namespace store::names;
 
 frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     : TaskWindow(db, QStringLiteral("Consulta de Clientes e Dependentes"), parent),
@@ -35,19 +38,19 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     {
         const char* name;
         const char* label;
-        const char* column;
+        const QString& column;
         int row, col, span;
-    } fields[] = {{"txtEndereco", "Endereço:", "Endereco", 2, 0, 3},
-                  {"txtRG", "RG:", "RG", 3, 0, 1},
-                  {"txtCPF", "CPF:", "CPF", 3, 2, 1},
-                  {"txtCep", "CEP:", "CEP", 4, 0, 1},
-                  {"txtCelular", "Celular:", "Celular", 4, 2, 1},
-                  {"txtFoneResidencial", "Telefone Residencial:", "FoneResidencial", 5, 0, 1},
-                  {"txtFoneComercial", "Telefone Comercial:", "FoneComercial", 5, 2, 1}};
+    } fields[] = {{"txtEndereco", "Endereço:", tblClientes::Endereco, 2, 0, 3},
+                  {"txtRG", "RG:", tblClientes::RG, 3, 0, 1},
+                  {"txtCPF", "CPF:", tblClientes::CPF, 3, 2, 1},
+                  {"txtCep", "CEP:", tblClientes::CEP, 4, 0, 1},
+                  {"txtCelular", "Celular:", tblClientes::Celular, 4, 2, 1},
+                  {"txtFoneResidencial", "Telefone Residencial:", tblClientes::FoneResidencial, 5, 0, 1},
+                  {"txtFoneComercial", "Telefone Comercial:", tblClientes::FoneComercial, 5, 2, 1}};
     for (const auto& f : fields) {
         QLineEdit* edit = displayField(this, f.name);
         grid.add({{edit, f.label, f.row, f.col, f.span}});
-        m_details.append({edit, QString::fromUtf8(f.column)});
+        m_details.append({edit, f.column});
     }
     setTabOrder(m_cboCliente, m_cmdOk);
 
@@ -71,7 +74,7 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
 
 store::RecordCursor& frmConClientes::clientes()
 {
-    return cursor(QStringLiteral("tblClientes"));
+    return cursor(tblClientes::Table);
 }
 
 bool frmConClientes::lookUp()
@@ -81,10 +84,9 @@ bool frmConClientes::lookUp()
     // find: an empty name names nobody, though many records hold empty dependants.
     const bool ok = guarded([&] {
         store::RecordCursor& row = clientes();
-        const char* indexes[] = {"indNome", "indDependente1", "indDependente2", "indDependente3"};
-        for (const char* index : indexes) {
-            if (row.find(QString::fromUtf8(index), name)) {
-                found = index == indexes[0] ? Holder : Dependant;
+        for (const QString& index : tblClientes::NameIndexes) {
+            if (row.find(index, name)) {
+                found = &index == &tblClientes::NameIndexes.front() ? Holder : Dependant;
                 return;
             }
         }
@@ -120,7 +122,7 @@ void frmConClientes::showDependant()
 {
     for (const auto& detail : m_details)
         detail.first->clear();
-    m_txtStatus->setText(QStringLiteral("Dependente de: ") + clientes().text(QStringLiteral("Nome")));
+    m_txtStatus->setText(QStringLiteral("Dependente de: ") + clientes().text(tblClientes::Nome));
 }
 
 void frmConClientes::clearResults()

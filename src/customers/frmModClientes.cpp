@@ -2,10 +2,12 @@
 
 #include "CustomerFields.h"
 #include "platform/widgets/Fields.h"
+#include "store/Names.h"
+
+using namespace store::names;
 
 frmModClientes::frmModClientes(store::Database& db, QWidget* parent)
-    : ModifyRecordWindow(db, QStringLiteral("Modificar ou Excluir Clientes"), QStringLiteral("tblClientes"),
-                         parent)
+    : ModifyRecordWindow(db, QStringLiteral("Modificar ou Excluir Clientes"), tblClientes::Table, parent)
 {
     setObjectName(QStringLiteral("frmModClientes"));
     auto* f = new CustomerFields(this, grid(), leaveChecks());
@@ -14,14 +16,16 @@ frmModClientes::frmModClientes(store::Database& db, QWidget* parent)
     // date stays as stored.
     addDate(DateRole::Today, nullptr);
     startFlow({.key = f->txtCodigo,
+               .keyIndex = tblClientes::indCodigo,
+               .keyColumn = tblClientes::Codigo,
                .next = f->mskCPF,
                .notFound = QStringLiteral("Cliente não encontrado ou cadastrado!"),
                .notFoundTitle = QStringLiteral("Informação de Vídeo"),
                .noneShown = QStringLiteral("Procure primeiro um cliente pelo Nº de Cadastro."),
                .askDelete = QStringLiteral("Tem certeza que deseja excluir o Cliente: "),
                .name = f->txtNome,
-               .unique = {{f->txtCodigo, QStringLiteral("indCodigo"),
+               .unique = {{f->txtCodigo, tblClientes::indCodigo,
                            QStringLiteral("Este Nº de Cadastro já pertence a outro cliente.")},
-                          {f->mskCPF, QStringLiteral("indCPF"),
+                          {f->mskCPF, tblClientes::indCPF,
                            QStringLiteral("Este CPF já pertence a outro cliente.")}}});
 }

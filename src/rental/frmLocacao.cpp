@@ -8,6 +8,7 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
+#include "store/Names.h"
 #include "store/PendingNote.h"
 #include "store/PickList.h"
 #include "store/RecordCursor.h"
@@ -19,6 +20,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+
+using namespace store::names;
 
 namespace {
 
@@ -210,7 +213,7 @@ void frmLocacao::ClearFields()
 void frmLocacao::showNextNumber()
 {
     int count = 0;
-    guarded([&] { count = cursor(QStringLiteral("Number")).count(); });
+    guarded([&] { count = cursor(Number::Table).count(); });
     m_txtCodigo->setText(QString::number(m_txtCodigo->text().toLongLong() + count));
 }
 
@@ -260,9 +263,9 @@ bool frmLocacao::confirmCustomer()
     const QString name = m_cboClientes->currentText();
     bool found = false;
     if (!guarded([&] {
-            store::RecordCursor& row = cursor(QStringLiteral("tblClientes"));
-            for (const char* index : {"indNome", "indDependente1", "indDependente2", "indDependente3"}) {
-                if (row.find(QString::fromLatin1(index), name)) {
+            store::RecordCursor& row = cursor(tblClientes::Table);
+            for (const QString& index : tblClientes::NameIndexes) {
+                if (row.find(index, name)) {
                     found = true;
                     return;
                 }
@@ -289,12 +292,12 @@ bool frmLocacao::enterVideo()
     QString category;
     QString price;
     if (!guarded([&] {
-            store::RecordCursor& row = cursor(QStringLiteral("tblVideos"));
-            found = row.find(QStringLiteral("indCodigo"), code);
+            store::RecordCursor& row = cursor(tblVideos::Table);
+            found = row.find(tblVideos::indCodigo, code);
             if (found) {
-                title = row.text(QStringLiteral("Nome"));
-                category = row.text(QStringLiteral("Tipo"));
-                price = row.text(QStringLiteral("Valor"));
+                title = row.text(tblVideos::Nome);
+                category = row.text(tblVideos::Tipo);
+                price = row.text(tblVideos::Valor);
             }
         }))
         return false;
@@ -416,15 +419,15 @@ void frmLocacao::save()
     const bool print = MessageBox::question(this, QStringLiteral("Deseja Imprimir o Movimento?"), PrintTitle);
     const RentalNote note = WriteRental();
     QHash<QString, QString> columns{
-        {QStringLiteral("Data"), note.date},
-        {QStringLiteral("Codigo"), note.number},
-        {QStringLiteral("Clientes"), m_cboClientes->currentText()},
-        {QStringLiteral("Valor"), note.value},
-        {QStringLiteral("Desconto"), note.discount},
+        {tblLocacao::Data, note.date},
+        {tblLocacao::Codigo, note.number},
+        {tblLocacao::Clientes, m_cboClientes->currentText()},
+        {tblLocacao::Valor, note.value},
+        {tblLocacao::Desconto, note.discount},
     };
     for (int k = 0; k < Slots; ++k) {
-        columns.insert(QStringLiteral("Video-%1").arg(k + 1), note.descriptions[k]);
-        columns.insert(QStringLiteral("Codigo(%1)").arg(k), note.codes[k]);
+        columns.insert(tblLocacao::videoColumn(k), note.descriptions[k]);
+        columns.insert(tblLocacao::codeColumn(k), note.codes[k]);
     }
     // Stored first, printed after: a slip never stands for a note the file
     // does not hold. A failed store keeps the note on screen to try again.

@@ -1,5 +1,9 @@
 #include "rptLocacao.h"
 
+#include "store/Names.h"
+
+using namespace store::names;
+
 namespace {
 
 constexpr qreal FieldPoints = 8.25;
@@ -38,14 +42,14 @@ qreal rptLocacao::groupHeight() const
 void rptLocacao::addGroupItems(QList<Item>& out, int group, qreal top) const
 {
     addFields(out, group,
-              {{QStringLiteral("Data"), 2 * CellWidth, 55},
-               {QStringLiteral("Clientes"), 2 * CellWidth + 58, 170},
-               {QStringLiteral("Codigo"), 2 * CellWidth + 231, 44}},
+              {{tblLocacao::Data, 2 * CellWidth, 55},
+               {tblLocacao::Clientes, 2 * CellWidth + 58, 170},
+               {tblLocacao::Codigo, 2 * CellWidth + 231, 44}},
               top, FieldPoints);
     const qreal line = lineHeight(FieldPoints);
-    for (int slot = 1; slot <= 16; ++slot) {
+    for (int slot = 1; slot <= tblLocacao::Slots; ++slot) {
         const QPoint cell = slotCell(slot);
-        addFields(out, group, {{QStringLiteral("Video-%1").arg(slot), cell.x() * CellWidth, CellWidth}},
+        addFields(out, group, {{tblLocacao::videoColumn(slot - 1), cell.x() * CellWidth, CellWidth}},
                   top + cell.y() * line, FieldPoints);
     }
     const qreal under = top + BlockLines * line + BlockGap / 2;

@@ -5,6 +5,7 @@
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
+#include "store/Names.h"
 #include "store/PickList.h"
 #include "store/RecordCursor.h"
 #include "store/Returns.h"
@@ -14,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+using namespace store::names;
 
 frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     : TaskWindow(db, QStringLiteral("Consulta para Locação de Vídeos"), parent),
@@ -87,13 +90,13 @@ bool frmConsultaVideo::leaveVideo()
     std::optional<QString> rentedOn;
     clearResults();
     if (!guarded([&] {
-            store::RecordCursor& videos = cursor(QStringLiteral("tblVideos"));
-            found = videos.find(QStringLiteral("indCodigo"), code);
+            store::RecordCursor& videos = cursor(tblVideos::Table);
+            found = videos.find(tblVideos::indCodigo, code);
             if (!found)
                 return;
-            m_txtVideo->setText(videos.text(QStringLiteral("Nome")));
-            m_txtQTDE->setText(videos.text(QStringLiteral("QTDE")));
-            m_txtLocal->setText(videos.text(QStringLiteral("Local")));
+            m_txtVideo->setText(videos.text(tblVideos::Nome));
+            m_txtQTDE->setText(videos.text(tblVideos::QTDE));
+            m_txtLocal->setText(videos.text(tblVideos::Local));
             rentedOn = m_status->rentalDateOf(code);
         }))
         return false;

@@ -7,6 +7,7 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
+#include "store/Names.h"
 #include "store/Queries.h"
 #include "store/RecordCursor.h"
 #include "store/Returns.h"
@@ -16,6 +17,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+
+using namespace store::names;
 
 namespace {
 
@@ -129,10 +132,10 @@ bool frmDevolucao::leaveNote()
     QString date;
     QStringList open;
     if (!guarded([&] {
-            store::RecordCursor& notes = cursor(QStringLiteral("tblLocacao"));
-            found = notes.find(QStringLiteral("indCodigo"), code);
+            store::RecordCursor& notes = cursor(tblLocacao::Table);
+            found = notes.find(tblLocacao::indCodigo, code);
             if (found) {
-                date = notes.text(QStringLiteral("Data"));
+                date = notes.text(tblLocacao::Data);
                 open = store::openVideoCodes(db(), code);
             }
         }))
@@ -160,10 +163,10 @@ bool frmDevolucao::leaveVideo()
     bool inCatalogue = false;
     QString title;
     if (!code.isEmpty() && listed.contains(code) && !guarded([&] {
-            store::RecordCursor& videos = cursor(QStringLiteral("tblVideos"));
-            inCatalogue = videos.find(QStringLiteral("indCodigo"), code);
+            store::RecordCursor& videos = cursor(tblVideos::Table);
+            inCatalogue = videos.find(tblVideos::indCodigo, code);
             if (inCatalogue)
-                title = videos.text(QStringLiteral("Nome"));
+                title = videos.text(tblVideos::Nome);
         }))
         return false;
     if (code.isEmpty() || !listed.contains(code)) {

@@ -10,15 +10,13 @@
 
 namespace store {
 
-namespace {
+using namespace names;
 
-const QString VideoTable = QStringLiteral("tblVideos");
-const QString CodeIndex = QStringLiteral("indCodigo");
-const QString Qtde = QStringLiteral("QTDE");
+namespace {
 
 QString pendingTable()
 {
-    return quoted(QString::fromLatin1(PendingCopiesTable));
+    return quoted(PendingCopies::Table);
 }
 
 QSqlQuery exec(Database& db, const QString& sql, const QVariantList& values, const QString& what)
@@ -37,7 +35,9 @@ QSqlQuery exec(Database& db, const QString& sql, const QVariantList& values, con
 // Slot -> code of every copy recorded, in slot order.
 QList<QPair<int, QString>> recorded(Database& db)
 {
-    QSqlQuery q = exec(db, QStringLiteral("SELECT Slot, Codigo FROM %1 ORDER BY Slot").arg(pendingTable()),
+    QSqlQuery q = exec(db,
+                       QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
+                           .arg(quoted(PendingCopies::Slot), quoted(PendingCopies::Codigo), pendingTable()),
                        {}, QStringLiteral("ler a locação em andamento"));
     QList<QPair<int, QString>> out;
     while (q.next())
@@ -45,6 +45,16 @@ QList<QPair<int, QString>> recorded(Database& db)
     if (q.lastError().isValid())
         db.fail(q.lastError(), QStringLiteral("ler a locação em andamento"));
     return out;
+}
+
+// Row by row (a WHERE clause), so that every row deleted gets its write
+// notice and the pick lists need not be read again.
+void forgetAll(Database& db)
+{
+    exec(db,
+         QStringLiteral("DELETE FROM %1 WHERE %2 IS NOT NULL")
+             .arg(pendingTable(), quoted(PendingCopies::Slot)),
+         {}, QStringLiteral("gravar a locação em andamento"));
 }
 
 } // namespace
@@ -56,24 +66,24 @@ PendingNote::~PendingNote() = default;
 RecordCursor& PendingNote::videos()
 {
     if (!m_videos)
-        m_videos = std::make_unique<RecordCursor>(m_db, VideoTable);
+        m_videos = std::make_unique<RecordCursor>(m_db, tblVideos::Table);
     return *m_videos;
 }
 
 void PendingNote::forget(int slot)
 {
-    exec(m_db, QStringLiteral("DELETE FROM %1 WHERE Slot = ?").arg(pendingTable()), {slot},
-         QStringLiteral("gravar a locação em andamento"));
+    exec(m_db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(pendingTable(), quoted(PendingCopies::Slot)),
+         {slot}, QStringLiteral("gravar a locação em andamento"));
 }
 
 void PendingNote::addToShelf(const QString& code, int delta, bool& found)
 {
     RecordCursor& v = videos();
-    found = !code.isEmpty() && v.lookUp(CodeIndex, code);
+    found = !code.isEmpty() && v.lookUp(tblVideos::indCodigo, code);
     if (!found)
         return;
     v.edit();
-    v.setValue(Qtde, v.value(Qtde).toLongLong() + delta);
+    v.setValue(tblVideos::QTDE, v.value(tblVideos::QTDE).toLongLong() + delta);
     v.update();
 }
 
@@ -84,7 +94,9 @@ bool PendingNote::takeCopy(int slot, const QString& code)
     addToShelf(code, -1, found);
     if (!found)
         return false;
-    exec(m_db, QStringLiteral("INSERT OR REPLACE INTO %1 (Slot, Codigo) VALUES (?, ?)").arg(pendingTable()),
+    exec(m_db,
+         QStringLiteral("INSERT OR REPLACE INTO %1 (%2, %3) VALUES (?, ?)")
+             .arg(pendingTable(), quoted(PendingCopies::Slot), quoted(PendingCopies::Codigo)),
          {slot, code}, QStringLiteral("gravar a locação em andamento"));
     t.commit();
     return true;
@@ -108,21 +120,18 @@ void PendingNote::giveBackAll()
 void PendingNote::store(const QHash<QString, QString>& note, const QString& number)
 {
     Transaction t(m_db);
-    RecordCursor notes(m_db, QStringLiteral("tblLocacao"));
+    RecordCursor notes(m_db, tblLocacao::Table);
     notes.addNew();
     // Every column of the note, in table order; one the caller left out is
     // a free slot, stored as an empty text.
     for (const QString& column : table(notes.tableName())->columns)
         notes.setValue(column, note.value(column, QStringLiteral("")));
     notes.update();
-    RecordCursor numbers(m_db, QStringLiteral("Number"));
+    RecordCursor numbers(m_db, Number::Table);
     numbers.addNew();
-    numbers.setValue(QStringLiteral("Codigo"), number);
+    numbers.setValue(Number::Codigo, number);
     numbers.update();
-    // Row by row (a WHERE clause), so that every row deleted gets its write
-    // notice and the pick lists need not be read again.
-    exec(m_db, QStringLiteral("DELETE FROM %1 WHERE Slot IS NOT NULL").arg(pendingTable()), {},
-         QStringLiteral("gravar a locação em andamento"));
+    forgetAll(m_db);
     t.commit();
 }
 
@@ -137,8 +146,7 @@ int PendingNote::giveBackLeftovers(Database& db)
         bool found = false;
         note.addToShelf(code, +1, found);
     }
-    exec(db, QStringLiteral("DELETE FROM %1 WHERE Slot IS NOT NULL").arg(pendingTable()), {},
-         QStringLiteral("gravar a locação em andamento"));
+    forgetAll(db);
     t.commit();
     return int(copies.size());
 }

@@ -5,7 +5,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
-#include <cstring>
 
 namespace store {
 
@@ -20,7 +19,7 @@ PickList::PickList(Database& db, PickListKind kind) : m_db(db), m_source(pickSou
 
 void PickList::rowWritten(const char* table, qint64 rowid)
 {
-    if (!m_stale && std::strcmp(table, m_source.table) == 0)
+    if (!m_stale && m_source.table == QLatin1String(table))
         m_written.insert(rowid);
 }
 

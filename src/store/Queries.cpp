@@ -9,12 +9,16 @@
 
 namespace store {
 
+using namespace names;
+
 namespace {
 
-const PickSource CustomerNames{"tblClientes", {"Nome", "Dependente1", "Dependente2", "Dependente3"}};
-const PickSource VideoTitles{"tblVideos", {"Nome"}};
-const PickSource VideoCodes{"tblVideos", {"Codigo"}};
-const PickSource RentalNoteCodes{"tblLocacao", {"Codigo"}};
+const PickSource CustomerNames{
+    tblClientes::Table,
+    {tblClientes::Nome, tblClientes::Dependente1, tblClientes::Dependente2, tblClientes::Dependente3}};
+const PickSource VideoTitles{tblVideos::Table, {tblVideos::Nome}};
+const PickSource VideoCodes{tblVideos::Table, {tblVideos::Codigo}};
+const PickSource RentalNoteCodes{tblLocacao::Table, {tblLocacao::Codigo}};
 
 QString pickSql(const PickSource& source, bool oneRow)
 {
@@ -22,7 +26,7 @@ QString pickSql(const PickSource& source, bool oneRow)
     for (const QString& c : source.columns)
         columns.append(quoted(c));
     return QStringLiteral("SELECT %1 FROM %2 %3")
-        .arg(columns.join(QLatin1String(", ")), quoted(QString::fromLatin1(source.table)),
+        .arg(columns.join(QLatin1String(", ")), quoted(source.table),
              oneRow ? QLatin1String("WHERE rowid = ?") : QLatin1String("ORDER BY rowid"));
 }
 

@@ -33,7 +33,7 @@ QStringList rentalNoteCodes(Database& db);
 // by row, are its items.
 struct PickSource
 {
-    const char* table;
+    QString table;
     QStringList columns;
 };
 

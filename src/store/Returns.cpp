@@ -10,21 +10,11 @@
 
 namespace store {
 
+using namespace names;
+using tblLocacao::codeColumn;
+using tblLocacao::Slots;
+
 namespace {
-
-constexpr int Slots = 16;
-const QString Notes = QStringLiteral("tblLocacao");
-const QString CodeIndex = QStringLiteral("indCodigo");
-
-QString codeColumn(int slot)
-{
-    return QStringLiteral("Codigo(%1)").arg(slot);
-}
-
-QString nameColumn(int slot)
-{
-    return QStringLiteral("Video-%1").arg(slot + 1);
-}
 
 // The open codes of the note the cursor stands on (or is editing).
 QStringList openCodes(const RecordCursor& note)
@@ -42,8 +32,8 @@ QStringList openCodes(const RecordCursor& note)
 
 QStringList openVideoCodes(Database& db, const QString& noteCode)
 {
-    RecordCursor notes(db, Notes);
-    if (!notes.find(CodeIndex, noteCode))
+    RecordCursor notes(db, tblLocacao::Table);
+    if (!notes.find(tblLocacao::indCodigo, noteCode))
         return {};
     return openCodes(notes);
 }
@@ -53,8 +43,8 @@ std::optional<ReturnBooked> bookReturn(Database& db, const QString& noteCode, co
     if (videoCode.isEmpty())
         return std::nullopt;
     Transaction t(db);
-    RecordCursor notes(db, Notes);
-    if (!notes.find(CodeIndex, noteCode))
+    RecordCursor notes(db, tblLocacao::Table);
+    if (!notes.find(tblLocacao::indCodigo, noteCode))
         return std::nullopt;
     ReturnBooked booked;
     for (int slot = 0; slot < Slots && booked.slot < 0; ++slot) {
@@ -64,18 +54,18 @@ std::optional<ReturnBooked> bookReturn(Database& db, const QString& noteCode, co
     if (booked.slot < 0)
         return std::nullopt;
 
-    RecordCursor videos(db, QStringLiteral("tblVideos"));
-    booked.videoInCatalogue = videos.find(CodeIndex, videoCode);
+    RecordCursor videos(db, tblVideos::Table);
+    booked.videoInCatalogue = videos.find(tblVideos::indCodigo, videoCode);
     if (booked.videoInCatalogue) {
         videos.edit();
-        videos.setValue(QStringLiteral("QTDE"), videos.value(QStringLiteral("QTDE")).toLongLong() + 1);
+        videos.setValue(tblVideos::QTDE, videos.value(tblVideos::QTDE).toLongLong() + 1);
         videos.update();
     }
 
     // A returned slot holds no value, as a slot never used on an older file.
     notes.edit();
     notes.setValue(codeColumn(booked.slot), QVariant());
-    notes.setValue(nameColumn(booked.slot), QVariant());
+    notes.setValue(tblLocacao::videoColumn(booked.slot), QVariant());
     notes.update();
     booked.stillOpen = openCodes(notes);
     if (booked.stillOpen.isEmpty()) {
@@ -105,15 +95,15 @@ std::optional<QString> RentalStatus::rentalDateOf(const QString& videoCode)
         // Each branch is one seek on its slot's index.
         QStringList branches;
         for (int slot = 0; slot < Slots; ++slot)
-            branches.append(QStringLiteral("SELECT %1 AS slot, rowid AS r, \"Data\" FROM \"tblLocacao\" "
-                                           "WHERE %2 = :code")
-                                .arg(slot)
-                                .arg(quoted(codeColumn(slot))));
+            branches.append(QStringLiteral("SELECT %1 AS slot, rowid AS r, %2 FROM %3 WHERE %4 = :code")
+                                .arg(QString::number(slot), quoted(tblLocacao::Data),
+                                     quoted(tblLocacao::Table), quoted(codeColumn(slot))));
         auto statement = std::make_unique<Statement>();
         statement->query = QSqlQuery(connection);
         statement->query.setForwardOnly(true);
-        if (!statement->query.prepare(QStringLiteral("SELECT \"Data\" FROM (%1) ORDER BY slot, r LIMIT 1")
-                                          .arg(branches.join(QStringLiteral(" UNION ALL ")))))
+        if (!statement->query.prepare(
+                QStringLiteral("SELECT %1 FROM (%2) ORDER BY slot, r LIMIT 1")
+                    .arg(quoted(tblLocacao::Data), branches.join(QStringLiteral(" UNION ALL ")))))
             m_db.fail(statement->query.lastError(), QStringLiteral("consultar as locações"));
         statement->serial = m_db.openSerial();
         m_statement = std::move(statement);

@@ -9,62 +9,51 @@ QList<TableDef> buildTables()
     QList<TableDef> out;
 
     TableDef clientes;
-    clientes.name = QStringLiteral("tblClientes");
-    clientes.columns = {
-        QStringLiteral("Codigo"),
-        QStringLiteral("Data"),
-        QStringLiteral("Nome"),
-        QStringLiteral("Endereco"),
-        QStringLiteral("Dependente1"),
-        QStringLiteral("Dependente2"),
-        QStringLiteral("Dependente3"),
-        QStringLiteral("Emissor"),
-        QStringLiteral("RG"),
-        QStringLiteral("CPF"),
-        QStringLiteral("FoneResidencial"),
-        QStringLiteral("FoneComercial"),
-        QStringLiteral("Celular"),
-        QStringLiteral("CEP"),
-    };
-    clientes.indexes = {
-        {QStringLiteral("indCodigo"), QStringLiteral("Codigo"), true},
-        {QStringLiteral("indCPF"), QStringLiteral("CPF"), true},
-        {QStringLiteral("indNome"), QStringLiteral("Nome"), false},
-        {QStringLiteral("indDependente1"), QStringLiteral("Dependente1"), false},
-        {QStringLiteral("indDependente2"), QStringLiteral("Dependente2"), false},
-        {QStringLiteral("indDependente3"), QStringLiteral("Dependente3"), false},
-    };
+    {
+        using namespace names::tblClientes;
+        clientes.name = Table;
+        clientes.columns = {Codigo,  Data, Nome, Endereco,        Dependente1,   Dependente2, Dependente3,
+                            Emissor, RG,   CPF,  FoneResidencial, FoneComercial, Celular,     CEP};
+        clientes.indexes = {
+            {indCodigo, Codigo, true},
+            {indCPF, CPF, true},
+            {indNome, Nome, false},
+            {indDependente1, Dependente1, false},
+            {indDependente2, Dependente2, false},
+            {indDependente3, Dependente3, false},
+        };
+    }
     out.append(clientes);
 
     TableDef videos;
-    videos.name = QStringLiteral("tblVideos");
-    videos.columns = {
-        QStringLiteral("Data"), QStringLiteral("Codigo"), QStringLiteral("Nome"),  QStringLiteral("Genero"),
-        QStringLiteral("QTDE"), QStringLiteral("Local"),  QStringLiteral("Valor"), QStringLiteral("Tipo"),
-    };
-    videos.indexes = {
-        {QStringLiteral("indCodigo"), QStringLiteral("Codigo"), true},
-        {QStringLiteral("indNome"), QStringLiteral("Nome"), false},
-    };
+    {
+        using namespace names::tblVideos;
+        videos.name = Table;
+        videos.columns = {Data, Codigo, Nome, Genero, QTDE, Local, Valor, Tipo};
+        videos.indexes = {{indCodigo, Codigo, true}, {indNome, Nome, false}};
+    }
     out.append(videos);
 
     TableDef locacao;
-    locacao.name = QStringLiteral("tblLocacao");
-    locacao.columns = {QStringLiteral("Data"), QStringLiteral("Codigo"), QStringLiteral("Clientes")};
-    for (int k = 1; k <= 16; ++k)
-        locacao.columns.append(QStringLiteral("Video-%1").arg(k));
-    for (int k = 0; k < 16; ++k)
-        locacao.columns.append(QStringLiteral("Codigo(%1)").arg(k));
-    locacao.columns.append(QStringLiteral("Valor"));
-    locacao.columns.append(QStringLiteral("Desconto"));
-    locacao.indexes = {{QStringLiteral("indCodigo"), QStringLiteral("Codigo"), true}};
-    for (int k = 0; k < 16; ++k)
-        locacao.indexes.append({QStringLiteral("ind%1").arg(k), QStringLiteral("Codigo(%1)").arg(k), false});
+    {
+        using namespace names::tblLocacao;
+        locacao.name = Table;
+        locacao.columns = {Data, Codigo, Clientes};
+        for (int slot = 0; slot < Slots; ++slot)
+            locacao.columns.append(videoColumn(slot));
+        for (int slot = 0; slot < Slots; ++slot)
+            locacao.columns.append(codeColumn(slot));
+        locacao.columns.append(Valor);
+        locacao.columns.append(Desconto);
+        locacao.indexes = {{indCodigo, Codigo, true}};
+        for (int slot = 0; slot < Slots; ++slot)
+            locacao.indexes.append({codeIndex(slot), codeColumn(slot), false});
+    }
     out.append(locacao);
 
     TableDef number;
-    number.name = QStringLiteral("Number");
-    number.columns = {QStringLiteral("Codigo")};
+    number.name = names::Number::Table;
+    number.columns = {names::Number::Codigo};
     out.append(number);
 
     for (TableDef& t : out) {
@@ -126,7 +115,7 @@ QStringList createStatements()
         for (const QString& c : t.columns) {
             // Only the shelf count is a number; everything else keeps the
             // text exactly as the windows show it.
-            const bool integer = t.name == QLatin1String("tblVideos") && c == QLatin1String("QTDE");
+            const bool integer = t.name == names::tblVideos::Table && c == names::tblVideos::QTDE;
             cols.append(quoted(c) + (integer ? QLatin1String(" INTEGER") : QLatin1String(" TEXT")));
         }
         out.append(
@@ -143,8 +132,11 @@ QStringList createStatements()
 
 QStringList ownTableStatements()
 {
-    return {QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (Slot INTEGER PRIMARY KEY, Codigo TEXT NOT NULL)")
-                .arg(quoted(QString::fromLatin1(PendingCopiesTable)))};
+    // Both columns are plain identifiers, left unquoted so that the stored
+    // statement reads as in files made before.
+    using namespace names::PendingCopies;
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2 INTEGER PRIMARY KEY, %3 TEXT NOT NULL)")
+                .arg(quoted(Table), Slot, Codigo)};
 }
 
 QString selectColumns(const TableDef& t)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Names.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -8,12 +10,6 @@ namespace store {
 
 // 1: the four tables. 2: adds the program's own PendingCopies.
 constexpr int SchemaVersion = 2;
-
-// The program's own table beside the four: one row per copy taken off the
-// shelf for the rental note being composed, written in the same transaction
-// as the shelf count, so that a crash before the note is saved can give the
-// copies back at the next start. No other reader of the file needs it.
-inline constexpr const char* PendingCopiesTable = "PendingCopies";
 
 struct IndexDef
 {

@@ -5,6 +5,7 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
+#include "store/Names.h"
 #include "store/RecordCursor.h"
 
 #include <QButtonGroup>
@@ -13,6 +14,8 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRadioButton>
+
+using namespace store::names;
 
 namespace {
 
@@ -145,15 +148,15 @@ void VideoFields::unchooseType()
 
 void VideoFields::show(const store::RecordCursor& row)
 {
-    txtCodigo->setText(row.text(QStringLiteral("Codigo")));
-    txtVideo->setText(row.text(QStringLiteral("Nome")));
-    const QString genre = row.text(QStringLiteral("Genero"));
+    txtCodigo->setText(row.text(tblVideos::Codigo));
+    txtVideo->setText(row.text(tblVideos::Nome));
+    const QString genre = row.text(tblVideos::Genero);
     cboGenero->setCurrentIndex(cboGenero->findText(genre, Qt::MatchExactly));
     cboGenero->setEditText(genre);
-    txtQTDE->setText(row.text(QStringLiteral("QTDE")));
-    txtLocal->setText(row.text(QStringLiteral("Local")));
-    txtValor->setText(row.text(QStringLiteral("Valor")));
-    const QString type = row.text(QStringLiteral("Tipo"));
+    txtQTDE->setText(row.text(tblVideos::QTDE));
+    txtLocal->setText(row.text(tblVideos::Local));
+    txtValor->setText(row.text(tblVideos::Valor));
+    const QString type = row.text(tblVideos::Tipo);
     // A title never keeps the category of the one shown before it.
     if (type.isEmpty())
         unchooseType();
@@ -167,19 +170,19 @@ void VideoFields::show(const store::RecordCursor& row)
 
 void VideoFields::write(store::RecordCursor& row) const
 {
-    row.setValue(QStringLiteral("Codigo"), txtCodigo->text());
-    row.setValue(QStringLiteral("Nome"), txtVideo->text());
-    row.setValue(QStringLiteral("Genero"), cboGenero->currentText());
-    row.setValue(QStringLiteral("Local"), txtLocal->text());
+    row.setValue(tblVideos::Codigo, txtCodigo->text());
+    row.setValue(tblVideos::Nome, txtVideo->text());
+    row.setValue(tblVideos::Genero, cboGenero->currentText());
+    row.setValue(tblVideos::Local, txtLocal->text());
     // The column counts copies: a number, or no value at all when the field
     // holds none.
     bool ok = false;
     const qlonglong copies = txtQTDE->text().toLongLong(&ok);
-    row.setValue(QStringLiteral("QTDE"), ok ? QVariant(copies) : QVariant());
-    row.setValue(QStringLiteral("Valor"), txtValor->text());
+    row.setValue(tblVideos::QTDE, ok ? QVariant(copies) : QVariant());
+    row.setValue(tblVideos::Valor, txtValor->text());
     const QString type = chosenType();
     if (!type.isEmpty())
-        row.setValue(QStringLiteral("Tipo"), type);
+        row.setValue(tblVideos::Tipo, type);
 }
 
 QString VideoFields::chosenType() const

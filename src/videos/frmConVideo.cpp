@@ -8,6 +8,7 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
+#include "store/Names.h"
 #include "store/PickList.h"
 #include "store/RecordCursor.h"
 
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+using namespace store::names;
 
 namespace {
 
@@ -87,7 +90,7 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
 
 store::RecordCursor& frmConVideo::videos()
 {
-    return cursor(QStringLiteral("tblVideos"));
+    return cursor(tblVideos::Table);
 }
 
 void frmConVideo::clearDisplay()
@@ -107,7 +110,7 @@ void frmConVideo::clearQuery()
 bool frmConVideo::leaveVideo()
 {
     bool found = false;
-    if (!guarded([&] { found = videos().find(QStringLiteral("indNome"), m_cboVideo->currentText()); }))
+    if (!guarded([&] { found = videos().find(tblVideos::indNome, m_cboVideo->currentText()); }))
         return false;
     if (!found) {
         MessageBox::information(this, QStringLiteral("Vídeo não Encontrado ou Cadastrado!"),
@@ -118,10 +121,10 @@ bool frmConVideo::leaveVideo()
         return false;
     }
     const store::RecordCursor& row = videos();
-    m_txtCodigo->setText(row.text(QStringLiteral("Codigo")));
-    m_txtGenero->setText(row.text(QStringLiteral("Genero")));
-    m_txtQTDE->setText(row.text(QStringLiteral("QTDE")));
-    m_txtLocal->setText(row.text(QStringLiteral("Local")));
-    m_txtValor->setText(platform::moneyForDisplay(row.text(QStringLiteral("Valor"))));
+    m_txtCodigo->setText(row.text(tblVideos::Codigo));
+    m_txtGenero->setText(row.text(tblVideos::Genero));
+    m_txtQTDE->setText(row.text(tblVideos::QTDE));
+    m_txtLocal->setText(row.text(tblVideos::Local));
+    m_txtValor->setText(platform::moneyForDisplay(row.text(tblVideos::Valor)));
     return true;
 }

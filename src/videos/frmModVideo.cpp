@@ -1,13 +1,15 @@
 #include "frmModVideo.h"
 
 #include "VideoFields.h"
+#include "store/Names.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
+using namespace store::names;
+
 frmModVideo::frmModVideo(store::Database& db, QWidget* parent)
-    : ModifyRecordWindow(db, QStringLiteral("Modificar ou Excluir Vídeo"), QStringLiteral("tblVideos"),
-                         parent)
+    : ModifyRecordWindow(db, QStringLiteral("Modificar ou Excluir Vídeo"), tblVideos::Table, parent)
 {
     setObjectName(QStringLiteral("frmModVideo"));
     auto* f = new VideoFields(this, grid(), leaveChecks(), VideoFields::TypePlace::AfterPrice);
@@ -16,12 +18,14 @@ frmModVideo::frmModVideo(store::Database& db, QWidget* parent)
     f->cboGenero->setCompleter(nullptr);
     setFields(f);
     startFlow({.key = f->txtCodigo,
+               .keyIndex = tblVideos::indCodigo,
+               .keyColumn = tblVideos::Codigo,
                .next = f->txtVideo,
                .notFound = QStringLiteral("Vídeo não encontrado ou cadastrado!"),
                .notFoundTitle = QStringLiteral("Informação de Vídeo"),
                .noneShown = QStringLiteral("Procure primeiro um vídeo pelo Código."),
                .askDelete = QStringLiteral("Tem certeza que deseja excluir o vídeo: "),
                .name = f->txtVideo,
-               .unique = {{f->txtCodigo, QStringLiteral("indCodigo"),
+               .unique = {{f->txtCodigo, tblVideos::indCodigo,
                            QStringLiteral("Este Código já pertence a outro vídeo.")}}});
 }

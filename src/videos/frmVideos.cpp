@@ -2,13 +2,16 @@
 
 #include "VideoFields.h"
 #include "lookup/claFenwaurda.h"
+#include "store/Names.h"
 
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
 
+using namespace store::names;
+
 frmVideos::frmVideos(store::Database& db, QWidget* parent)
-    : NewRecordWindow(db, QStringLiteral("Cadastro de Vídeos"), QStringLiteral("tblVideos"), parent),
+    : NewRecordWindow(db, QStringLiteral("Cadastro de Vídeos"), tblVideos::Table, parent),
       m_fields(new VideoFields(this, grid(), leaveChecks(), VideoFields::TypePlace::BeforePrice)),
       m_autoComplete(new claFenwaurda(this))
 {
@@ -18,7 +21,7 @@ frmVideos::frmVideos(store::Database& db, QWidget* parent)
     m_fields->cboGenero->installEventFilter(this);
     m_fields->txtLocal->installEventFilter(this);
     VideoFields* f = m_fields;
-    startFlow({.keys = {{f->txtCodigo, QStringLiteral("indCodigo"), f->txtVideo}},
+    startFlow({.keys = {{f->txtCodigo, tblVideos::indCodigo, f->txtVideo}},
                .required = {{f->txtCodigo, QStringLiteral("Código")},
                             {f->txtVideo, QStringLiteral("Vídeo")},
                             {f->txtQTDE, QStringLiteral("Quantidade")},

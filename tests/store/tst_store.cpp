@@ -1,6 +1,7 @@
 #include "platform/ProgramDir.h"
 #include "store/Database.h"
 #include "store/InstanceLock.h"
+#include "store/Names.h"
 #include "store/Queries.h"
 #include "store/RecordCursor.h"
 #include "store/Schema.h"
@@ -301,6 +302,9 @@ QString sharedFolder(const QTemporaryDir& dir)
         qFatal("cannot make %s", qPrintable(folder));
     return folder;
 }
+
+// Index name -> the column it covers.
+using IndexColumns = QList<QPair<QString, QString>>;
 
 Database& withDirect(Database& db, bool direct)
 {
@@ -1267,6 +1271,67 @@ private slots:
         addRow(f.c, {{"Codigo", "20"}, {"Nome", "Alien"}});
         QCOMPARE(store::videoTitles(f.db), (QStringList{"Tubarão", "Alien"}));
         QCOMPARE(store::videoCodes(f.db), (QStringList{"30", "10", "20"}));
+    }
+
+    // Every name constant of a table, index name -> its column; each must be
+    // in a fresh file, and every column of the file must have its constant.
+    void nameConstantsNameTheFile_data()
+    {
+        using namespace store::names;
+        using Indexes = IndexColumns;
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QStringList>("columns");
+        QTest::addColumn<Indexes>("indexes");
+
+        using namespace tblClientes;
+        QTest::newRow("tblClientes")
+            << Table
+            << QStringList{Codigo,  Data, Nome, Endereco,        Dependente1,   Dependente2, Dependente3,
+                           Emissor, RG,   CPF,  FoneResidencial, FoneComercial, Celular,     CEP}
+            << Indexes{{indCodigo, Codigo},
+                       {indCPF, CPF},
+                       {indNome, Nome},
+                       {indDependente1, Dependente1},
+                       {indDependente2, Dependente2},
+                       {indDependente3, Dependente3}};
+        QTest::newRow("tblVideos") << tblVideos::Table
+                                   << QStringList{tblVideos::Data,   tblVideos::Codigo, tblVideos::Nome,
+                                                  tblVideos::Genero, tblVideos::QTDE,   tblVideos::Local,
+                                                  tblVideos::Valor,  tblVideos::Tipo}
+                                   << Indexes{{tblVideos::indCodigo, tblVideos::Codigo},
+                                              {tblVideos::indNome, tblVideos::Nome}};
+        QStringList notes{tblLocacao::Data, tblLocacao::Codigo, tblLocacao::Clientes, tblLocacao::Valor,
+                          tblLocacao::Desconto};
+        Indexes noteIndexes{{tblLocacao::indCodigo, tblLocacao::Codigo}};
+        for (int slot = 0; slot < tblLocacao::Slots; ++slot) {
+            notes << tblLocacao::videoColumn(slot) << tblLocacao::codeColumn(slot);
+            noteIndexes.append({tblLocacao::codeIndex(slot), tblLocacao::codeColumn(slot)});
+        }
+        QTest::newRow("tblLocacao") << tblLocacao::Table << notes << noteIndexes;
+        QTest::newRow("Number") << Number::Table << QStringList{Number::Codigo} << Indexes();
+        QTest::newRow("PendingCopies")
+            << PendingCopies::Table << QStringList{PendingCopies::Slot, PendingCopies::Codigo} << Indexes();
+    }
+
+    void nameConstantsNameTheFile()
+    {
+        QFETCH(QString, table);
+        QFETCH(QStringList, columns);
+        QFETCH(IndexColumns, indexes);
+        QTemporaryDir dir;
+        Database db(dir.path());
+        db.open();
+        QStringList inFile;
+        for (const QVariantList& r :
+             rows(db.connection(), u"SELECT name FROM pragma_table_info(?) ORDER BY name"_s, {table}))
+            inFile.append(r.value(0).toString());
+        columns.sort();
+        QCOMPARE(inFile, columns);
+        for (const auto& [index, column] : std::as_const(indexes))
+            QCOMPARE(scalar(db.connection(), u"SELECT name FROM pragma_index_info(?)"_s,
+                            {QString(table + '_' + index)})
+                         .toString(),
+                     column);
     }
 };
 

@@ -24,11 +24,11 @@ protected:
     };
     struct Flow
     {
-        QWidget* key;                                   // the lookup field
-        QString keyIndex = QStringLiteral("indCodigo"); // unique index of the key column
-        QString keyColumn = QStringLiteral("Codigo");
-        QWidget* next;    // where the focus goes once a record is found
-        QString notFound; // message and title of a failed lookup
+        QWidget* key;      // the lookup field
+        QString keyIndex;  // unique index of the key column
+        QString keyColumn; // the column it covers
+        QWidget* next;     // where the focus goes once a record is found
+        QString notFound;  // message and title of a failed lookup
         QString notFoundTitle;
         QString noneShown; // Editar or Excluir before a lookup
         QString askDelete; // the question, followed by the name field's text

@@ -3,6 +3,7 @@
 #include "Fields.h"
 #include "RecordFields.h"
 #include "platform/Formats.h"
+#include "store/Names.h"
 #include "store/RecordCursor.h"
 
 #include <QLabel>
@@ -10,7 +11,8 @@
 
 namespace {
 
-const QString DataColumn = QStringLiteral("Data");
+// The registration date; the video table names its own alike.
+const QString& DataColumn = store::names::tblClientes::Data;
 
 } // namespace
 

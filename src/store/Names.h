@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+// The names of the data file's tables, columns and indexes, one constant
+// each, grouped by table, so that a misspelt name fails to compile. The
+// schema is built from these same constants. Each identifier is the name it
+// stands for: tblVideos::QTDE is the column "QTDE" of tblVideos.
+//
+// Use them with `using namespace store::names;` and then `tblVideos::Codigo`.
+namespace store::names {
+
+namespace tblClientes {
+inline const QString Table = QStringLiteral("tblClientes");
+
+inline const QString Codigo = QStringLiteral("Codigo");
+inline const QString Data = QStringLiteral("Data");
+inline const QString Nome = QStringLiteral("Nome");
+inline const QString Endereco = QStringLiteral("Endereco");
+inline const QString Dependente1 = QStringLiteral("Dependente1");
+inline const QString Dependente2 = QStringLiteral("Dependente2");
+inline const QString Dependente3 = QStringLiteral("Dependente3");
+inline const QString Emissor = QStringLiteral("Emissor");
+inline const QString RG = QStringLiteral("RG");
+inline const QString CPF = QStringLiteral("CPF");
+inline const QString FoneResidencial = QStringLiteral("FoneResidencial");
+inline const QString FoneComercial = QStringLiteral("FoneComercial");
+inline const QString Celular = QStringLiteral("Celular");
+inline const QString CEP = QStringLiteral("CEP");
+
+inline const QString indCodigo = QStringLiteral("indCodigo");
+inline const QString indCPF = QStringLiteral("indCPF");
+inline const QString indNome = QStringLiteral("indNome");
+inline const QString indDependente1 = QStringLiteral("indDependente1");
+inline const QString indDependente2 = QStringLiteral("indDependente2");
+inline const QString indDependente3 = QStringLiteral("indDependente3");
+
+// Where a name is looked up, in this order: a holder is found before any
+// customer's dependant of the same name.
+inline const std::array<QString, 4> NameIndexes{indNome, indDependente1, indDependente2, indDependente3};
+} // namespace tblClientes
+
+namespace tblVideos {
+inline const QString Table = QStringLiteral("tblVideos");
+
+inline const QString Data = QStringLiteral("Data");
+inline const QString Codigo = QStringLiteral("Codigo");
+inline const QString Nome = QStringLiteral("Nome");
+inline const QString Genero = QStringLiteral("Genero");
+inline const QString QTDE = QStringLiteral("QTDE");
+inline const QString Local = QStringLiteral("Local");
+inline const QString Valor = QStringLiteral("Valor");
+inline const QString Tipo = QStringLiteral("Tipo");
+
+inline const QString indCodigo = QStringLiteral("indCodigo");
+inline const QString indNome = QStringLiteral("indNome");
+} // namespace tblVideos
+
+namespace tblLocacao {
+inline const QString Table = QStringLiteral("tblLocacao");
+
+inline const QString Data = QStringLiteral("Data");
+inline const QString Codigo = QStringLiteral("Codigo");
+inline const QString Clientes = QStringLiteral("Clientes");
+inline const QString Valor = QStringLiteral("Valor");
+inline const QString Desconto = QStringLiteral("Desconto");
+
+inline const QString indCodigo = QStringLiteral("indCodigo");
+
+// A note's sixteen slots, counted here from 0: slot 0 is the column pair
+// "Video-1" (description) and "Codigo(0)" (video code), indexed by "ind0".
+constexpr int Slots = 16;
+
+namespace detail {
+template <typename Name> std::array<QString, Slots> slotNames(Name name)
+{
+    std::array<QString, Slots> out;
+    for (int slot = 0; slot < Slots; ++slot)
+        out[slot] = name(slot);
+    return out;
+}
+} // namespace detail
+
+// "Video-1" for slot 0 .. "Video-16" for slot 15; throws for any other slot.
+inline const QString& videoColumn(int slot)
+{
+    static const auto all = detail::slotNames([](int s) { return QStringLiteral("Video-%1").arg(s + 1); });
+    return all.at(slot);
+}
+// "Codigo(0)" .. "Codigo(15)".
+inline const QString& codeColumn(int slot)
+{
+    static const auto all = detail::slotNames([](int s) { return QStringLiteral("Codigo(%1)").arg(s); });
+    return all.at(slot);
+}
+// "ind0" .. "ind15", on codeColumn(slot).
+inline const QString& codeIndex(int slot)
+{
+    static const auto all = detail::slotNames([](int s) { return QStringLiteral("ind%1").arg(s); });
+    return all.at(slot);
+}
+} // namespace tblLocacao
+
+namespace Number {
+inline const QString Table = QStringLiteral("Number");
+
+inline const QString Codigo = QStringLiteral("Codigo");
+} // namespace Number
+
+// The program's own table beside the four: one row per copy taken off the
+// shelf for the rental note being composed, written in the same transaction
+// as the shelf count, so that a crash before the note is saved can give the
+// copies back at the next start. No other reader of the file needs it.
+namespace PendingCopies {
+inline const QString Table = QStringLiteral("PendingCopies");
+
+inline const QString Slot = QStringLiteral("Slot");
+inline const QString Codigo = QStringLiteral("Codigo");
+} // namespace PendingCopies
+
+} // namespace store::names

@@ -24,6 +24,7 @@ class RecordCursor
 {
 public:
     // Throws StoreError when the table is unknown or missing in the file.
+    // db must outlive the cursor: the cursor's statements belong to it.
     RecordCursor(Database& db, const QString& table);
     ~RecordCursor();
     RecordCursor(const RecordCursor&) = delete;

@@ -5,7 +5,7 @@
 // The shop is made once in FENWARDA_BENCH_SHOP (default: the folder
 // bench_store uses) and reused by later runs.
 
-#include "ShopGenerator.h"
+#include "BenchShops.h"
 
 #include "platform/Formats.h"
 #include "platform/widgets/MessageBox.h"
@@ -18,30 +18,16 @@
 #include "store/Database.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-#include <memory>
 
 namespace {
 
-constexpr int ShopSize = 100000;
-
+// The shared scale-S shop: 100,000 customers, as many videos, 20,000 notes.
 store::Database& shop()
 {
-    static std::unique_ptr<store::Database> db = [] {
-        QString folder = qEnvironmentVariable("FENWARDA_BENCH_SHOP");
-        if (folder.isEmpty())
-            folder = QDir::temp().filePath(QStringLiteral("fenwarda-bench-shop-%1").arg(ShopSize));
-        QDir().mkpath(folder);
-        if (!QFile::exists(store::Database::filePath(folder)))
-            bench::generateShop(folder, {ShopSize, ShopSize, ShopSize / 5});
-        auto d = std::make_unique<store::Database>(folder);
-        d->open();
-        return d;
-    }();
-    return *db;
+    return bench::shop(100000);
 }
 
 // The process's peak resident memory in MB since the last reset.
@@ -127,5 +113,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    bench::closeShops();
     return 0;
 }

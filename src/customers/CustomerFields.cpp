@@ -121,7 +121,10 @@ void CustomerFields::write(store::RecordCursor& row) const
     row.setValue(tblClientes::Dependente3, txt3->text());
     row.setValue(tblClientes::Emissor, txtEmissor->text());
     row.setValue(tblClientes::RG, txtRG->text());
-    row.setValue(tblClientes::CPF, mskCPF->value());
+    // The CPF is optional: without one the column holds no value, which the
+    // unique index admits for any number of customers (it reads back empty).
+    const QString cpf = mskCPF->value();
+    row.setValue(tblClientes::CPF, cpf.isEmpty() ? QVariant() : QVariant(cpf));
     row.setValue(tblClientes::FoneResidencial, mskFoneResidencial->value());
     row.setValue(tblClientes::FoneComercial, mskFoneComercial->value());
     row.setValue(tblClientes::Celular, mskCelular->value());

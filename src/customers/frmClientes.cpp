@@ -13,13 +13,15 @@ frmClientes::frmClientes(store::Database& db, QWidget* parent)
     setFont(formFont());
     auto* f = new CustomerFields(this, grid(), leaveChecks());
     setFields(f);
-    startFlow({.keys = {{f->txtCodigo, tblClientes::indCodigo, f->mskCPF},
-                        {f->mskCPF, tblClientes::indCPF, f->txtRG}},
-               .required = {{f->txtCodigo, QStringLiteral("Nº de Cadastro")},
-                            {f->txtRG, QStringLiteral("RG")},
-                            {f->txtNome, QStringLiteral("Nome Completo")},
-                            {f->txtEndereco, QStringLiteral("Endereço")}},
-               .duplicate = QStringLiteral("Cliente já Cadastrado"),
-               .another = QStringLiteral("Quer cadastrar outro Cliente?"),
-               .dateLabel = nullptr});
+    // The CPF is optional: customers without one are never duplicates.
+    startFlow(
+        {.keys = {{f->txtCodigo, tblClientes::indCodigo, f->mskCPF},
+                  {.field = f->mskCPF, .index = tblClientes::indCPF, .next = f->txtRG, .optional = true}},
+         .required = {{f->txtCodigo, QStringLiteral("Nº de Cadastro")},
+                      {f->txtRG, QStringLiteral("RG")},
+                      {f->txtNome, QStringLiteral("Nome Completo")},
+                      {f->txtEndereco, QStringLiteral("Endereço")}},
+         .duplicate = QStringLiteral("Cliente já Cadastrado"),
+         .another = QStringLiteral("Quer cadastrar outro Cliente?"),
+         .dateLabel = nullptr});
 }

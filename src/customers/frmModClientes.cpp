@@ -26,6 +26,8 @@ frmModClientes::frmModClientes(store::Database& db, QWidget* parent)
                .name = f->txtNome,
                .unique = {{f->txtCodigo, tblClientes::indCodigo,
                            QStringLiteral("Este Nº de Cadastro já pertence a outro cliente.")},
-                          {f->mskCPF, tblClientes::indCPF,
-                           QStringLiteral("Este CPF já pertence a outro cliente.")}}});
+                          {.field = f->mskCPF,
+                           .index = tblClientes::indCPF,
+                           .taken = QStringLiteral("Este CPF já pertence a outro cliente."),
+                           .optional = true}}});
 }

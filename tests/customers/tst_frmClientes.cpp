@@ -12,6 +12,21 @@ namespace {
 
 const QString Duplicate = QStringLiteral("Cliente já Cadastrado");
 
+struct NewCustomer
+{
+    QString digits; // typed into the CPF; empty leaves it empty
+    bool refused;   // as a duplicate
+};
+
+// "12345678901" -> "123.456.789-01", as the field reads it.
+QString masked(const QString& digits)
+{
+    if (digits.isEmpty())
+        return QString();
+    return QStringLiteral("%1.%2.%3-%4")
+        .arg(digits.mid(0, 3), digits.mid(3, 3), digits.mid(6, 3), digits.mid(9));
+}
+
 } // namespace
 
 class TestFrmClientes : public WindowFixture<frmClientes>
@@ -187,27 +202,84 @@ private slots:
         QCOMPARE(shop->count("tblClientes"), 1);
     }
 
-    void duplicateCpfIncludingAnEmptyOne()
+    // One customer after another through the window, each with a CPF typed
+    // or left empty; a CPF on file is refused, an empty one never is.
+    void customersWithAndWithoutCpf_data()
     {
-        insertCustomer("5", "111.222.333-44", "Carlos Souza");
-        typeOver(w("txtCodigo"), "6");
-        QTest::keyClick(focus(), Qt::Key_Return);
-        typeOver(w("mskCPF"), "11122233344");
-        QTest::keyClick(focus(), Qt::Key_Return);
-        QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text, Duplicate);
-        QCOMPARE(w("txtCodigo")->text(), QStringLiteral("5"));
-        QCOMPARE(focus(), w<QPushButton>("cmdNovo"));
+        QTest::addColumn<QStringList>("onFile"); // CPFs stored before, '' as an old file may hold it
+        QTest::addColumn<QList<NewCustomer>>("typed");
+        QTest::newRow("three without CPF")
+            << QStringList() << QList<NewCustomer>{{"", false}, {"", false}, {"", false}};
+        QTest::newRow("beside an old file's empty CPF")
+            << QStringList{""} << QList<NewCustomer>{{"", false}, {"", false}};
+        QTest::newRow("a CPF on file is still refused")
+            << QStringList{"111.222.333-44"}
+            << QList<NewCustomer>{{"", false}, {"11122233344", true}, {"", false}};
+        QTest::newRow("a CPF just stored is refused")
+            << QStringList{"", "111.222.333-44"}
+            << QList<NewCustomer>{{"55566677788", false}, {"", false}, {"55566677788", true}};
+    }
 
-        // A customer stored without CPF makes the empty CPF taken as well.
-        QTest::mouseClick(w<QPushButton>("cmdNovo"), Qt::LeftButton);
-        insertCustomer("8", "", "Sem Documento");
-        typeOver(w("txtCodigo"), "9");
-        QTest::keyClick(focus(), Qt::Key_Return);
-        QTest::keyClick(focus(), Qt::Key_Return);
-        QCOMPARE(MessageBox::shown().size(), 2);
-        QCOMPARE(w("txtNome")->text(), QStringLiteral("Sem Documento"));
-        QCOMPARE(shop->count("tblClientes"), 2);
+    void customersWithAndWithoutCpf()
+    {
+        QFETCH(QStringList, onFile);
+        QFETCH(QList<NewCustomer>, typed);
+        for (int i = 0; i < onFile.size(); ++i)
+            insertCustomer(QString::number(i + 1), onFile[i], QStringLiteral("Antigo %1").arg(i + 1));
+
+        QStringList stored; // the number of each customer registered here
+        for (int i = 0; i < typed.size(); ++i) {
+            const QString codigo = QString::number(10 + i);
+            const QString cpf = masked(typed[i].digits);
+            MessageBox::clearShown();
+            enterText(w("txtCodigo"), codigo);
+            enterText(w("mskCPF"), typed[i].digits);
+            if (typed[i].refused) {
+                // The customer who holds that CPF is shown.
+                QCOMPARE(MessageBox::shown().size(), 1);
+                QCOMPARE(MessageBox::shown()[0].text, Duplicate);
+                QCOMPARE(w<MaskedEdit>("mskCPF")->value(), cpf);
+                QVERIFY(w("txtCodigo")->text() != codigo);
+                QCOMPARE(focus(), w<QPushButton>("cmdNovo"));
+                QTest::mouseClick(w<QPushButton>("cmdNovo"), Qt::LeftButton);
+                continue;
+            }
+            QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(codigo));
+            QCOMPARE(focus(), w("txtRG"));
+            enterText(w("txtRG"), "1" + codigo);
+            enterText(w("txtNome"), "Novo " + codigo);
+            enterText(w("txtEndereco"), "Rua " + codigo);
+            MessageBox::setNextAnswer(QMessageBox::Yes);
+            QTest::mouseClick(w<QPushButton>("cmdSalvar"), Qt::LeftButton);
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("Quer cadastrar outro Cliente?"));
+            const auto row = shop->row("tblClientes", codigo);
+            QCOMPARE(row["Nome"].toString(), "Novo " + codigo);
+            // No CPF is no value in the file, so the unique index admits many.
+            QCOMPARE(row["CPF"].isNull(), cpf.isEmpty());
+            QCOMPARE(row["CPF"].toString(), cpf);
+            stored << codigo;
+        }
+        QCOMPARE(shop->count("tblClientes"), onFile.size() + stored.size());
+        for (int i = 0; i < onFile.size(); ++i) {
+            const QVariant cpf = shop->row("tblClientes", QString::number(i + 1))["CPF"];
+            QVERIFY(!cpf.isNull());
+            QCOMPARE(cpf.toString(), onFile[i]);
+        }
+
+        // Each reads back whole, no CPF as an empty field.
+        stored += {"1", "2"};
+        for (const QString& codigo : std::as_const(stored)) {
+            const auto row = shop->row("tblClientes", codigo);
+            if (row.isEmpty())
+                continue;
+            MessageBox::clearShown();
+            enterText(w("txtCodigo"), codigo);
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(w("txtNome")->text(), row["Nome"].toString());
+            QCOMPARE(w<MaskedEdit>("mskCPF")->value(), row["CPF"].toString());
+            QTest::mouseClick(w<QPushButton>("cmdNovo"), Qt::LeftButton);
+        }
     }
 
     void requiredFieldsInTheirOrder()

@@ -10,6 +10,17 @@
 #include <QPushButton>
 #include <QTest>
 
+namespace {
+
+struct CpfChange
+{
+    QString codigo;
+    QString cpf; // as the field reads it; empty: the field emptied
+    bool refused;
+};
+
+} // namespace
+
 class TestFrmModClientes : public WindowFixture<frmModClientes>
 {
     Q_OBJECT
@@ -136,6 +147,59 @@ private slots:
         QTest::mouseClick(editar(), Qt::LeftButton);
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(shop->rows("tblClientes").first()["Nome"].toString(), QStringLiteral("Outro Nome"));
+    }
+
+    // CPF changes through Editar, one after another: an empty CPF is never
+    // another customer's, a CPF on file is.
+    void cpfChanges_data()
+    {
+        QTest::addColumn<bool>("oldEmpty"); // customer 7 holds '', as an old file may
+        QTest::addColumn<QList<CpfChange>>("changes");
+        QTest::newRow("two emptied") << false << QList<CpfChange>{{"5", "", false}, {"6", "", false}};
+        QTest::newRow("emptied beside an old empty one")
+            << true << QList<CpfChange>{{"5", "", false}, {"6", "", false}, {"7", "", false}};
+        QTest::newRow("old empty one given a CPF, then emptied")
+            << true << QList<CpfChange>{{"7", "999.888.777-66", false}, {"7", "", false}};
+        QTest::newRow("a CPF on file is still refused") << true
+                                                        << QList<CpfChange>{{"5", "", false},
+                                                                            {"7", "555.666.777-88", true},
+                                                                            {"6", "", false},
+                                                                            {"7", "555.666.777-88", false},
+                                                                            {"5", "555.666.777-88", true}};
+    }
+
+    void cpfChanges()
+    {
+        QFETCH(bool, oldEmpty);
+        QFETCH(QList<CpfChange>, changes);
+        if (oldEmpty)
+            insertCustomer(*shop, "7", "", "Velho Arquivo");
+        for (const CpfChange& change : std::as_const(changes)) {
+            const auto before = shop->rows("tblClientes");
+            MessageBox::clearShown();
+            lookUp(change.codigo);
+            QVERIFY(MessageBox::shown().isEmpty());
+            QCOMPARE(w<MaskedEdit>("mskCPF")->value(),
+                     shop->row("tblClientes", change.codigo)["CPF"].toString());
+            typeOver(w("mskCPF"), QString(change.cpf).remove('.').remove('-'));
+            QCOMPARE(w<MaskedEdit>("mskCPF")->value(), change.cpf);
+            QTest::mouseClick(editar(), Qt::LeftButton);
+            const QVariant cpf = shop->row("tblClientes", change.codigo)["CPF"];
+            if (change.refused) {
+                QCOMPARE(MessageBox::shown().size(), 1);
+                QCOMPARE(MessageBox::shown()[0].text,
+                         QStringLiteral("Este CPF já pertence a outro cliente."));
+                QCOMPARE(shop->rows("tblClientes"), before);
+                // Given up: the number field empties the window for the next one.
+                w("txtCodigo")->clear();
+                continue;
+            }
+            QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(change.codigo));
+            // No CPF is no value in the file; it reads back as an empty field.
+            QCOMPARE(cpf.isNull(), change.cpf.isEmpty());
+            QCOMPARE(cpf.toString(), change.cpf);
+            QCOMPARE(focus(), w("txtCodigo"));
+        }
     }
 
     void nothingShownChangesNothing_data()

@@ -107,8 +107,9 @@ void ModifyRecordWindow::storeChanges()
         // A unique value that another record holds is refused here, with the
         // field named, rather than by the store's key.
         for (const Unique& u : std::as_const(m_flow.unique)) {
-            if (records().lookUp(u.index, platform::fieldText(u.field)) &&
-                records().text(m_flow.keyColumn) != m_shownKey) {
+            const QString text = platform::fieldText(u.field);
+            const bool found = u.optional ? records().find(u.index, text) : records().lookUp(u.index, text);
+            if (found && records().text(m_flow.keyColumn) != m_shownKey) {
                 taken = &u;
                 return;
             }

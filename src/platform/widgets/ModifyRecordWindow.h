@@ -21,6 +21,8 @@ protected:
         QWidget* field;
         QString index;
         QString taken;
+        // An optional value: left empty it is no value at all, never taken.
+        bool optional = false;
     };
     struct Flow
     {

@@ -40,7 +40,8 @@ void NewRecordWindow::startFlow(Flow flow)
 
 bool NewRecordWindow::keyTaken(const Key& key)
 {
-    return records().lookUp(key.index, platform::fieldText(key.field));
+    const QString text = platform::fieldText(key.field);
+    return key.optional ? records().find(key.index, text) : records().lookUp(key.index, text);
 }
 
 bool NewRecordWindow::leaveKey(const Key& key)

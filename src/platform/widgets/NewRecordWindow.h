@@ -20,6 +20,8 @@ protected:
         QWidget* field;
         QString index; // the unique index the key is sought in
         QWidget* next; // where the focus goes when the key is free
+        // An optional key: left empty it is no key at all, never taken.
+        bool optional = false;
     };
     struct Required
     {

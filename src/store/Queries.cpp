@@ -5,6 +5,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace store {
@@ -15,8 +16,9 @@ namespace {
 
 const PickSource CustomerNames{
     tblClientes::Table,
-    {tblClientes::Nome, tblClientes::Dependente1, tblClientes::Dependente2, tblClientes::Dependente3}};
-const PickSource VideoTitles{tblVideos::Table, {tblVideos::Nome}};
+    {tblClientes::Nome, tblClientes::Dependente1, tblClientes::Dependente2, tblClientes::Dependente3},
+    true};
+const PickSource VideoTitles{tblVideos::Table, {tblVideos::Nome}, true};
 const PickSource VideoCodes{tblVideos::Table, {tblVideos::Codigo}};
 const PickSource RentalNoteCodes{tblLocacao::Table, {tblLocacao::Codigo}};
 
@@ -30,6 +32,12 @@ QString pickSql(const PickSource& source, bool oneRow)
              oneRow ? QLatin1String("WHERE rowid = ?") : QLatin1String("ORDER BY rowid"));
 }
 
+// Stops at the first character that is not a blank, so a name costs one look.
+bool isBlank(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
+}
+
 void addRow(std::vector<RowItems>* rows, qint64 rowid, int count)
 {
     if (rows && count > 0)
@@ -39,8 +47,8 @@ void addRow(std::vector<RowItems>* rows, qint64 rowid, int count)
 // The pick lists run to hundreds of thousands of names, so they are read
 // through SQLite itself rather than one QVariant per value, when the
 // driver runs the same SQLite as this program.
-void readDirect(Database& db, sqlite3* raw, const QString& sql, qint64 rowid, int columns, QStringList& items,
-                std::vector<RowItems>* rows)
+void readDirect(Database& db, sqlite3* raw, const QString& sql, qint64 rowid, const PickSource& source,
+                QStringList& items, std::vector<RowItems>* rows)
 {
     sqlite3_stmt* stmt = nullptr;
     const QByteArray text = sql.toUtf8();
@@ -49,6 +57,7 @@ void readDirect(Database& db, sqlite3* raw, const QString& sql, qint64 rowid, in
         rc = sqlite3_bind_int64(stmt, 1, rowid);
     if (rc == SQLITE_OK)
         rc = sqlite3_step(stmt);
+    const int columns = int(source.columns.size());
     for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
         int count = 0;
         for (int i = 1; i <= columns; ++i) {
@@ -57,7 +66,10 @@ void readDirect(Database& db, sqlite3* raw, const QString& sql, qint64 rowid, in
             // The file keeps UTF-8: Qt decodes it faster than SQLite would.
             const auto* chars = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
             const int bytes = sqlite3_column_bytes(stmt, i);
-            items.append(bytes > 0 ? QString::fromUtf8(chars, bytes) : QStringLiteral(""));
+            QString item = bytes > 0 ? QString::fromUtf8(chars, bytes) : QStringLiteral("");
+            if (source.namesOnly && isBlank(item))
+                continue;
+            items.append(std::move(item));
             ++count;
         }
         addRow(rows, sqlite3_column_int64(stmt, 0), count);
@@ -69,8 +81,8 @@ void readDirect(Database& db, sqlite3* raw, const QString& sql, qint64 rowid, in
     sqlite3_finalize(stmt);
 }
 
-void readThroughQt(Database& db, const QString& sql, qint64 rowid, int columns, QStringList& items,
-                   std::vector<RowItems>* rows)
+void readThroughQt(Database& db, const QString& sql, qint64 rowid, const PickSource& source,
+                   QStringList& items, std::vector<RowItems>* rows)
 {
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);
@@ -80,13 +92,17 @@ void readThroughQt(Database& db, const QString& sql, qint64 rowid, int columns, 
         q.addBindValue(rowid);
     if (!q.exec())
         db.fail(q.lastError(), QStringLiteral("ler a lista"));
+    const int columns = int(source.columns.size());
     while (q.next()) {
         int count = 0;
         for (int i = 1; i <= columns; ++i) {
-            if (!q.isNull(i)) {
-                items.append(q.value(i).toString());
-                ++count;
-            }
+            if (q.isNull(i))
+                continue;
+            QString item = q.value(i).toString();
+            if (source.namesOnly && isBlank(item))
+                continue;
+            items.append(std::move(item));
+            ++count;
         }
         addRow(rows, q.value(0).toLongLong(), count);
     }
@@ -154,11 +170,10 @@ void readPickItems(Database& db, const PickSource& source, QStringList& items, s
                    qint64 rowid)
 {
     const QString sql = pickSql(source, rowid >= 0);
-    const int columns = int(source.columns.size());
     if (sqlite3* raw = db.directHandle())
-        readDirect(db, raw, sql, rowid, columns, items, rows);
+        readDirect(db, raw, sql, rowid, source, items, rows);
     else
-        readThroughQt(db, sql, rowid, columns, items, rows);
+        readThroughQt(db, sql, rowid, source, items, rows);
 }
 
 const PickSource& pickSource(PickListKind kind)

@@ -19,10 +19,10 @@ void forEachValue(Database& db, const QString& sql, int columns,
 // Whole-table reads for the pick lists, in table order, in one statement
 // each (a cursor walk row by row is too slow for a big shop).
 
-// Each customer's Nome, then Dependente1..3: a column holding an empty text
-// gives an empty item, a column holding no value gives none.
+// Each customer's Nome, then Dependente1..3, leaving out every name that is
+// empty or only blanks (a customer without dependants gives one item).
 QStringList customerNames(Database& db);
-// Every video's Nome (no value gives none).
+// Every video's Nome, leaving out empty and blank ones.
 QStringList videoTitles(Database& db);
 // Every video's Codigo (no value gives none).
 QStringList videoCodes(Database& db);
@@ -35,6 +35,9 @@ struct PickSource
 {
     QString table;
     QStringList columns;
+    // A list of names: a value that is empty or only blanks gives no item
+    // (it would show as a blank row nobody can pick). Codes keep every value.
+    bool namesOnly = false;
 };
 
 enum class PickListKind { CustomerNames, VideoTitles, VideoCodes };

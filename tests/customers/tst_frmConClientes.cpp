@@ -1,6 +1,7 @@
 #include "WindowTest.h"
 #include "customers/frmConClientes.h"
 #include "platform/widgets/MessageBox.h"
+#include "rental/frmLocacao.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -56,26 +57,57 @@ private slots:
         QStringList items;
         for (int i = 0; i < combo()->count(); ++i)
             items << combo()->itemText(i);
-        // Empty texts give empty items; columns with no value give none.
-        const QStringList expected = {"Zaviz Eduvi",
-                                      "Ana Eduvi",
-                                      "",
-                                      "Bruno Costa",
-                                      "Carla Costa",
-                                      "Ana Eduvi",
-                                      "Dora Lima",
-                                      "",
-                                      "",
-                                      "Elias Prado",
-                                      "",
-                                      "Dora Lima",
-                                      ""};
+        // Every name in table order; an empty dependant gives no blank row.
+        const QStringList expected = {"Zaviz Eduvi", "Ana Eduvi", "Bruno Costa", "Carla Costa",
+                                      "Ana Eduvi",   "Dora Lima", "Elias Prado", "Dora Lima"};
         QCOMPARE(items, expected);
         QCOMPARE(combo()->currentText(), QString());
         QCOMPARE(focus(), combo());
         for (const char* name : {"txtStatus", "txtEndereco", "txtCPF", "txtFoneComercial"})
             QVERIFY2(!w(name)->isEnabled(), name);
         QCOMPARE(combo()->accessibleName(), QStringLiteral("Nome Completo:"));
+    }
+
+    // Both windows that list the customers' names, over dependants left
+    // empty and names that are only blanks.
+    void nameListsHaveNoBlankRows_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QStringList>("blanks"); // more customers' dependants
+        for (const auto& [window, list] :
+             {std::pair{"frmConClientes", "cboCliente"}, {"frmLocacao", "cboClientes"}}) {
+            QTest::addRow("%s, empty dependants", window) << window << list << QStringList();
+            QTest::addRow("%s, blanks only", window)
+                << window << list << QStringList{" ", "   ", "\t", QStringLiteral("\u00a0\u3000")};
+        }
+    }
+
+    void nameListsHaveNoBlankRows()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, list);
+        QFETCH(QStringList, blanks);
+        for (int i = 0; i < blanks.size(); ++i)
+            insert(QString::number(20 + i), "Cliente " + QString::number(20 + i), blanks[i],
+                   i % 2 ? QVariant(blanks[i]) : QVariant(QStringLiteral("Dep %1").arg(20 + i)), QVariant());
+        if (window == QLatin1String("frmLocacao"))
+            WindowTest::open<frmLocacao>();
+        else
+            open();
+        auto* names = w<QComboBox>(list.toUtf8().constData());
+        QStringList items;
+        for (int i = 0; i < names->count(); ++i)
+            items << names->itemText(i);
+
+        // Every holder and dependant who has a name, in table order.
+        QStringList named;
+        for (const auto& row : shop->rows("tblClientes"))
+            for (const char* column : {"Nome", "Dependente1", "Dependente2", "Dependente3"})
+                if (const QString name = row[column].toString(); !name.trimmed().isEmpty())
+                    named << name;
+        QCOMPARE(items, named);
+        QCOMPARE(items.size(), 8 + blanks.size() + (blanks.size() + 1) / 2);
     }
 
     void holderAndDependants()
@@ -146,7 +178,7 @@ private slots:
         QTest::keyClick(focus(), Qt::Key_Return);
         QCOMPARE(w("txtStatus")->text(), QStringLiteral("Cliente Titular"));
         QCOMPARE(w("txtRG")->text(), QStringLiteral("774"));
-        QCOMPARE(combo()->count(), 13);
+        QCOMPARE(combo()->count(), 8);
     }
 
     void customersAddedLaterAreStillFound()

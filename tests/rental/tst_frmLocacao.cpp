@@ -65,7 +65,7 @@ private slots:
         QCOMPARE(w("txtDesconto")->text(), QStringLiteral("R$0,00"));
         QVERIFY(!w<QPushButton>("cmdDesfazer")->isEnabled());
         QVERIFY(!w("txtCodigo")->isEnabled() && !w("txtValor")->isEnabled() && !w("txtData")->isEnabled());
-        QCOMPARE(w<QComboBox>("cboClientes")->count(), 4); // the holder and three dependants, empty one too
+        QCOMPARE(w<QComboBox>("cboClientes")->count(), 3); // the holder and two dependants; no blank row
         QCOMPARE(w<QComboBox>("cbo1")->itemText(3), QStringLiteral("13"));
         QCOMPARE(w<QComboBox>("cboClientes")->accessibleName(),
                  QStringLiteral("Nome e Nº do Cadastro do Cliente:"));

@@ -64,16 +64,21 @@ private slots:
             {"new customer",
              "INSERT INTO tblClientes (Codigo, Nome, Dependente3) VALUES ('9', 'Zeca', 'Lia')"},
             {"dependant added", "UPDATE tblClientes SET Dependente2 = 'Lia' WHERE Codigo = '1'"},
-            {"dependant gone", "UPDATE tblClientes SET Dependente1 = NULL WHERE Codigo = '2'"},
+            {"dependant gone", "UPDATE tblClientes SET Dependente2 = NULL WHERE Codigo = '2'"},
             {"name changed", "UPDATE tblClientes SET Nome = 'Bia' WHERE Codigo = '3'"},
             {"customer deleted", "DELETE FROM tblClientes WHERE Codigo = '2'"},
             {"every customer deleted", "DELETE FROM tblClientes"},
             {"other column", "UPDATE tblClientes SET Endereco = 'Rua A' WHERE Codigo = '1'"},
+            {"dependant emptied", "UPDATE tblClientes SET Dependente1 = '' WHERE Codigo = '1'"},
+            {"dependant blanked", "UPDATE tblClientes SET Dependente1 = '  ' WHERE Codigo = '1'"},
+            {"empty dependant named", "UPDATE tblClientes SET Dependente1 = 'Lia' WHERE Codigo = '2'"},
+            {"blank customer", "INSERT INTO tblClientes (Codigo, Nome, Dependente1) VALUES ('9', ' ', '')"},
         };
         for (bool direct : {true, false})
             for (const auto& [name, sql] : writes)
                 QTest::addRow("%s, %s", name, direct ? "direct" : "Qt SQL")
-                    << direct << QString::fromUtf8(sql) << (qstrcmp(name, "other column") != 0)
+                    << direct << QString::fromUtf8(sql)
+                    << (qstrcmp(name, "other column") != 0 && qstrcmp(name, "blank customer") != 0)
                     << (!direct || qstrcmp(name, "every customer deleted") == 0);
     }
 
@@ -101,6 +106,48 @@ private slots:
         const int edits = int(inserted.count() + removed.count() + changed.count());
         QCOMPARE(resets.count(), readAgain ? 1 : 0);
         QCOMPARE(edits > 0, !readAgain && changes);
+    }
+
+    // A list of names holds no empty or blank item, however it was read.
+    void namesOnlyInTheNameLists_data()
+    {
+        QTest::addColumn<bool>("direct");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("expected");
+        for (bool direct : {true, false}) {
+            const char* how = direct ? "direct" : "Qt SQL";
+            QTest::addRow("customers, %s", how)
+                << direct << int(PickListKind::CustomerNames)
+                << QStringList{"Ana", "Rui", "Bruno", "Caio", "Carla", "Dino", "Eva"};
+            QTest::addRow("titles, %s", how)
+                << direct << int(PickListKind::VideoTitles) << QStringList{"Alien", "Ran"};
+            // Codes are not names: a blank one stays, as the table holds it.
+            QTest::addRow("codes, %s", how)
+                << direct << int(PickListKind::VideoCodes) << QStringList{"10", "11", "12", " "};
+        }
+    }
+
+    void namesOnlyInTheNameLists()
+    {
+        QFETCH(bool, direct);
+        QFETCH(int, kind);
+        QFETCH(QStringList, expected);
+        exec(*m_db, "INSERT INTO tblClientes (Codigo, Nome, Dependente1, Dependente2, Dependente3) VALUES "
+                    "('4', 'Dino', ' ', char(9, 10), char(160)), ('5', '', 'Eva', '', NULL)");
+        exec(*m_db, "INSERT INTO tblVideos (Codigo, Nome) VALUES ('12', 'Ran'), (' ', '   ')");
+        open(direct);
+        QCOMPARE(m_db->watchesWrites(), direct);
+        store::PickList& list = m_db->pickList(PickListKind(kind));
+        QCOMPARE(list.stringList(), expected);
+        // Rows written later are read the same way.
+        exec(*m_db, "UPDATE tblClientes SET Nome = ' ' WHERE Codigo = '1'");
+        exec(*m_db, "UPDATE tblVideos SET Nome = '' WHERE Codigo = '10'");
+        QStringList now = expected;
+        if (PickListKind(kind) == PickListKind::CustomerNames)
+            now.removeFirst(); // Ana's name blanked: her dependant stays
+        if (PickListKind(kind) == PickListKind::VideoTitles)
+            now.removeFirst();
+        QCOMPARE(m_db->pickList(PickListKind(kind)).stringList(), now);
     }
 
     void videoListsFollowTheirColumn()

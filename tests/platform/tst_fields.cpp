@@ -420,6 +420,10 @@ private slots:
         QTest::newRow("pair fits") << "abcdef"
                                    << "\U0001F3AC!"
                                    << "abcdef\U0001F3AC" << cut;
+        // Qt's grapheme finder takes the middle of this pair for a boundary.
+        QTest::newRow("pair before an Oriya fraction at the cut") << "abcdefg"
+                                                                  << "\U0001F3AC\u0B77"
+                                                                  << "abcdefg" << cut;
         QTest::newRow("accent at the cut") << "abcdefg"
                                            << "e\u0301"
                                            << "abcdefg" << cut;
@@ -463,6 +467,71 @@ private slots:
                 QCOMPARE(MessageBox::shown()[0].text, message);
                 QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Janela"));
             }
+        }
+    }
+
+    // After a paste was cut or cleaned, the limit must still know what the
+    // field holds: the same text put in again is cut or cleaned again.
+    void lengthLimitAfterACutOrACleaning_data()
+    {
+        QTest::addColumn<QString>("first"); // pasted into the empty field
+        QTest::addColumn<int>("at");        // where the second edit goes
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<bool>("typed"); // typed key by key rather than pasted
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("messages");
+        const QChar low(0xDFAC);
+        const QString pair = QStringLiteral("\U0001F3AC");
+        QTest::newRow("the cut letter typed") << "abcdefghi" << 8 << "i" << true << "abcdefgh" << 2;
+        QTest::newRow("the cut tail pasted") << "abcdefghij" << 8 << "ij" << false << "abcdefgh" << 2;
+        QTest::newRow("the cut pair pasted") << "abcdefg" + pair << 7 << pair << false << "abcdefg" << 2;
+        QTest::newRow("a tab pasted back") << "a\tb" << 1 << "\t" << false << "a  b" << 2;
+        QTest::newRow("a control pasted back") << "a\001b" << 1 << "\001" << false << "ab" << 2;
+        QTest::newRow("a lone half pasted back")
+            << QStringLiteral("x") + low + "y" << 1 << QString(low) << false << "xy" << 2;
+        QTest::newRow("a letter in the middle after a cut")
+            << "abcdefghij" << 3 << "Z" << true << "abcdefgh" << 2;
+        QTest::newRow("room made after a cut") << "abcdefghij" << 0 << "" << false << "abcdefgh" << 1;
+    }
+
+    void lengthLimitAfterACutOrACleaning()
+    {
+        QFETCH(QString, first);
+        QFETCH(int, at);
+        QFETCH(QString, second);
+        QFETCH(bool, typed);
+        QFETCH(QString, after);
+        QFETCH(int, messages);
+        QWidget window;
+        auto* edit = new QLineEdit(&window);
+        auto* combo = new QComboBox(&window);
+        combo->setEditable(true);
+        platform::limitLength(edit, 8);
+        platform::limitLength(combo, 8);
+        activate(&window);
+        for (QLineEdit* field : {edit, combo->lineEdit()}) {
+            MessageBox::clearShown();
+            field->clear();
+            field->setFocus();
+            QApplication::clipboard()->setText(first);
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(MessageBox::shown().size(), 1);
+            field->setCursorPosition(at);
+            if (typed) {
+                QTest::keyClicks(field, second);
+            } else if (!second.isEmpty()) {
+                QApplication::clipboard()->setText(second);
+                QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+            }
+            QCOMPARE(field->text(), after);
+            QCOMPARE(MessageBox::shown().size(), messages);
+            QCOMPARE(platform::lengthLimitRecord(field), after);
+            // Room made by Backspace takes a letter without a message.
+            field->end(false);
+            QTest::keyClick(field, Qt::Key_Backspace);
+            QTest::keyClicks(field, "Q");
+            QCOMPARE(field->text(), after.chopped(1) + "Q");
+            QCOMPARE(MessageBox::shown().size(), messages);
         }
     }
 

@@ -118,9 +118,12 @@ qsizetype wholeCharactersWithin(const QString& text, qsizetype room)
         return 0;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     finder.setPosition(room);
-    if (finder.isAtBoundary())
-        return room;
-    return std::max<qsizetype>(finder.toPreviousBoundary(), 0);
+    qsizetype at = finder.isAtBoundary() ? room : std::max<qsizetype>(finder.toPreviousBoundary(), 0);
+    // Qt takes the middle of a pair for a boundary before some letters
+    // (U+0B77): a pair is never parted.
+    if (at > 0 && text[at - 1].isHighSurrogate() && text[at].isLowSurrogate())
+        --at;
+    return at;
 }
 
 // Watches the operator's edits (typing, paste, drop, input methods, undo:
@@ -130,17 +133,22 @@ class LengthLimit : public QObject
 public:
     LengthLimit(QLineEdit* edit, int limit) : QObject(edit), m_edit(edit), m_limit(limit), m_now(edit->text())
     {
-        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) {
-            m_before = m_now;
-            m_now = text;
-        });
+        setObjectName(Name);
+        // The field's own text, not the signal's: when an edit is cut here,
+        // Qt goes on to announce the text from before the cut.
+        connect(edit, &QLineEdit::textChanged, this, [this] { m_now = m_edit->text(); });
         connect(edit, &QLineEdit::textEdited, this, &LengthLimit::edited);
     }
+
+    static inline const QString Name = QStringLiteral("lengthLimit");
+    QString record() const { return m_now; }
 
 private:
     void edited(const QString& text)
     {
-        const QString old = text == m_now ? m_before : m_now;
+        // Qt tells an edit before it announces the changed text, so the
+        // text recorded is still the one the edit started from.
+        const QString old = m_now;
         // What the edit put in: the text between the parts it left alone.
         qsizetype head = 0;
         const qsizetype shorter = std::min(old.size(), text.size());
@@ -184,7 +192,6 @@ private:
 
     QLineEdit* m_edit;
     int m_limit;
-    QString m_before;
     QString m_now;
 };
 
@@ -198,6 +205,13 @@ void limitLength(QLineEdit* edit, int limit)
 void limitLength(QComboBox* combo, int limit)
 {
     limitLength(combo->lineEdit(), limit);
+}
+
+QString lengthLimitRecord(const QLineEdit* edit)
+{
+    auto* limit = edit->findChild<QObject*>(LengthLimit::Name, Qt::FindDirectChildrenOnly);
+    auto* ours = dynamic_cast<const LengthLimit*>(limit);
+    return ours ? ours->record() : QString();
 }
 
 QLineEdit* namedLineEdit(QWidget* parent, const char* name)

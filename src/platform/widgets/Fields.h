@@ -35,6 +35,9 @@ struct FieldLimit
 void limitLength(QLineEdit* edit, int limit);
 // The same for an editable combo's line edit.
 void limitLength(QComboBox* combo, int limit);
+// The text the length limit of edit takes the field to hold, for checks: it
+// must be the field's own text at any time. Null when edit has no limit.
+QString lengthLimitRecord(const QLineEdit* edit);
 
 // A line edit that tests and the windows find by its name.
 QLineEdit* namedLineEdit(QWidget* parent, const char* name);

@@ -95,20 +95,60 @@ VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, T
     m_nextRow = 6;
 
     checks.addRewrite(txtVideo, [this] { txtVideo->setText(platform::properCase(txtVideo->text())); });
-    checks.addRewrite(txtValor, [this] { txtValor->setText(platform::reformatMoneyText(txtValor->text())); });
-    // A price the money rule cannot read would be refused at the counter:
-    // it is not stored in the first place.
-    checks.add(txtValor, [this, window] {
-        const QString text = txtValor->text();
-        if (text.isEmpty() || platform::parseMoney(text))
-            return true;
-        MessageBox::information(window,
-                                QStringLiteral("O preço de locação \"%1\" não é um valor válido.\n"
-                                               "Digite o preço em reais, por exemplo 2,50.")
-                                    .arg(text),
-                                QStringLiteral("Informação de Vídeo"));
-        return false;
+    // A price is reformatted only when it will be kept: a refused one stays
+    // as typed, for the operator to correct.
+    checks.addRewrite(txtValor, [this] {
+        const platform::PriceReading::Status status = platform::readPrice(txtValor->text()).status;
+        if (status == platform::PriceReading::Ok)
+            txtValor->setText(platform::reformatMoneyText(txtValor->text()));
+        else if (status == platform::PriceReading::Empty)
+            txtValor->clear(); // blanks are no price
     });
+    // A price the counter would refuse is not stored in the first place.
+    checks.add(txtValor, [this, window] { return priceAccepted(window); });
+}
+
+bool VideoFields::priceAccepted(QWidget* window)
+{
+    const QString text = txtValor->text();
+    QString why;
+    switch (platform::readPrice(text).status) {
+    case platform::PriceReading::Empty:
+    case platform::PriceReading::Ok:
+        return true;
+    case platform::PriceReading::NotANumber:
+        why = QStringLiteral("O preço de locação \"%1\" não é um valor válido.").arg(text);
+        break;
+    case platform::PriceReading::Negative:
+        why = QStringLiteral("O preço de locação \"%1\" é negativo.").arg(text);
+        break;
+    case platform::PriceReading::TooLarge:
+        why = QStringLiteral("O preço de locação \"%1\" passa do máximo de %2.")
+                  .arg(text, platform::formatMoney(platform::MaxPrice));
+        break;
+    }
+    MessageBox::information(window, why + QStringLiteral("\nDigite o preço em reais, por exemplo 2,50."),
+                            QStringLiteral("Informação de Vídeo"));
+    return false;
+}
+
+bool VideoFields::readyToStore(QWidget* window)
+{
+    if (!priceAccepted(window)) {
+        txtValor->setFocus();
+        return false;
+    }
+    if (!txtValor->text().trimmed().isEmpty())
+        return true;
+    txtValor->clear();
+    if (MessageBox::question(window,
+                             QStringLiteral("O Preço de Locação está vazio: o vídeo será alugado por %1.\n"
+                                            "Deseja gravar o vídeo sem preço?")
+                                 .arg(platform::formatMoney(0)),
+                             QStringLiteral("Pergunta de Preço de Locação")))
+        return true;
+    txtValor->setFocus();
+    return false;
 }
 
 QWidget* VideoFields::setTabOrder(QWidget* before)

@@ -52,12 +52,18 @@ public:
     void show(const store::RecordCursor& row) override;
     // Tipo only when an option is chosen.
     void write(store::RecordCursor& row) const override;
+    // The price once more (a shown price may never have been left), and a
+    // question when it is empty: such a video rents for nothing.
+    bool readyToStore(QWidget* window) override;
 
     // The caption of the first chosen option, or an empty text.
     QString chosenType() const;
 
 private:
     void unchooseType();
+    // The price rule: empty, or a number from zero to the highest price.
+    // Otherwise says why and gives false.
+    bool priceAccepted(QWidget* window);
 
     QButtonGroup* m_tipo;
     TypePlace m_typePlace;

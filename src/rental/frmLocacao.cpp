@@ -13,6 +13,7 @@
 #include "store/PickList.h"
 #include "store/RecordCursor.h"
 #include "store/StoreError.h"
+#include "videos/VideoFields.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -121,7 +122,7 @@ void frmLocacao::buildLayout()
     using platform::FieldLimit;
     platform::limitLength(m_cboClientes, FieldLimit::PersonName);
     platform::limitLength(m_text1, FieldLimit::Passage);
-    platform::limitLength(m_cbo1, FieldLimit::Code);
+    platform::limitLength(m_cbo1, FieldLimit::VideoCode);
     platform::limitLength(m_txtDesconto, FieldLimit::Money);
     m_cmdSalvar = new QPushButton(QStringLiteral("&Salvar"), this);
     m_cmdSalvar->setObjectName(QStringLiteral("cmdSalvar"));
@@ -146,14 +147,25 @@ void frmLocacao::buildLayout()
     };
     // A date in this face may be wider than the drawn field; never clip it.
     const int dateWidth = m_txtData->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12;
+    // The code field shows a scanned EAN-13 whole (longer codes scroll);
+    // the two money fields beside it make room, short of the buttons.
+    const int grow =
+        std::max(0, VideoFields::codeWidth(m_cbo1, font(), VideoFields::BarcodeDigits) - px(1935));
     for (const Placement& p : placements) {
         QRect rect = p.rect;
+        QRect r = p.captionRect;
         if (p.field == m_txtData)
             rect.setWidth(std::max(rect.width(), dateWidth));
+        if (p.field == m_cbo1)
+            rect.setWidth(rect.width() + grow);
+        if (p.field == m_txtValor || p.field == m_txtDesconto) {
+            rect.translate(grow, 0);
+            r.translate(grow, 0);
+            rect.setRight(std::min(rect.right(), px(7800 - 120)));
+        }
         p.field->setGeometry(rect);
         QLabel* label = labelFor(p.field, QString::fromUtf8(p.caption), this);
         // A face wider than the drawing's must not clip the caption.
-        QRect r = p.captionRect;
         r.setWidth(std::max(r.width(), label->sizeHint().width()));
         label->setGeometry(r);
     }
@@ -200,6 +212,23 @@ void frmLocacao::buildLayout()
                       m_txtData, m_cmdDesfazer});
 }
 
+// A slot's code shows whole, however long: the code label grows past its
+// drawn width when it must, and the description gives up that room.
+void frmLocacao::fitSlot(int k)
+{
+    const bool left = k < 8;
+    const int top = 3120 + 480 * (k % 8);
+    const QRect code = twips(left ? 240 : 4680, top, 615, 255);
+    const QRect description = twips(left ? 960 : 5400, top, left ? 3495 : 3615, 255);
+    QRect c = code;
+    c.setWidth(std::max(code.width(), m_lblCodigo[k]->sizeHint().width()));
+    m_lblCodigo[k]->setGeometry(c);
+    const int gap = description.left() - (code.left() + code.width());
+    QRect d = description;
+    d.setLeft(std::max(description.left(), c.left() + c.width() + gap));
+    m_lbl[k]->setGeometry(d);
+}
+
 void frmLocacao::ClearFields()
 {
     m_txtData->setText(platform::todayText());
@@ -210,11 +239,8 @@ void frmLocacao::ClearFields()
     m_cbo1->clearEditText();
     m_txtValor->clear();
     m_txtDesconto->setText(NoDiscount);
-    for (int k = 0; k < Slots; ++k) {
-        m_lbl[k]->clear();
-        m_lblCodigo[k]->clear();
-        m_prices[k] = 0;
-    }
+    for (int k = 0; k < Slots; ++k)
+        emptySlot(k);
     m_discount = 0;
     m_customerConfirmed = false;
 }
@@ -381,6 +407,7 @@ bool frmLocacao::enterVideo()
 
     m_lbl[k]->setText(title + QStringLiteral(" - ") + category);
     m_lblCodigo[k]->setText(code);
+    fitSlot(k);
     m_prices[k] = reading.centavos;
     showValue();
     if (k == 0)
@@ -439,6 +466,7 @@ void frmLocacao::emptySlot(int k)
     m_lbl[k]->clear();
     m_lblCodigo[k]->clear();
     m_prices[k] = 0;
+    fitSlot(k);
 }
 
 void frmLocacao::undo()

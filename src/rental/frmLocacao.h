@@ -50,6 +50,7 @@ private:
     qint64 slotTotal() const;
     void showValue();
     void emptySlot(int k);
+    void fitSlot(int k);
     // The discount field read as an amount: empty is none; nullopt when it
     // holds no amount or a negative one.
     std::optional<qint64> typedDiscount() const;

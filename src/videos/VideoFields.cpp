@@ -5,6 +5,7 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
+#include "platform/widgets/TaskWindow.h"
 #include "store/Names.h"
 #include "store/RecordCursor.h"
 
@@ -14,6 +15,9 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
 
 using namespace store::names;
 
@@ -44,6 +48,24 @@ QString VideoFields::localToolTip()
     return QStringLiteral("Local onde o video fica localizado dentro da loja");
 }
 
+int VideoFields::codeWidth(const QWidget* field, const QFont& font, int digits)
+{
+    const QFontMetrics metrics(font);
+    // The text, the line edit's own margins on both sides and the cursor.
+    const QSize text(metrics.horizontalAdvance(QString(digits, u'0')) + 2 * 2 + 2, metrics.height());
+    QStyle* style = field->style();
+    if (qobject_cast<const QComboBox*>(field)) {
+        QStyleOptionComboBox option;
+        option.initFrom(field);
+        option.editable = true;
+        return style->sizeFromContents(QStyle::CT_ComboBox, &option, text, field).width();
+    }
+    QStyleOptionFrame option;
+    option.initFrom(field);
+    option.lineWidth = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
+    return style->sizeFromContents(QStyle::CT_LineEdit, &option, text, field).width();
+}
+
 VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, TypePlace place)
     : RecordFields(window), txtCodigo(platform::namedLineEdit(window, "txtCodigo")),
       txtVideo(platform::namedLineEdit(window, "txtVideo")), cboGenero(new QComboBox(window)),
@@ -58,7 +80,7 @@ VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, T
     platform::makeDigitsOnly(txtCodigo);
     platform::makeDigitsOnly(txtQTDE);
     using platform::FieldLimit;
-    platform::limitLength(txtCodigo, FieldLimit::Code);
+    platform::limitLength(txtCodigo, FieldLimit::VideoCode);
     platform::limitLength(txtVideo, FieldLimit::Title);
     platform::limitLength(txtLocal, FieldLimit::Place);
     platform::limitLength(txtQTDE, FieldLimit::Copies);
@@ -85,7 +107,10 @@ VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, T
     m_tipo->setExclusive(true);
 
     // Four columns: label, field, label, field.
-    grid.add({{txtCodigo, "Código:", 1, 0},
+    // The code alone on its row: as wide as its longest text, in the face
+    // of either window (the bold one is the wider).
+    const int codeTwips = codeWidth(txtCodigo, TaskWindow::formFont(), FieldLimit::VideoCode) * 15;
+    grid.add({{txtCodigo, "Código:", 1, 0, 3, codeTwips},
               {txtVideo, "Vídeo:", 2, 0, 3},
               {cboGenero, "Gênero:", 3, 0},
               {txtLocal, "Local da Loja:", 3, 2},

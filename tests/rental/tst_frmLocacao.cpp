@@ -23,6 +23,15 @@ QString money(const char* amount)
     return "R$" + nbsp + QString::fromUtf8(amount);
 }
 
+// Whether the field shows its whole text: with the cursor at the end, the
+// first character is still in view (drawing scrolls the text to the cursor).
+bool showsWhole(QLineEdit* edit)
+{
+    edit->end(false);
+    edit->grab();
+    return edit->cursorPositionAt(QPoint(0, edit->height() / 2)) == 0;
+}
+
 } // namespace
 
 class TestFrmLocacao : public WindowFixture<frmLocacao, Opening::ByTest>
@@ -502,6 +511,42 @@ private slots:
         QCOMPARE(shop->rows("PendingCopies")[1].value("Codigo").toString(), QStringLiteral("11"));
         QCOMPARE(qtde("12"), 3);
         QCOMPARE(qtde("10"), 2);
+    }
+
+    void codesFromABarcode_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("EAN-13") << "7891234567895"
+                                << "7891234567895";
+        QTest::newRow("twenty digits") << "12345678901234567890"
+                                       << "12345678901234567890";
+        QTest::newRow("the twenty-first is cut") << "123456789012345678901"
+                                                 << "12345678901234567890";
+    }
+
+    void codesFromABarcode()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, code);
+        addVideo(code, "Código de Barras", "2,00");
+        open();
+        customer("Maria Silva");
+        typeOver(w<QComboBox>("cbo1"), typed);
+        QCOMPARE(w<QComboBox>("cbo1")->currentText(), code);
+        if (code.size() <= 13) // the EAN-13 a scanner types reads back whole
+            QVERIFY(showsWhole(w<QComboBox>("cbo1")->lineEdit()));
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(slotCode(1), code);
+        QCOMPARE(slot(1), QStringLiteral("Código de Barras - Lançamento"));
+        QCOMPARE(qtde(code), 2);
+        // The slot shows the whole code, its title right of it.
+        auto* codeLabel = w<QLabel>("lblCodigo0");
+        QVERIFY(codeLabel->width() >= codeLabel->sizeHint().width());
+        QVERIFY(w<QLabel>("lbl1")->geometry().left() > codeLabel->geometry().right());
+        MessageBox::setNextAnswer(QMessageBox::No);
+        w<QPushButton>("cmdSalvar")->click();
+        QCOMPARE(shop->rows("tblLocacao").value(0).value("Codigo(0)").toString(), code);
     }
 
     void savesTheNote_data()

@@ -19,6 +19,15 @@ const QString Duplicate = QStringLiteral("Vídeo já Cadastrado");
 const QString FixedTip = QStringLiteral("Local onde o video fica localizado dentro da loja");
 const QString FocusTip = QStringLiteral("Local onde o vídeo está localizado dentro da Fenwaurda");
 
+// Whether the field shows its whole text: with the cursor at the end, the
+// first character is still in view (drawing scrolls the text to the cursor).
+bool showsWhole(QLineEdit* edit)
+{
+    edit->end(false);
+    edit->grab();
+    return edit->cursorPositionAt(QPoint(0, edit->height() / 2)) == 0;
+}
+
 } // namespace
 
 class TestFrmVideos : public WindowFixture<frmVideos>
@@ -513,6 +522,40 @@ private slots:
         QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Pergunta para Novo Cadastro"));
         QCOMPARE(shop->count("tblVideos"), 2);
         QCOMPARE(shop->rows("tblVideos").last()["Nome"].toString(), QStringLiteral("Tubarão"));
+    }
+
+    void codesFromABarcode_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("EAN-13") << "7891234567895"
+                                << "7891234567895";
+        QTest::newRow("twenty digits") << "12345678901234567890"
+                                       << "12345678901234567890";
+        QTest::newRow("the twenty-first is cut") << "123456789012345678901"
+                                                 << "12345678901234567890";
+    }
+
+    // What a scanner types (digits, then Enter) is taken whole and stored.
+    void codesFromABarcode()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, code);
+        typeOver(w("txtCodigo"), typed);
+        QCOMPARE(w("txtCodigo")->text(), code);
+        QVERIFY(showsWhole(w("txtCodigo")));
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(focus(), w("txtVideo"));
+        fillRequired(code);
+        MessageBox::clearShown();
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        salvar()->click();
+        QCOMPARE(shop->rows("tblVideos").value(0).value("Codigo").toString(), code);
+        // The taken code is found again, whole.
+        MessageBox::clearShown();
+        typeOver(w("txtCodigo"), code);
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(lastMessage(), Duplicate);
     }
 
     void codeAndCopiesTakeDigitsOnly()

@@ -514,7 +514,6 @@ void frmLocacao::save()
     if (!discount || *discount > slotTotal()) {
         if (discount) {
             m_discount = *discount;
-            m_txtDesconto->setText(platform::formatMoney(m_discount));
             showValue();
             sayDiscountTooLarge(QStringLiteral("A nota não foi gravada: corrija o desconto."));
         } else {
@@ -524,8 +523,8 @@ void frmLocacao::save()
         m_txtDesconto->selectAll();
         return;
     }
+    // The note keeps the discount as the field shows it.
     m_discount = *discount;
-    m_txtDesconto->setText(platform::formatMoney(m_discount));
     showValue();
 
     const bool print = MessageBox::question(this, QStringLiteral("Deseja Imprimir o Movimento?"), PrintTitle);

@@ -50,12 +50,25 @@ QString formatMoney(qint64 centavos)
     return text;
 }
 
-std::optional<qint64> parseMoney(const QString& input)
+namespace {
+
+// What the money reader made of a text: a number, not a number, or a number
+// too large for the centavos a qint64 holds (negative tells its side).
+struct MoneyReading
+{
+    enum Status { Number, NotANumber, OutOfRange };
+    Status status = NotANumber;
+    qint64 centavos = 0;
+    bool negative = false;
+};
+
+MoneyReading readMoney(const QString& input)
 {
     const QLocale locale = appLocale();
     QString text = input.trimmed();
+    const MoneyReading notANumber;
     if (text.isEmpty())
-        return std::nullopt;
+        return notANumber;
 
     bool negative = false;
     auto takeSign = [&] {
@@ -74,7 +87,7 @@ std::optional<qint64> parseMoney(const QString& input)
     if (!negative)
         takeSign();
     if (text.isEmpty())
-        return std::nullopt;
+        return notANumber;
 
     const QChar decimal = locale.decimalPoint().at(0);
     const QChar group = locale.groupSeparator().isEmpty() ? QChar() : locale.groupSeparator().at(0);
@@ -89,12 +102,12 @@ std::optional<qint64> parseMoney(const QString& input)
         fraction = text.mid(point + 1);
     }
     if (point >= 0 && fraction.isEmpty() && whole.isEmpty())
-        return std::nullopt;
+        return notANumber;
     for (QChar c : fraction)
         if (!isDigit(c))
-            return std::nullopt;
+            return notANumber;
     if (fraction.size() > 18)
-        return std::nullopt;
+        return notANumber;
 
     QString digits;
     if (!group.isNull() && whole.contains(group)) {
@@ -102,7 +115,7 @@ std::optional<qint64> parseMoney(const QString& input)
         for (qsizetype i = 0; i < parts.size(); ++i) {
             const QString& part = parts[i];
             if (part.isEmpty() || part.size() > 3 || (i > 0 && part.size() != 3))
-                return std::nullopt;
+                return notANumber;
             digits += part;
         }
     } else {
@@ -112,11 +125,11 @@ std::optional<qint64> parseMoney(const QString& input)
         digits = QStringLiteral("0");
     for (QChar c : digits)
         if (!isDigit(c))
-            return std::nullopt;
+            return notANumber;
     // Every amount formatMoney writes reads back, the most negative one
-    // included; anything beyond that is not a number.
+    // included; anything beyond that is out of range.
     if (digits.size() > 17)
-        return std::nullopt;
+        return {MoneyReading::OutOfRange, 0, negative};
 
     // Centavos from the first two decimals; the rest rounds half up, as the
     // currency format shows it (7,555 is R$ 7,56).
@@ -127,10 +140,35 @@ std::optional<qint64> parseMoney(const QString& input)
         magnitude += 1;
     const quint64 largest = quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
     if (magnitude > largest)
-        return std::nullopt;
+        return {MoneyReading::OutOfRange, 0, negative};
     if (negative)
-        return magnitude == largest ? std::numeric_limits<qint64>::min() : -qint64(magnitude);
-    return qint64(magnitude);
+        return {MoneyReading::Number,
+                magnitude == largest ? std::numeric_limits<qint64>::min() : -qint64(magnitude), true};
+    return {MoneyReading::Number, qint64(magnitude), false};
+}
+
+} // namespace
+
+std::optional<qint64> parseMoney(const QString& text)
+{
+    const MoneyReading reading = readMoney(text);
+    if (reading.status != MoneyReading::Number)
+        return std::nullopt;
+    return reading.centavos;
+}
+
+PriceReading readPrice(const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return {PriceReading::Empty, 0};
+    const MoneyReading reading = readMoney(text);
+    if (reading.status == MoneyReading::NotANumber)
+        return {PriceReading::NotANumber, 0};
+    if (reading.negative && (reading.status == MoneyReading::OutOfRange || reading.centavos < 0))
+        return {PriceReading::Negative, 0};
+    if (reading.status == MoneyReading::OutOfRange || reading.centavos > MaxPrice)
+        return {PriceReading::TooLarge, 0};
+    return {PriceReading::Ok, reading.centavos};
 }
 
 QString reformatMoneyText(const QString& text)

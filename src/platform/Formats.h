@@ -25,6 +25,24 @@ std::optional<qint64> parseMoney(const QString& text);
 // empty text stays empty, anything else stays as typed.
 QString reformatMoneyText(const QString& text);
 
+// Bounds on what the counter charges, in centavos. A price is never below
+// zero nor above MaxPrice; a note's value never above MaxNoteValue. Sixteen
+// prices and a discount then stay far from overflowing any sum.
+inline constexpr qint64 MaxPrice = 999'999;       // R$ 9.999,99
+inline constexpr qint64 MaxNoteValue = 9'999'999; // R$ 99.999,99
+
+// A video's price as the counter reads it. An empty text (blanks only
+// included) is a price not given: it rents for nothing.
+struct PriceReading
+{
+    enum Status { Empty, Ok, NotANumber, Negative, TooLarge };
+    Status status = Empty;
+    qint64 centavos = 0; // the price for Ok, zero for Empty
+    // Empty or Ok: the video can be rented at centavos.
+    bool usable() const { return status == Empty || status == Ok; }
+};
+PriceReading readPrice(const QString& text);
+
 // A stored price for reading: in the currency format when parseMoney reads
 // it, as stored otherwise.
 QString moneyForDisplay(const QString& stored);

@@ -12,9 +12,13 @@
 #include "store/PendingNote.h"
 #include "store/PickList.h"
 #include "store/RecordCursor.h"
+#include "store/StoreError.h"
+#include "videos/VideoFields.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,24 +69,30 @@ frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
     leaveChecks().add(m_cboClientes, [this] { return confirmCustomer(); });
     leaveChecks().add(m_cbo1, [this] { return enterVideo(); });
     leaveChecks().add(m_txtDesconto, [this] { return leaveDiscount(); });
+    // Installed after the leave checks, so it sees each focus loss first.
+    m_txtDesconto->installEventFilter(this);
     // The access keys leave the field being typed in first, as a click does.
-    connect(m_cmdSalvar, &QPushButton::clicked, this, [this] {
-        if (leaveChecks().leaveFocused())
-            save();
-    });
-    connect(m_cmdDesfazer, &QPushButton::clicked, this, [this] {
-        if (leaveChecks().leaveFocused())
-            undo();
-    });
+    // Whatever the discount field holds, these two still act: Salvar judges
+    // the discount itself, Desfazer is how a discount too large gets fixed.
+    auto act = [this](void (frmLocacao::*action)()) {
+        m_acting = true;
+        const bool left = leaveChecks().leaveFocused();
+        m_acting = false;
+        if (left)
+            (this->*action)();
+    };
+    connect(m_cmdSalvar, &QPushButton::clicked, this, [act] { act(&frmLocacao::save); });
+    connect(m_cmdDesfazer, &QPushButton::clicked, this, [act] { act(&frmLocacao::undo); });
     finishSetup();
 
     // Whatever fails here leaves the window open with what could be read;
     // the operator is told, and each later step tries the file again.
+    // Copies of a note a crash cut short go back before anyone counts them;
+    // until they have, no video is entered (see enterVideo).
+    guarded([&] { m_pending->recoverLeftovers(); });
     store::PickList* names = nullptr;
     store::PickList* codes = nullptr;
     guarded([&] {
-        // Copies of a note a crash cut short go back before anyone counts them.
-        store::PendingNote::giveBackLeftovers(db);
         names = &db.pickList(store::PickListKind::CustomerNames);
         codes = &db.pickList(store::PickListKind::VideoCodes);
     });
@@ -112,7 +122,7 @@ void frmLocacao::buildLayout()
     using platform::FieldLimit;
     platform::limitLength(m_cboClientes, FieldLimit::PersonName);
     platform::limitLength(m_text1, FieldLimit::Passage);
-    platform::limitLength(m_cbo1, FieldLimit::Code);
+    platform::limitLength(m_cbo1, FieldLimit::VideoCode);
     platform::limitLength(m_txtDesconto, FieldLimit::Money);
     m_cmdSalvar = new QPushButton(QStringLiteral("&Salvar"), this);
     m_cmdSalvar->setObjectName(QStringLiteral("cmdSalvar"));
@@ -137,14 +147,25 @@ void frmLocacao::buildLayout()
     };
     // A date in this face may be wider than the drawn field; never clip it.
     const int dateWidth = m_txtData->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12;
+    // The code field shows a scanned EAN-13 whole (longer codes scroll);
+    // the two money fields beside it make room, short of the buttons.
+    const int grow =
+        std::max(0, VideoFields::codeWidth(m_cbo1, font(), VideoFields::BarcodeDigits) - px(1935));
     for (const Placement& p : placements) {
         QRect rect = p.rect;
+        QRect r = p.captionRect;
         if (p.field == m_txtData)
             rect.setWidth(std::max(rect.width(), dateWidth));
+        if (p.field == m_cbo1)
+            rect.setWidth(rect.width() + grow);
+        if (p.field == m_txtValor || p.field == m_txtDesconto) {
+            rect.translate(grow, 0);
+            r.translate(grow, 0);
+            rect.setRight(std::min(rect.right(), px(7800 - 120)));
+        }
         p.field->setGeometry(rect);
         QLabel* label = labelFor(p.field, QString::fromUtf8(p.caption), this);
         // A face wider than the drawing's must not clip the caption.
-        QRect r = p.captionRect;
         r.setWidth(std::max(r.width(), label->sizeHint().width()));
         label->setGeometry(r);
     }
@@ -191,6 +212,23 @@ void frmLocacao::buildLayout()
                       m_txtData, m_cmdDesfazer});
 }
 
+// A slot's code shows whole, however long: the code label grows past its
+// drawn width when it must, and the description gives up that room.
+void frmLocacao::fitSlot(int k)
+{
+    const bool left = k < 8;
+    const int top = 3120 + 480 * (k % 8);
+    const QRect code = twips(left ? 240 : 4680, top, 615, 255);
+    const QRect description = twips(left ? 960 : 5400, top, left ? 3495 : 3615, 255);
+    QRect c = code;
+    c.setWidth(std::max(code.width(), m_lblCodigo[k]->sizeHint().width()));
+    m_lblCodigo[k]->setGeometry(c);
+    const int gap = description.left() - (code.left() + code.width());
+    QRect d = description;
+    d.setLeft(std::max(description.left(), c.left() + c.width() + gap));
+    m_lbl[k]->setGeometry(d);
+}
+
 void frmLocacao::ClearFields()
 {
     m_txtData->setText(platform::todayText());
@@ -201,11 +239,8 @@ void frmLocacao::ClearFields()
     m_cbo1->clearEditText();
     m_txtValor->clear();
     m_txtDesconto->setText(NoDiscount);
-    for (int k = 0; k < Slots; ++k) {
-        m_lbl[k]->clear();
-        m_lblCodigo[k]->clear();
-        m_prices[k] = 0;
-    }
+    for (int k = 0; k < Slots; ++k)
+        emptySlot(k);
     m_discount = 0;
     m_customerConfirmed = false;
 }
@@ -249,13 +284,50 @@ qint64 frmLocacao::slotTotal() const
 }
 
 // The value is always the slot prices less the discount in force: however
-// often the discount field is left, the discount counts once.
+// often the discount field is left, the discount counts once. A discount
+// larger than the prices leaves nothing to pay, never a negative amount;
+// such a note is not saved.
 void frmLocacao::showValue()
 {
     if (occupiedSlots() == 0)
         m_txtValor->clear();
     else
-        m_txtValor->setText(platform::formatMoney(slotTotal() - m_discount));
+        m_txtValor->setText(platform::formatMoney(std::max<qint64>(0, slotTotal() - m_discount)));
+}
+
+bool frmLocacao::discountTooLarge() const
+{
+    return occupiedSlots() > 0 && m_discount > slotTotal();
+}
+
+void frmLocacao::sayDiscountTooLarge(const QString& consequence)
+{
+    MessageBox::information(
+        this,
+        QStringLiteral("O desconto de %1 é maior que o valor da locação, %2.\n")
+                .arg(platform::formatMoney(m_discount), platform::formatMoney(slotTotal())) +
+            consequence,
+        Info);
+}
+
+std::optional<qint64> frmLocacao::typedDiscount() const
+{
+    const QString text = m_txtDesconto->text().trimmed();
+    if (text.isEmpty())
+        return 0;
+    const std::optional<qint64> amount = platform::parseMoney(text);
+    if (!amount || *amount < 0)
+        return std::nullopt;
+    return amount;
+}
+
+void frmLocacao::sayDiscountInvalid()
+{
+    MessageBox::information(this,
+                            QStringLiteral("O desconto \"%1\" não é um valor válido.\n"
+                                           "Digite o valor do desconto em reais, por exemplo 2,00.")
+                                .arg(m_txtDesconto->text().trimmed()),
+                            Info);
 }
 
 bool frmLocacao::confirmCustomer()
@@ -313,11 +385,19 @@ bool frmLocacao::enterVideo()
     const int k = occupiedSlots();
     if (k == Slots)
         return true; // the note is full: looked up, nothing more
-    const std::optional<qint64> amount = platform::parseMoney(price);
-    if (!amount)
+    // An empty price rents for nothing; a negative, unreadable or absurd one
+    // is the catalogue's mistake and must be mended there.
+    const platform::PriceReading reading = platform::readPrice(price);
+    if (!reading.usable())
         return refuse(QStringLiteral("O preço de locação deste vídeo não é válido: \"%1\".\n"
                                      "Corrija o preço no cadastro do vídeo antes de alugá-lo.")
                           .arg(price));
+    if (slotTotal() + reading.centavos > platform::MaxNoteValue)
+        return refuse(QStringLiteral("Com este vídeo o valor da locação passaria do máximo de %1.\n"
+                                     "Grave esta nota e faça outra para os demais vídeos.")
+                          .arg(platform::formatMoney(platform::MaxNoteValue)));
+    if (!leftoversRecovered())
+        return false;
 
     bool taken = false;
     if (!guarded([&] { taken = m_pending->takeCopy(k + 1, code); }))
@@ -327,37 +407,57 @@ bool frmLocacao::enterVideo()
 
     m_lbl[k]->setText(title + QStringLiteral(" - ") + category);
     m_lblCodigo[k]->setText(code);
-    m_prices[k] = *amount;
+    fitSlot(k);
+    m_prices[k] = reading.centavos;
     showValue();
     if (k == 0)
         m_cmdDesfazer->setEnabled(true);
     m_txtDesconto->setFocus();
+    // A discount typed before the videos may still be larger than they cost.
+    if (discountTooLarge())
+        sayDiscountTooLarge(QStringLiteral("Corrija o desconto antes de salvar a nota."));
     return true;
+}
+
+bool frmLocacao::leftoversRecovered()
+{
+    if (m_pending->leftoversRecovered())
+        return true;
+    // Copies of a note a crash cut short are still off the shelf: composing
+    // over them could lose one for good. Try again; refuse while they stay.
+    try {
+        m_pending->recoverLeftovers();
+        return true;
+    } catch (const store::StoreError& error) {
+        MessageBox::warning(this,
+                            QStringLiteral("Uma locação interrompida deixou vídeos fora do estoque, e eles "
+                                           "ainda não puderam voltar:\n%1\n"
+                                           "Nenhum vídeo pode ser incluído na nota até que voltem.")
+                                .arg(error.message()),
+                            QString::fromUtf8(StoreErrorTitle));
+        return false;
+    }
 }
 
 bool frmLocacao::leaveDiscount()
 {
-    const QString text = m_txtDesconto->text().trimmed();
-    const std::optional<qint64> amount =
-        text.isEmpty() ? std::optional<qint64>(0) : platform::parseMoney(text);
-    if (!amount || *amount < 0) {
-        MessageBox::information(this,
-                                QStringLiteral("O desconto \"%1\" não é um valor válido.\n"
-                                               "Digite o valor do desconto em reais, por exemplo 2,00.")
-                                    .arg(text),
-                                Info);
-        return false;
-    }
-    if (occupiedSlots() > 0 && *amount > slotTotal()) {
-        MessageBox::information(this,
-                                QStringLiteral("O desconto de %1 é maior que o valor da locação, %2.")
-                                    .arg(platform::formatMoney(*amount), platform::formatMoney(slotTotal())),
-                                Info);
+    const std::optional<qint64> amount = typedDiscount();
+    // Left by pressing Salvar or Desfazer (a click, an access key), the
+    // field never holds the operator: Salvar refuses a discount it cannot
+    // use with its own message. Tab and Enter still go through the check.
+    QWidget* to = QApplication::focusWidget();
+    const bool acting = m_acting || (m_discountLeftByPress && (to == m_cmdSalvar || to == m_cmdDesfazer));
+    if (!amount) {
+        if (acting)
+            return true;
+        sayDiscountInvalid();
         return false;
     }
     m_discount = *amount;
     m_txtDesconto->setText(platform::formatMoney(m_discount));
     showValue();
+    if (discountTooLarge() && !acting)
+        sayDiscountTooLarge(QStringLiteral("A nota só poderá ser gravada com um desconto menor."));
     return true;
 }
 
@@ -366,6 +466,7 @@ void frmLocacao::emptySlot(int k)
     m_lbl[k]->clear();
     m_lblCodigo[k]->clear();
     m_prices[k] = 0;
+    fitSlot(k);
 }
 
 void frmLocacao::undo()
@@ -388,6 +489,8 @@ void frmLocacao::undo()
     } else {
         m_cmdDesfazer->setFocus();
     }
+    if (discountTooLarge())
+        sayDiscountTooLarge(QStringLiteral("Corrija o desconto antes de salvar a nota."));
 }
 
 void frmLocacao::save()
@@ -406,15 +509,23 @@ void frmLocacao::save()
         m_cbo1->setFocus();
         return;
     }
-    if (m_discount > slotTotal()) {
-        MessageBox::information(
-            this,
-            QStringLiteral("O desconto de %1 é maior que o valor da locação, %2.")
-                .arg(platform::formatMoney(m_discount), platform::formatMoney(slotTotal())),
-            Info);
+    // The discount as the field holds it now, whichever way it was left.
+    const std::optional<qint64> discount = typedDiscount();
+    if (!discount || *discount > slotTotal()) {
+        if (discount) {
+            m_discount = *discount;
+            showValue();
+            sayDiscountTooLarge(QStringLiteral("A nota não foi gravada: corrija o desconto."));
+        } else {
+            sayDiscountInvalid();
+        }
         m_txtDesconto->setFocus();
+        m_txtDesconto->selectAll();
         return;
     }
+    // The note keeps the discount as the field shows it.
+    m_discount = *discount;
+    showValue();
 
     const bool print = MessageBox::question(this, QStringLiteral("Deseja Imprimir o Movimento?"), PrintTitle);
     const RentalNote note = WriteRental();
@@ -453,6 +564,15 @@ void frmLocacao::printNote(const RentalNote& note)
     MessageBox::warning(
         this, QStringLiteral("A nota %1 foi gravada, mas não foi impressa: %2.").arg(note.number, error),
         PrintTitle);
+}
+
+bool frmLocacao::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_txtDesconto && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        m_discountLeftByPress = reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason;
+    }
+    return TaskWindow::eventFilter(watched, event);
 }
 
 void frmLocacao::closeEvent(QCloseEvent* event)

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class claFenwaurda;
 class QComboBox;
@@ -30,6 +31,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildLayout();
@@ -48,6 +50,16 @@ private:
     qint64 slotTotal() const;
     void showValue();
     void emptySlot(int k);
+    void fitSlot(int k);
+    // The discount field read as an amount: empty is none; nullopt when it
+    // holds no amount or a negative one.
+    std::optional<qint64> typedDiscount() const;
+    bool discountTooLarge() const;
+    void sayDiscountTooLarge(const QString& consequence);
+    void sayDiscountInvalid();
+    // True once no copy of an interrupted note is left off the shelf;
+    // otherwise tries to give them back, and says so when it cannot.
+    bool leftoversRecovered();
 
     claFenwaurda* m_autoComplete;
     std::unique_ptr<store::PendingNote> m_pending;
@@ -65,6 +77,8 @@ private:
     std::array<QLabel*, Slots> m_lbl{};       // slot descriptions, lbl1..lbl16
     std::array<QLabel*, Slots> m_lblCodigo{}; // slot codes, lblCodigo0..15
     std::array<qint64, Slots> m_prices{};     // centavos charged for each slot
-    qint64 m_discount = 0;
+    qint64 m_discount = 0;                    // the discount in force
     bool m_customerConfirmed = false;
+    bool m_acting = false;              // Salvar or Desfazer is leaving the focused field
+    bool m_discountLeftByPress = false; // by a click or an access key
 };

@@ -25,7 +25,7 @@ frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     setObjectName(QStringLiteral("frmConsultaVideo"));
     setFont(formFont());
     m_cboVideo = makeLookupCombo(this, "cboVideo", m_autoComplete);
-    platform::limitLength(m_cboVideo, platform::FieldLimit::Code);
+    platform::limitLength(m_cboVideo, platform::FieldLimit::VideoCode);
     m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
     m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
     m_txtVideo = displayField(this, "txtVideo");

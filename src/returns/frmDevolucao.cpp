@@ -11,6 +11,7 @@
 #include "store/Queries.h"
 #include "store/RecordCursor.h"
 #include "store/Returns.h"
+#include "videos/VideoFields.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -69,7 +70,7 @@ void frmDevolucao::buildLayout()
     using platform::FieldLimit;
     platform::limitLength(m_txtData, FieldLimit::Date);
     platform::limitLength(m_cboCodigo, FieldLimit::Code);
-    platform::limitLength(m_cboCodigoVideo, FieldLimit::Code);
+    platform::limitLength(m_cboCodigoVideo, FieldLimit::VideoCode);
     m_lblnome = new QLabel(this);
     m_lblnome->setObjectName(QStringLiteral("lblnome"));
     QFont nameFont(QStringLiteral("Arial"));
@@ -110,7 +111,10 @@ void frmDevolucao::buildLayout()
     m_lblData->setGeometry(px(3960) + shift, px(480), px(1875), px(360));
     findChild<QLabel*>(QStringLiteral("Label3"))->move(px(3960) + shift, px(240) - 4);
     m_cboCodigo->setGeometry(px(2280) + shift, px(960), px(2175), px(360));
-    m_cboCodigoVideo->setGeometry(px(2280) + shift, px(1560), px(1695), px(360));
+    // Wide enough to read back the longest video code a scanner types.
+    m_cboCodigoVideo->setGeometry(
+        px(2280) + shift, px(1560),
+        std::max(px(1695), VideoFields::codeWidth(m_cboCodigoVideo, font(), FieldLimit::VideoCode)), px(360));
     m_lblnome->setGeometry(px(2400) + shift, px(2280), px(3600), px(360));
     m_lbl->setGeometry(px(360), px(3000), px(1000), px(360));
     m_cmdOk->setGeometry(px(2640) + shift, px(3000), px(735), px(495));

@@ -87,15 +87,25 @@ void PendingNote::addToShelf(const QString& code, int delta, bool& found)
     v.update();
 }
 
+void PendingNote::recoverLeftovers()
+{
+    giveBackLeftovers(m_db);
+    m_recovered = true;
+}
+
 bool PendingNote::takeCopy(int slot, const QString& code)
 {
+    if (!m_recovered)
+        recoverLeftovers();
     Transaction t(m_db);
     bool found = false;
     addToShelf(code, -1, found);
     if (!found)
         return false;
+    // A plain INSERT: a row left for this slot means a copy still off the
+    // shelf, and replacing it would lose that copy for good.
     exec(m_db,
-         QStringLiteral("INSERT OR REPLACE INTO %1 (%2, %3) VALUES (?, ?)")
+         QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
              .arg(pendingTable(), quoted(PendingCopies::Slot), quoted(PendingCopies::Codigo)),
          {slot, code}, QStringLiteral("gravar a locação em andamento"));
     t.commit();

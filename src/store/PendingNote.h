@@ -22,8 +22,16 @@ public:
     PendingNote(const PendingNote&) = delete;
     PendingNote& operator=(const PendingNote&) = delete;
 
+    // Gives back the copies a run that ended before its note was saved left
+    // recorded (a crash), so that this note starts from none. Throws when
+    // the file refuses; leftoversRecovered() stays false then.
+    void recoverLeftovers();
+    bool leftoversRecovered() const { return m_recovered; }
+
     // Takes one copy of the video off the shelf for slot (1..16). The
-    // caller has found the video; false when it is gone meanwhile.
+    // caller has found the video; false when it is gone meanwhile. Recovers
+    // leftovers first when that has not been done; a copy already recorded
+    // for the slot is never replaced (StoreError instead).
     bool takeCopy(int slot, const QString& code);
     // Gives the copy of slot back. False when the video is no longer in the
     // catalogue: the slot is freed all the same, no shelf count changes.
@@ -45,6 +53,7 @@ private:
 
     Database& m_db;
     std::unique_ptr<RecordCursor> m_videos;
+    bool m_recovered = false;
 };
 
 } // namespace store

@@ -5,6 +5,7 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
+#include "platform/widgets/TaskWindow.h"
 #include "store/Names.h"
 #include "store/RecordCursor.h"
 
@@ -14,6 +15,9 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
 
 using namespace store::names;
 
@@ -44,6 +48,24 @@ QString VideoFields::localToolTip()
     return QStringLiteral("Local onde o video fica localizado dentro da loja");
 }
 
+int VideoFields::codeWidth(const QWidget* field, const QFont& font, int digits)
+{
+    const QFontMetrics metrics(font);
+    // The text, the line edit's own margins on both sides and the cursor.
+    const QSize text(metrics.horizontalAdvance(QString(digits, u'0')) + 2 * 2 + 2, metrics.height());
+    QStyle* style = field->style();
+    if (qobject_cast<const QComboBox*>(field)) {
+        QStyleOptionComboBox option;
+        option.initFrom(field);
+        option.editable = true;
+        return style->sizeFromContents(QStyle::CT_ComboBox, &option, text, field).width();
+    }
+    QStyleOptionFrame option;
+    option.initFrom(field);
+    option.lineWidth = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
+    return style->sizeFromContents(QStyle::CT_LineEdit, &option, text, field).width();
+}
+
 VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, TypePlace place)
     : RecordFields(window), txtCodigo(platform::namedLineEdit(window, "txtCodigo")),
       txtVideo(platform::namedLineEdit(window, "txtVideo")), cboGenero(new QComboBox(window)),
@@ -58,7 +80,7 @@ VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, T
     platform::makeDigitsOnly(txtCodigo);
     platform::makeDigitsOnly(txtQTDE);
     using platform::FieldLimit;
-    platform::limitLength(txtCodigo, FieldLimit::Code);
+    platform::limitLength(txtCodigo, FieldLimit::VideoCode);
     platform::limitLength(txtVideo, FieldLimit::Title);
     platform::limitLength(txtLocal, FieldLimit::Place);
     platform::limitLength(txtQTDE, FieldLimit::Copies);
@@ -85,7 +107,10 @@ VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, T
     m_tipo->setExclusive(true);
 
     // Four columns: label, field, label, field.
-    grid.add({{txtCodigo, "Código:", 1, 0},
+    // The code alone on its row: as wide as its longest text, in the face
+    // of either window (the bold one is the wider).
+    const int codeTwips = codeWidth(txtCodigo, TaskWindow::formFont(), FieldLimit::VideoCode) * 15;
+    grid.add({{txtCodigo, "Código:", 1, 0, 3, codeTwips},
               {txtVideo, "Vídeo:", 2, 0, 3},
               {cboGenero, "Gênero:", 3, 0},
               {txtLocal, "Local da Loja:", 3, 2},
@@ -95,20 +120,60 @@ VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, T
     m_nextRow = 6;
 
     checks.addRewrite(txtVideo, [this] { txtVideo->setText(platform::properCase(txtVideo->text())); });
-    checks.addRewrite(txtValor, [this] { txtValor->setText(platform::reformatMoneyText(txtValor->text())); });
-    // A price the money rule cannot read would be refused at the counter:
-    // it is not stored in the first place.
-    checks.add(txtValor, [this, window] {
-        const QString text = txtValor->text();
-        if (text.isEmpty() || platform::parseMoney(text))
-            return true;
-        MessageBox::information(window,
-                                QStringLiteral("O preço de locação \"%1\" não é um valor válido.\n"
-                                               "Digite o preço em reais, por exemplo 2,50.")
-                                    .arg(text),
-                                QStringLiteral("Informação de Vídeo"));
-        return false;
+    // A price is reformatted only when it will be kept: a refused one stays
+    // as typed, for the operator to correct.
+    checks.addRewrite(txtValor, [this] {
+        const platform::PriceReading::Status status = platform::readPrice(txtValor->text()).status;
+        if (status == platform::PriceReading::Ok)
+            txtValor->setText(platform::reformatMoneyText(txtValor->text()));
+        else if (status == platform::PriceReading::Empty)
+            txtValor->clear(); // blanks are no price
     });
+    // A price the counter would refuse is not stored in the first place.
+    checks.add(txtValor, [this, window] { return priceAccepted(window); });
+}
+
+bool VideoFields::priceAccepted(QWidget* window)
+{
+    const QString text = txtValor->text();
+    QString why;
+    switch (platform::readPrice(text).status) {
+    case platform::PriceReading::Empty:
+    case platform::PriceReading::Ok:
+        return true;
+    case platform::PriceReading::NotANumber:
+        why = QStringLiteral("O preço de locação \"%1\" não é um valor válido.").arg(text);
+        break;
+    case platform::PriceReading::Negative:
+        why = QStringLiteral("O preço de locação \"%1\" é negativo.").arg(text);
+        break;
+    case platform::PriceReading::TooLarge:
+        why = QStringLiteral("O preço de locação \"%1\" passa do máximo de %2.")
+                  .arg(text, platform::formatMoney(platform::MaxPrice));
+        break;
+    }
+    MessageBox::information(window, why + QStringLiteral("\nDigite o preço em reais, por exemplo 2,50."),
+                            QStringLiteral("Informação de Vídeo"));
+    return false;
+}
+
+bool VideoFields::readyToStore(QWidget* window)
+{
+    if (!priceAccepted(window)) {
+        txtValor->setFocus();
+        return false;
+    }
+    if (!txtValor->text().trimmed().isEmpty())
+        return true;
+    txtValor->clear();
+    if (MessageBox::question(window,
+                             QStringLiteral("O Preço de Locação está vazio: o vídeo será alugado por %1.\n"
+                                            "Deseja gravar o vídeo sem preço?")
+                                 .arg(platform::formatMoney(0)),
+                             QStringLiteral("Pergunta de Preço de Locação")))
+        return true;
+    txtValor->setFocus();
+    return false;
 }
 
 QWidget* VideoFields::setTabOrder(QWidget* before)

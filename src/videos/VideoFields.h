@@ -24,6 +24,13 @@ public:
     static const QStringList& genres();
     // The tooltip txtLocal carries until a window changes it.
     static QString localToolTip();
+    // The width at which field (a line edit or an editable combo) shows a
+    // video code of digits digits whole, in font: every window where a code
+    // is typed or shown is at least that wide, so a scanned barcode is read
+    // back in full.
+    static int codeWidth(const QWidget* field, const QFont& font, int digits);
+    // What a barcode scanner types for a video: an EAN-13.
+    static constexpr int BarcodeDigits = 13;
 
     // Where the category options come in the tab order.
     enum class TypePlace { BeforePrice, AfterPrice };
@@ -52,12 +59,18 @@ public:
     void show(const store::RecordCursor& row) override;
     // Tipo only when an option is chosen.
     void write(store::RecordCursor& row) const override;
+    // The price once more (a shown price may never have been left), and a
+    // question when it is empty: such a video rents for nothing.
+    bool readyToStore(QWidget* window) override;
 
     // The caption of the first chosen option, or an empty text.
     QString chosenType() const;
 
 private:
     void unchooseType();
+    // The price rule: empty, or a number from zero to the highest price.
+    // Otherwise says why and gives false.
+    bool priceAccepted(QWidget* window);
 
     QButtonGroup* m_tipo;
     TypePlace m_typePlace;

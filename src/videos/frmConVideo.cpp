@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 using namespace store::names;
 
@@ -52,8 +53,11 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     grid.layout()->setVerticalSpacing(FormGrid::pixels(480 - 360));
     grid.layout()->setSizeConstraint(QLayout::SetFixedSize);
     grid.keepDrawnColumns({240, 1080, 2520, 4560});
+    // The code is alone on its row: wide enough for the longest one.
+    const int codeTwips =
+        std::max(1455, VideoFields::codeWidth(m_txtCodigo, font(), platform::FieldLimit::VideoCode) * 15);
     const QList<QLabel*> labels = grid.add({{m_cboVideo, "Vídeo:", 0, 0, 3, 5415},
-                                            {m_txtCodigo, "Código:", 1, 0, 1, 1455},
+                                            {m_txtCodigo, "Código:", 1, 0, 3, codeTwips},
                                             {m_txtGenero, "Gênero:", 2, 0, 1, 1455},
                                             {m_txtLocal, "Local da Loja:", 2, 2, 1, 1935},
                                             {m_txtQTDE, "QTDE:", 3, 0, 1, 735},

@@ -84,6 +84,40 @@ private slots:
         QCOMPARE(reformatMoneyText(once), once);
     }
 
+    void pricesTheCounterCharges_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<qint64>("centavos");
+        using P = PriceReading;
+        QTest::newRow("empty") << "" << int(P::Empty) << 0LL;
+        QTest::newRow("blanks") << "   " << int(P::Empty) << 0LL;
+        QTest::newRow("zero") << "0" << int(P::Ok) << 0LL;
+        QTest::newRow("minus zero") << "-0,00" << int(P::Ok) << 0LL;
+        QTest::newRow("a price") << "R$ 2,50" << int(P::Ok) << 250LL;
+        QTest::newRow("highest") << "R$" + nbsp + "9.999,99" << int(P::Ok) << 999999LL;
+        QTest::newRow("a centavo above") << "10.000,00" << int(P::TooLarge) << 0LL;
+        QTest::newRow("two overflow a sum") << "92233720368547758,07" << int(P::TooLarge) << 0LL;
+        QTest::newRow("past any amount") << "99999999999999999999" << int(P::TooLarge) << 0LL;
+        QTest::newRow("negative") << "-5" << int(P::Negative) << 0LL;
+        QTest::newRow("a centavo below zero") << "-0,01" << int(P::Negative) << 0LL;
+        QTest::newRow("formatted negative") << "-R$" + nbsp + "5,00" << int(P::Negative) << 0LL;
+        QTest::newRow("negative past any amount") << "-99999999999999999999" << int(P::Negative) << 0LL;
+        QTest::newRow("no number") << "7.50" << int(P::NotANumber) << 0LL;
+        QTest::newRow("words") << "barato" << int(P::NotANumber) << 0LL;
+    }
+
+    void pricesTheCounterCharges()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, status);
+        QFETCH(qint64, centavos);
+        const PriceReading reading = readPrice(text);
+        QCOMPARE(int(reading.status), status);
+        QCOMPARE(reading.centavos, centavos);
+        QCOMPARE(reading.usable(), status == PriceReading::Empty || status == PriceReading::Ok);
+    }
+
     void storedPricesForReading()
     {
         // One rule with the reader: what it cannot read shows as stored.

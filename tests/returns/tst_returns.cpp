@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -17,6 +18,15 @@ QStringList items(QComboBox* combo)
     for (int i = 0; i < combo->count(); ++i)
         out.append(combo->itemText(i));
     return out;
+}
+
+// Whether the field shows its whole text: with the cursor at the end, the
+// first character is still in view (drawing scrolls the text to the cursor).
+bool showsWhole(QLineEdit* edit)
+{
+    edit->end(false);
+    edit->grab();
+    return edit->cursorPositionAt(QPoint(0, edit->height() / 2)) == 0;
 }
 
 } // namespace
@@ -209,6 +219,54 @@ private slots:
     }
 
     // Rent two videos, query, return one, query, return the other, query.
+    void codesFromABarcode_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("EAN-13") << "7891234567895"
+                                << "7891234567895";
+        QTest::newRow("twenty digits") << "12345678901234567890"
+                                       << "12345678901234567890";
+        QTest::newRow("the twenty-first is cut") << "123456789012345678901"
+                                                 << "12345678901234567890";
+    }
+
+    // A long code typed in the status query and in the return window.
+    void codesFromABarcode()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, code);
+        // Stored after each window opened, so no list completes the code:
+        // the field itself takes every digit typed.
+        openQuery();
+        addVideo(code, "Código de Barras");
+        addNote("101", "01/12/2026", {{0, code}});
+        auto* query = w<QComboBox>("cboVideo");
+        typeOver(query, typed);
+        QCOMPARE(query->currentText(), code);
+        QVERIFY(showsWhole(query->lineEdit()));
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(w("txtVideo")->text(), QStringLiteral("Código de Barras"));
+        QCOMPARE(w("txtSituacao")->text(), QStringLiteral("Locado"));
+        form->close();
+
+        openReturns();
+        auto* video = w<QComboBox>("cboCodigoVideo");
+        typeOver(video, typed); // no note chosen yet: an empty list
+        QCOMPARE(video->currentText(), code);
+        QVERIFY(showsWhole(video->lineEdit()));
+        enter("cboCodigo", "101");
+        typeOver(video, typed);
+        QCOMPARE(video->currentText(), code);
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(w<QLabel>("lblnome")->text(), QStringLiteral("Código de Barras"));
+        MessageBox::clearShown(); // what the field cut, if anything
+        w<QPushButton>("cmdOk")->click();
+        QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(lastMessage()));
+        QCOMPARE(qtde(code), 3);
+        QVERIFY(note("101").isEmpty());
+    }
+
     void wholeRentalCycle()
     {
         shop->exec("INSERT INTO tblClientes (Codigo, Nome, CPF) VALUES ('1', 'Maria Silva', '1')");

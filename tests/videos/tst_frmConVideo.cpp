@@ -12,6 +12,15 @@ namespace {
 const QString NotFound = QStringLiteral("Vídeo não Encontrado ou Cadastrado!");
 const char* const DisplayFields[] = {"txtCodigo", "txtGenero", "txtQTDE", "txtLocal", "txtValor"};
 
+// Whether the field shows its whole text: with the cursor at the end, the
+// first character is still in view (drawing scrolls the text to the cursor).
+bool showsWhole(QLineEdit* edit)
+{
+    edit->end(false);
+    edit->grab();
+    return edit->cursorPositionAt(QPoint(0, edit->height() / 2)) == 0;
+}
+
 } // namespace
 
 class TestFrmConVideo : public WindowFixture<frmConVideo, Opening::ByTest>
@@ -147,6 +156,15 @@ private slots:
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(w("txtGenero")->text(), QStringLiteral("Terror"));
         QCOMPARE(w("txtValor")->text(), QStringLiteral("R$\u00a03,00"));
+    }
+
+    void aLongCodeShowsWhole()
+    {
+        insertVideo("12345678901234567890", "Código de Barras", "Drama", 1, "A", "2,00");
+        open();
+        query("Código de Barras");
+        QCOMPARE(w("txtCodigo")->text(), QStringLiteral("12345678901234567890"));
+        QVERIFY(showsWhole(w("txtCodigo")));
     }
 
     void pricesThatAreNoNumberShowAsStored()

@@ -102,6 +102,79 @@ private slots:
         QVERIFY(!w<QRadioButton>("optSuper")->isChecked());
     }
 
+    void editChecksThePrice_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("refusal"); // empty: none
+        QTest::addColumn<int>("answer");      // to the empty-price question; 0: not asked
+        QTest::addColumn<QString>("stored");
+        const QString how = QStringLiteral("\nDigite o preço em reais, por exemplo 2,50.");
+        const QString before = QStringLiteral("R$ 2,00");
+        QTest::newRow("negative") << "-5"
+                                  << "O preço de locação \"-5\" é negativo." + how << 0 << before;
+        QTest::newRow("one centavo above the highest")
+            << "10000,00"
+            << "O preço de locação \"10000,00\" passa do máximo de R$\u00a09.999,99." + how << 0 << before;
+        QTest::newRow("highest") << "9.999,99"
+                                 << "" << 0 << "R$\u00a09.999,99";
+        QTest::newRow("zero") << "0,00"
+                              << "" << 0 << "R$\u00a00,00";
+        QTest::newRow("empty, Sim") << ""
+                                    << "" << int(QMessageBox::Yes) << "";
+        QTest::newRow("empty, Não") << ""
+                                    << "" << int(QMessageBox::No) << before;
+    }
+    void editChecksThePrice()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, refusal);
+        QFETCH(int, answer);
+        QFETCH(QString, stored);
+        lookUp("5");
+        w("txtValor")->setFocus();
+        w("txtValor")->selectAll();
+        QTest::keyClick(w("txtValor"), Qt::Key_Delete);
+        QTest::keyClicks(w("txtValor"), typed);
+        if (answer)
+            MessageBox::setNextAnswer(QMessageBox::StandardButton(answer));
+        // Editar leaves the price as a click does.
+        QTest::mouseClick(editar(), Qt::LeftButton);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(MessageBox::shown()[0].text, refusal);
+            QCOMPARE(focus(), w("txtValor"));
+        } else if (answer) {
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Pergunta de Preço de Locação"));
+            QCOMPARE(MessageBox::shown()[0].buttons, QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(focus(), answer == QMessageBox::Yes ? w("txtCodigo") : w("txtValor"));
+        } else {
+            QVERIFY(MessageBox::shown().isEmpty());
+        }
+        QCOMPARE(row("5")["Valor"].toString(), stored);
+    }
+
+    void aStoredPriceBelowZeroIsNotStoredBack()
+    {
+        shop->exec("UPDATE tblVideos SET Valor = '-R$ 5,00' WHERE Codigo = '6'");
+        lookUp("6");
+        QCOMPARE(w("txtValor")->text(), QStringLiteral("-R$ 5,00"));
+        w("txtVideo")->setText("Rio Bravo Dois");
+        QTest::mouseClick(editar(), Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::shown()[0].text.startsWith(
+            QStringLiteral("O preço de locação \"-R$ 5,00\" é negativo.")));
+        QCOMPARE(focus(), w("txtValor"));
+        QCOMPARE(row("6")["Nome"].toString(), QStringLiteral("Rio Bravo"));
+        // Mended, the changes go in.
+        MessageBox::clearShown();
+        w("txtValor")->setText("5");
+        QTest::mouseClick(editar(), Qt::LeftButton);
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(row("6")["Nome"].toString(), QStringLiteral("Rio Bravo Dois"));
+        QCOMPARE(row("6")["Valor"].toString(), QStringLiteral("R$\u00a05,00"));
+    }
+
     void aCategoryNeverCarriesOver_data()
     {
         QTest::addColumn<QString>("codigo");

@@ -19,6 +19,15 @@ const QString Duplicate = QStringLiteral("Vídeo já Cadastrado");
 const QString FixedTip = QStringLiteral("Local onde o video fica localizado dentro da loja");
 const QString FocusTip = QStringLiteral("Local onde o vídeo está localizado dentro da Fenwaurda");
 
+// Whether the field shows its whole text: with the cursor at the end, the
+// first character is still in view (drawing scrolls the text to the cursor).
+bool showsWhole(QLineEdit* edit)
+{
+    edit->end(false);
+    edit->grab();
+    return edit->cursorPositionAt(QPoint(0, edit->height() / 2)) == 0;
+}
+
 } // namespace
 
 class TestFrmVideos : public WindowFixture<frmVideos>
@@ -36,13 +45,15 @@ class TestFrmVideos : public WindowFixture<frmVideos>
                    {codigo, nome, valor, tipo});
     }
 
-    // Everything the save needs, set without leaving any field.
-    void fillRequired(const QString& codigo)
+    // Everything the save needs, set without leaving any field; a price
+    // too, unless the test is about an empty one.
+    void fillRequired(const QString& codigo, const QString& price = QStringLiteral("R$ 1,00"))
     {
         w("txtCodigo")->setText(codigo);
         w("txtVideo")->setText("Tubarão");
         w("txtQTDE")->setText("2");
         genero()->setEditText("Terror");
+        w("txtValor")->setText(price);
     }
 
     bool noOptionChosen()
@@ -218,10 +229,14 @@ private slots:
         QTest::keyClick(focus(), Qt::Key_Return);
         QTest::keyClicks(focus(), "1");
         MessageBox::clearShown();
+        // No price given: Sim to storing it so, then No to another video.
+        MessageBox::setNextAnswer(QMessageBox::Yes);
         MessageBox::setNextAnswer(QMessageBox::No);
         QTest::mouseClick(salvar(), Qt::LeftButton);
-        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Pergunta de Preço de Locação"));
         QCOMPARE(shop->count("tblVideos"), 2);
+        QCOMPARE(shop->rows("tblVideos").last()["Valor"], QVariant(QString("")));
         QCOMPARE(shop->rows("tblVideos").last()["Genero"].toString(), QStringLiteral("Terror"));
         QVERIFY(shop->rows("tblVideos").last()["Tipo"].isNull());
     }
@@ -269,18 +284,93 @@ private slots:
         QCOMPARE(genero()->findText("Faroeste"), -1);
     }
 
-    void anEmptyPriceStaysEmpty()
+    void pricesAreCheckedWhereTyped_data()
     {
-        fillRequired("8");
-        typeOver(w("txtValor"), "");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("refusal"); // the message on leaving; empty: none
+        QTest::addColumn<bool>("asked");      // the empty-price question at Salvar
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QVariant>("stored"); // Valor of the row; null: no row
+        const QString how = QStringLiteral("\nDigite o preço em reais, por exemplo 2,50.");
+        const QString above = QStringLiteral(" passa do máximo de R$\u00a09.999,99.") + how;
+        QTest::newRow("negative") << "-5"
+                                  << "O preço de locação \"-5\" é negativo." + how << false << false
+                                  << QVariant();
+        QTest::newRow("one centavo below zero")
+            << "-0,01"
+            << "O preço de locação \"-0,01\" é negativo." + how << false << false << QVariant();
+        QTest::newRow("zero") << "0"
+                              << "" << false << false << QVariant("R$\u00a00,00");
+        QTest::newRow("empty, Sim") << ""
+                                    << "" << true << true << QVariant("");
+        QTest::newRow("blanks, Sim") << "   "
+                                     << "" << true << true << QVariant("");
+        QTest::newRow("empty, Não") << ""
+                                    << "" << true << false << QVariant();
+        QTest::newRow("highest") << "9999,99"
+                                 << "" << false << false << QVariant("R$\u00a09.999,99");
+        QTest::newRow("one centavo above")
+            << "10.000,00"
+            << "O preço de locação \"10.000,00\"" + above << false << false << QVariant();
+        QTest::newRow("two copies overflow")
+            << "92233720368547758,07"
+            << "O preço de locação \"92233720368547758,07\"" + above << false << false << QVariant();
+        QTest::newRow("past any amount")
+            << "99999999999999999999"
+            << "O preço de locação \"99999999999999999999\"" + above << false << false << QVariant();
+        QTest::newRow("no number") << "7.50"
+                                   << "O preço de locação \"7.50\" não é um valor válido." + how << false
+                                   << false << QVariant();
+    }
+
+    void pricesAreCheckedWhereTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, refusal);
+        QFETCH(bool, asked);
+        QFETCH(bool, answer);
+        QFETCH(QVariant, stored);
+        fillRequired("8", QString());
+        typeOver(w("txtValor"), typed);
         QTest::keyClick(focus(), Qt::Key_Tab);
-        QCOMPARE(w("txtValor")->text(), QString());
-        w<QRadioButton>("opt48")->setChecked(true);
-        MessageBox::setNextAnswer(QMessageBox::Yes);
+        if (refusal.isEmpty()) {
+            QVERIFY(MessageBox::shown().isEmpty());
+            QCOMPARE(focus(), salvar());
+        } else {
+            // Refused as typed: the text stays for the operator to mend.
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(MessageBox::shown()[0].text, refusal);
+            QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Informação de Vídeo"));
+            QCOMPARE(focus(), w("txtValor"));
+            QCOMPARE(w("txtValor")->text(), typed);
+        }
+
+        MessageBox::clearShown();
+        if (asked)
+            MessageBox::setNextAnswer(answer ? QMessageBox::Yes : QMessageBox::No);
+        MessageBox::setNextAnswer(QMessageBox::Yes); // another video
         salvar()->click();
-        const auto r = shop->rows("tblVideos").first();
-        QCOMPARE(r["Valor"], QVariant(QString("")));
-        QCOMPARE(r["Tipo"].toString(), QStringLiteral("48 Horas"));
+        if (asked) {
+            const MessageBox::Shown& q = MessageBox::shown().value(0);
+            QCOMPARE(q.text, QStringLiteral("O Preço de Locação está vazio: o vídeo será alugado por "
+                                            "R$\u00a00,00.\nDeseja gravar o vídeo sem preço?"));
+            QCOMPARE(q.title, QStringLiteral("Pergunta de Preço de Locação"));
+            QCOMPARE(q.icon, QMessageBox::Question);
+            QCOMPARE(q.buttons, QMessageBox::Yes | QMessageBox::No);
+        } else if (!refusal.isEmpty()) {
+            // Salvar leaves the price first: refused again, nothing stored.
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(MessageBox::shown()[0].text, refusal);
+        }
+        if (stored.isNull()) {
+            QCOMPARE(shop->count("tblVideos"), 0);
+            QCOMPARE(focus(), w("txtValor"));
+            QCOMPARE(w("txtVideo")->text(), QStringLiteral("Tubarão"));
+        } else {
+            QCOMPARE(shop->count("tblVideos"), 1);
+            QCOMPARE(shop->rows("tblVideos").first()["Valor"], stored);
+            QCOMPARE(MessageBox::shown().last().title, QStringLiteral("Pergunta para Novo Cadastro"));
+        }
     }
 
     void answeringNoClosesTheWindow()
@@ -395,6 +485,7 @@ private slots:
             else
                 w(name)->setText(qstrcmp(name, "txtVideo") == 0 ? QStringLiteral("  ") : QStringLiteral("1"));
         }
+        w("txtValor")->setText("2,00");
         MessageBox::clearShown();
         MessageBox::setNextAnswer(QMessageBox::Yes);
         salvar()->click();
@@ -431,6 +522,40 @@ private slots:
         QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Pergunta para Novo Cadastro"));
         QCOMPARE(shop->count("tblVideos"), 2);
         QCOMPARE(shop->rows("tblVideos").last()["Nome"].toString(), QStringLiteral("Tubarão"));
+    }
+
+    void codesFromABarcode_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("EAN-13") << "7891234567895"
+                                << "7891234567895";
+        QTest::newRow("twenty digits") << "12345678901234567890"
+                                       << "12345678901234567890";
+        QTest::newRow("the twenty-first is cut") << "123456789012345678901"
+                                                 << "12345678901234567890";
+    }
+
+    // What a scanner types (digits, then Enter) is taken whole and stored.
+    void codesFromABarcode()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, code);
+        typeOver(w("txtCodigo"), typed);
+        QCOMPARE(w("txtCodigo")->text(), code);
+        QVERIFY(showsWhole(w("txtCodigo")));
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(focus(), w("txtVideo"));
+        fillRequired(code);
+        MessageBox::clearShown();
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        salvar()->click();
+        QCOMPARE(shop->rows("tblVideos").value(0).value("Codigo").toString(), code);
+        // The taken code is found again, whole.
+        MessageBox::clearShown();
+        typeOver(w("txtCodigo"), code);
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QCOMPARE(lastMessage(), Duplicate);
     }
 
     void codeAndCopiesTakeDigitsOnly()

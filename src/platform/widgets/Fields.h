@@ -12,7 +12,8 @@ namespace platform {
 // outside the Basic Multilingual Plane takes two).
 struct FieldLimit
 {
-    static constexpr int Code = 10;           // customer number, video code, note number
+    static constexpr int Code = 10;           // customer number, note number
+    static constexpr int VideoCode = 20;      // room for the barcode a scanner types (EAN-13)
     static constexpr int IdentityNumber = 14; // RG digits
     static constexpr int IssuingBody = 20;    // "SSP/SP", "DETRAN-RJ"
     static constexpr int PersonName = 60;     // holder and dependants

@@ -99,7 +99,7 @@ void ModifyRecordWindow::startAgain()
 
 void ModifyRecordWindow::storeChanges()
 {
-    if (!mayAct())
+    if (!mayAct() || !fields().readyToStore(this))
         return;
     const Unique* taken = nullptr;
     bool gone = false;

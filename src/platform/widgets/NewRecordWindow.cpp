@@ -70,6 +70,8 @@ void NewRecordWindow::save()
         if (!requireFilled({{r.field, platform::fieldText(r.field), r.name}}))
             return;
     }
+    if (!fields().readyToStore(this))
+        return;
 
     // The keys are checked again right before writing: the fields may have
     // changed since they were left, or never been left at all. A taken key

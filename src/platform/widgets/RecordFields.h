@@ -28,4 +28,12 @@ public:
     virtual QWidget* setTabOrder(QWidget* before) = 0;
     // The first grid row below the fields, for the window's buttons.
     virtual int nextRow() const = 0;
+    // Last word of the fields before they are stored: a rule that spans the
+    // record or asks the operator. False (having said why and put the focus
+    // where the operator should look) keeps the record from being stored.
+    virtual bool readyToStore(QWidget* window)
+    {
+        Q_UNUSED(window);
+        return true;
+    }
 };

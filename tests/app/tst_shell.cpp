@@ -532,6 +532,22 @@ private slots:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
+    // A lock left empty by a copy killed while writing it never stops the
+    // program: no live copy holds it.
+    void startupTakesOverAnEmptyLock()
+    {
+        QTemporaryDir dir;
+        makeShop(dir.path());
+        QFile lock(store::Database::filePath(dir.path()) + u".lock"_s);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.close();
+        Startup startup(dir.path());
+        QVERIFY(startup.start());
+        QVERIFY(MessageBox::shown().isEmpty());
+        QVERIFY(startup.splash());
+        QVERIFY(lock.size() > 0);
+    }
+
     // ---- main window and menu -----------------------------------------
 
     void menuBarMatchesTable()

@@ -1,5 +1,7 @@
 #include "platform/ProgramDir.h"
+#include "store/Backup.h"
 #include "store/Database.h"
+#include "store/DiskSpace.h"
 #include "store/InstanceLock.h"
 #include "store/Names.h"
 #include "store/Queries.h"
@@ -9,9 +11,11 @@
 #include "store/Transaction.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -19,12 +23,16 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
 #include <optional>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -341,6 +349,22 @@ int seekStatements(Database& db)
     for (sqlite3_stmt* s = sqlite3_next_stmt(raw, nullptr); s; s = sqlite3_next_stmt(raw, s))
         n += seeks.contains(QString::fromUtf8(sqlite3_sql(s))) ? 1 : 0;
     return n;
+}
+
+// What QLockFile writes: process, program, host, then the machine's id.
+QByteArray lockContent(qint64 pid, const QString& program, const QString& host, const QByteArray& machine)
+{
+    return QByteArray::number(pid) + '\n' + program.toUtf8() + '\n' + host.toUtf8() + '\n' + machine + '\n';
+}
+
+qint64 deadPid()
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return child;
 }
 
 } // namespace
@@ -1248,6 +1272,64 @@ private slots:
         QVERIFY(!missing.tryLock());
         QVERIFY2(missing.errorMessage().startsWith(u"Não foi possível gravar o arquivo de trava"_s),
                  qPrintable(missing.errorMessage()));
+    }
+
+    // A lock no live copy holds is taken over; one that is held names who
+    // holds it, and is left as it was.
+    void instanceLockJudgesTheLockInTheWay_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("held");           // a live process keeps the system's locks on it
+        QTest::addColumn<QStringList>("message"); // empty: taken over
+
+        const qint64 pid = QCoreApplication::applicationPid();
+        const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        const QString host = QSysInfo::machineHostName();
+        const QByteArray machine = QSysInfo::machineUniqueId();
+        const QByteArray ours = lockContent(pid, program, host, machine);
+        const QByteArray elsewhere = lockContent(4242, u"fenwarda"_s, u"balcao-2"_s, "f00dfeedf00dfeed");
+        const QString open = u"O programa Fenwarda de Vídeo já está aberto com este arquivo de dados"_s;
+
+        QTest::newRow("empty") << QByteArray() << false << QStringList();
+        QTest::newRow("garbage") << garbage(40, 5) << false << QStringList();
+        QTest::newRow("cut short") << ours.left(ours.indexOf('\n') + 3) << false << QStringList();
+        QTest::newRow("dead process")
+            << lockContent(deadPid(), program, host, machine) << false << QStringList();
+        QTest::newRow("live process holding nothing") << ours << false << QStringList();
+        QTest::newRow("live process holding it")
+            << ours << true << QStringList{open, program, QString::number(pid), host};
+        QTest::newRow("empty, held while being written") << QByteArray() << true << QStringList{open};
+        QTest::newRow("other computer, this disk") << elsewhere << false << QStringList();
+        QTest::newRow("other computer holding it")
+            << elsewhere << true
+            << QStringList{open, u"fenwarda (processo 4242) no computador balcao-2"_s,
+                           u"Feche o programa no computador balcao-2"_s};
+    }
+
+    void instanceLockJudgesTheLockInTheWay()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, held);
+        QFETCH(QStringList, message);
+        QTemporaryDir dir;
+        store::InstanceLock lock(dir.path());
+        writeFile(lock.fileName(), content);
+        // The holder's locks, as a live copy of the program keeps them.
+        const int holder = held ? ::open(QFile::encodeName(lock.fileName()).constData(), O_RDWR) : -1;
+        QVERIFY(!held || ::flock(holder, LOCK_EX | LOCK_NB) == 0);
+        const bool taken = lock.tryLock();
+        if (holder >= 0)
+            ::close(holder);
+        if (message.isEmpty()) {
+            QVERIFY2(taken, qPrintable(lock.errorMessage()));
+            QVERIFY(
+                readAll(lock.fileName()).startsWith(QByteArray::number(QCoreApplication::applicationPid())));
+        } else {
+            QVERIFY(!taken);
+            for (const QString& text : std::as_const(message))
+                QVERIFY2(lock.errorMessage().contains(text), qPrintable(lock.errorMessage()));
+            QCOMPARE(readAll(lock.fileName()), content);
+        }
     }
 
     void customerNamesKeepEmptyDropNull()

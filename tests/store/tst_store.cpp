@@ -1332,6 +1332,55 @@ private slots:
         }
     }
 
+    // SQLite drops a leading byte-order mark and reads noncharacters and
+    // lone surrogates back as U+FFFD: such a text is refused, never altered.
+    void textIsStoredExactlyOrRefused_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("refusal");   // empty: stored
+        QTest::addColumn<QString>("lookalike"); // a stored name the text must not find
+        const auto u16 = [](std::initializer_list<char16_t> units) {
+            return QString(reinterpret_cast<const QChar*>(units.begin()), qsizetype(units.size()));
+        };
+        QTest::newRow("byte-order mark first") << u16({0xFEFF, 'A', 'n', 'a'}) << u"U+FEFF"_s << u"Ana"_s;
+        QTest::newRow("byte-order mark inside") << u16({'A', 0xFEFF, 'n'}) << QString() << QString();
+        QTest::newRow("U+FFFE first") << u16({0xFFFE, 'A'}) << u"U+FFFE"_s << QString();
+        QTest::newRow("U+FFFE inside") << u16({'A', 0xFFFE, 'b'}) << u"U+FFFE"_s << QString();
+        QTest::newRow("U+FFFF") << u16({'A', 0xFFFF}) << u"U+FFFF"_s << QString();
+        QTest::newRow("lone high surrogate") << u16({'A', 0xD83C, 'b'}) << u"U+D83C"_s << QString();
+        QTest::newRow("lone low surrogate") << u16({0xDF7F, 'b'}) << u"U+DF7F"_s << QString();
+        QTest::newRow("high surrogate last") << u16({'A', 0xD83C}) << u"U+D83C"_s << QString();
+        QTest::newRow("surrogate pair") << u16({'A', 0xD83C, 0xDF7F}) << QString() << QString();
+        QTest::newRow("U+FFFD") << u16({0xFFFD}) << QString() << QString();
+        QTest::newRow("U+FDD0") << u16({0xFDD0, 'x'}) << QString() << QString();
+    }
+
+    void textIsStoredExactlyOrRefused()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, refusal);
+        QFETCH(QString, lookalike);
+        for (const bool direct : {true, false}) {
+            Fixture f(u"tblClientes"_s, direct);
+            if (!lookalike.isEmpty())
+                addCustomer(f.c, "9", lookalike);
+            const int before = f.c.count();
+            const auto err = storeErrorOf([&] { addCustomer(f.c, "1", text); });
+            if (!refusal.isEmpty()) {
+                CHECKED(checkError(err, Kind::Other, u"O texto do campo Nome não pode ser gravado"_s,
+                                   {refusal, u"Nada foi gravado"_s}));
+                QCOMPARE(f.c.count(), before);
+                QVERIFY(!f.c.lookUp(u"indNome"_s, text));
+                continue;
+            }
+            QVERIFY2(!err, err ? qPrintable(err->message()) : "");
+            QCOMPARE(scalar(f.db.connection(), u"SELECT hex(Nome) FROM tblClientes WHERE Codigo = '1'"_s),
+                     QVariant(QString::fromLatin1(text.toUtf8().toHex().toUpper())));
+            QVERIFY(f.c.lookUp(u"indNome"_s, text));
+            QCOMPARE(f.c.value(u"Nome"_s), QVariant(text));
+        }
+    }
+
     void customerNamesKeepEmptyDropNull()
     {
         Fixture f(u"tblClientes"_s);

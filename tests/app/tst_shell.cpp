@@ -3,6 +3,7 @@
 #include "WindowTest.h"
 #include "app/AppInfo.h"
 #include "app/Startup.h"
+#include "app/Tasks.h"
 #include "app/frmAbertura.h"
 #include "app/frmMenu.h"
 #include "app/frmSobre.h"
@@ -546,6 +547,35 @@ private slots:
         QVERIFY(MessageBox::shown().isEmpty());
         QVERIFY(startup.splash());
         QVERIFY(lock.size() > 0);
+    }
+
+    // Every window opened on a file that cannot be used says so once.
+    void unusableFileIsReportedOncePerWindow_data()
+    {
+        QTest::addColumn<QString>("entryName");
+        for (const char* name : TaskEntries)
+            QTest::newRow(name) << u(name);
+        for (const char* name : ReportEntries)
+            QTest::newRow(name) << u(name);
+    }
+
+    void unusableFileIsReportedOncePerWindow()
+    {
+        QFETCH(QString, entryName);
+        MenuFixture f;
+        QFile file(f.db.filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(8192, 'x'));
+        file.close();
+        registerTasks(f.menu);
+        showAndFocus(&f.menu);
+        f.menu.entry(entryName)->trigger();
+        QTest::qWait(0);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY2(MessageBox::shown().first().text.contains(u"não é um arquivo deste programa"_s),
+                 qPrintable(MessageBox::shown().first().text));
+        if (QPointer<QWidget> task = f.menu.currentTask())
+            CHECKED(closeTask(f.menu, task));
     }
 
     // ---- main window and menu -----------------------------------------

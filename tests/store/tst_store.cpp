@@ -351,6 +351,51 @@ int seekStatements(Database& db)
     return n;
 }
 
+// The customers another program reads in the data file of folder, from a
+// process of its own that then closes the file, as the sqlite3 tool would;
+// -1 when it cannot read them.
+int customersSeenFromOutside(const QString& folder)
+{
+    QProcess p;
+    p.start(QCoreApplication::applicationFilePath(), {u"--count-child"_s, folder});
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return -1;
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toInt();
+}
+
+int countChildMain(const QString& folder)
+{
+    int n = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"outside"_s);
+        db.setDatabaseName(Database::filePath(folder));
+        QSqlQuery q(db);
+        if (db.open() && q.exec(u"SELECT COUNT(*) FROM tblClientes"_s) && q.next())
+            n = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(u"outside"_s);
+    std::printf("%d\n", n);
+    return n < 0 ? 1 : 0;
+}
+
+// The permission bits of a file or folder, -1 when it is not there.
+int modeOf(const QString& path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// An SQLite file with no table at all, as another program may leave it.
+QByteArray emptySqliteFile(int userVersion)
+{
+    return fileBytes([userVersion](const QString& p) {
+        RawConnection raw(p);
+        if (!raw.exec(u"CREATE TABLE t (a)"_s) || !raw.exec(u"DROP TABLE t"_s) ||
+            !raw.exec(u"PRAGMA user_version = %1"_s.arg(userVersion)))
+            qFatal("empty database");
+    });
+}
+
 // What QLockFile writes: process, program, host, then the machine's id.
 QByteArray lockContent(qint64 pid, const QString& program, const QString& host, const QByteArray& machine)
 {
@@ -504,15 +549,26 @@ private slots:
         QCOMPARE(readAll(path), before);
     }
 
-    void zeroByteFileGetsTables()
+    // An emptied file is not a new shop: it is left as it is, to readers
+    // too; only a missing file is created.
+    void zeroByteFileIsNotANewShop()
     {
         QTemporaryDir dir;
-        writeFile(Database::filePath(dir.path()), QByteArray());
+        const QString path = Database::filePath(dir.path());
+        writeFile(path, QByteArray());
+        for (const auto access : {Database::Access::ReadWrite, Database::Access::ReadOnly}) {
+            Database db(dir.path(), access);
+            CHECKED(checkError(storeErrorOf([&] { db.open(); }), Kind::Damaged,
+                               u"O arquivo de dados %1 está vazio (0 bytes)"_s.arg(path)));
+        }
+        QCOMPARE(QFileInfo(path).size(), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Fenwaurda.mdb"_s});
+
+        QVERIFY(QFile::remove(path));
         Database db(dir.path());
         db.open();
         QCOMPARE(scalar(db.connection(), u"SELECT COUNT(*) FROM sqlite_master WHERE type='table'"_s).toInt(),
                  5);
-        QCOMPARE(RecordCursor(db, u"tblVideos"_s).count(), 0);
     }
 
     void connectionNamesAreUniqueAndRemoved()
@@ -1003,6 +1059,13 @@ private slots:
             makeFileWith(p, {"tblClientes", "tblVideos", "tblLocacao", "Number"}, "QTDE");
         }) << int(Kind::MissingTable) << QStringList{u"QTDE"_s, u"tblVideos"_s}
                                         << 4;
+        QTest::newRow("0 bytes") << QByteArray() << int(Kind::Damaged)
+                                 << QStringList{u"está vazio (0 bytes)"_s, u"O arquivo não foi alterado"_s}
+                                 << -1;
+        for (int version : {0, 99})
+            QTest::addRow("empty SQLite file, user_version %d", version)
+                << emptySqliteFile(version) << int(Kind::Damaged)
+                << QStringList{u"não contém nenhuma das tabelas do programa"_s} << 0;
         QTest::newRow("foreign database") << fileBytes([](const QString& p) {
             RawConnection raw(p);
             if (!raw.exec(u"CREATE TABLE contas (id INTEGER, valor TEXT)"_s) ||
@@ -1018,7 +1081,6 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QStringList, holds);
         QFETCH(int, tables);
-        QVERIFY(!bytes.isEmpty());
         QTemporaryDir dir;
         const QString path = Database::filePath(dir.path());
         writeFile(path, bytes);
@@ -1028,6 +1090,7 @@ private slots:
         QVERIFY(!db.isOpen());
         QCOMPARE(QSqlDatabase::connectionNames(), connections);
         QCOMPARE(readAll(path), bytes);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Fenwaurda.mdb"_s});
         if (tables >= 0) {
             RawConnection raw(path);
             QCOMPARE(scalar(raw.db(), u"SELECT COUNT(*) FROM sqlite_master"_s).toInt(), tables);
@@ -1274,6 +1337,44 @@ private slots:
                  qPrintable(missing.errorMessage()));
     }
 
+    // Nothing the program does beside its own connection may take SQLite's
+    // locks on the file away: another program would then fold the journal
+    // in, delete it, and never see what the program writes afterwards.
+    void otherOpenersKeepTheFileLocks_data()
+    {
+        QTest::addColumn<QString>("opener");
+        for (const char* opener :
+             {"reports' connection", "second connection", "backup", "instance lock", "room check"})
+            QTest::newRow(opener) << QString::fromLatin1(opener);
+    }
+
+    void otherOpenersKeepTheFileLocks()
+    {
+        QFETCH(QString, opener);
+        QTemporaryDir dir;
+        Database db(dir.path());
+        RecordCursor c(db, u"tblClientes"_s);
+        addCustomer(c, "1", "Ana");
+        std::unique_ptr<Database> other;
+        store::InstanceLock lock(dir.path());
+        if (opener == u"reports' connection"_s || opener == u"second connection"_s) {
+            other = std::make_unique<Database>(dir.path(), opener.startsWith(u"reports"_s)
+                                                               ? Database::Access::ReadOnly
+                                                               : Database::Access::ReadWrite);
+            QCOMPARE(RecordCursor(*other, u"tblClientes"_s).count(), 1);
+        } else if (opener == u"backup"_s) {
+            store::keepBackup(db, QDate(2025, 3, 10));
+        } else if (opener == u"instance lock"_s) {
+            QVERIFY(lock.tryLock());
+        } else {
+            QVERIFY(!store::noRoomIn(dir.path()));
+        }
+        QCOMPARE(customersSeenFromOutside(dir.path()), 1);
+        addCustomer(c, "2", "Bia");
+        QVERIFY(QFile::exists(db.filePath() + "-wal"));
+        QCOMPARE(customersSeenFromOutside(dir.path()), 2);
+    }
+
     // A lock no live copy holds is taken over; one that is held names who
     // holds it, and is left as it was.
     void instanceLockJudgesTheLockInTheWay_data()
@@ -1381,6 +1482,53 @@ private slots:
         }
     }
 
+    // Customers' personal data: the files are the owner's alone, whatever
+    // the umask; a folder already stricter stays so.
+    void personalDataIsOwnerOnly()
+    {
+        const mode_t umaskBefore = ::umask(022);
+        QTemporaryDir dir;
+        const QString path = Database::filePath(dir.path());
+        {
+            Database db(dir.path());
+            RecordCursor c(db, u"tblClientes"_s);
+            addCustomer(c, "1", "Ana");
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QCOMPARE(modeOf(path + suffix), 0600);
+            QCOMPARE(modeOf(store::keepBackup(db, QDate(2025, 3, 10))), 0600);
+        }
+        {
+            // Files made before, under the umask; another program keeps the journal's.
+            RawConnection raw(path);
+            QCOMPARE(countRows(raw.db(), u"tblClientes"_s), 1);
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QCOMPARE(::chmod(QFile::encodeName(path + suffix).constData(), 0644), 0);
+            Database db(dir.path());
+            db.open();
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QCOMPARE(modeOf(path + suffix), 0600);
+        }
+
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(u"home/.local/share"_s)));
+        const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QVERIFY(perUser.startsWith(dir.path()));
+        platform::createDataDir(perUser);
+        QCOMPARE(modeOf(perUser), 0700);
+        QCOMPARE(modeOf(dir.filePath(u"home/.local/share"_s)), 0755);
+        for (const auto& [before, after] : {std::pair{0755, 0700}, std::pair{0500, 0500}}) {
+            QVERIFY(::chmod(QFile::encodeName(perUser), mode_t(before)) == 0);
+            platform::createDataDir(perUser);
+            QCOMPARE(modeOf(perUser), after);
+        }
+        // The program's own folder is not ours to change.
+        const QString programFolder = dir.filePath(u"programa"_s);
+        platform::createDataDir(programFolder);
+        QCOMPARE(modeOf(programFolder), 0755);
+        ::chmod(QFile::encodeName(perUser), 0700);
+        qunsetenv("XDG_DATA_HOME");
+        ::umask(umaskBefore);
+    }
+
     void customerNamesKeepEmptyDropNull()
     {
         Fixture f(u"tblClientes"_s);
@@ -1472,6 +1620,10 @@ int main(int argc, char** argv)
     if (argc == 3 && qstrcmp(argv[1], "--open-child") == 0) {
         QCoreApplication app(argc, argv);
         return childMain(QString::fromLocal8Bit(argv[2]));
+    }
+    if (argc == 3 && qstrcmp(argv[1], "--count-child") == 0) {
+        QCoreApplication app(argc, argv);
+        return countChildMain(QString::fromLocal8Bit(argv[2]));
     }
     if (argc == 3 && qstrcmp(argv[1], "--lock-child") == 0) {
         QCoreApplication app(argc, argv);

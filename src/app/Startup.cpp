@@ -104,6 +104,19 @@ void Startup::prepare()
         // The program stays usable; each window reports the file again.
         m_openError = error.message();
         using K = store::StoreError::Kind;
+        if (error.kind() == K::Damaged && m_db->isOpen()) {
+            // A file that opens with damaged pages is still read, for the
+            // queries and reports the operator needs until it is replaced,
+            // but nothing more is written into it.
+            m_db->refuseWrites(
+                QStringLiteral("O arquivo de dados %1 está danificado, e o programa não grava mais nele: "
+                               "as consultas e os relatórios continuam, mas nada pode ser salvo.\n"
+                               "Feche o programa e volte a uma cópia de segurança em bom estado. "
+                               "Nada foi gravado.")
+                    .arg(m_db->filePath()));
+            m_openError += QStringLiteral("\nO programa vai funcionar só para consultas e relatórios: "
+                                          "nada mais será salvo nele.");
+        }
         if (error.kind() == K::Damaged || error.kind() == K::MissingTable)
             m_openError += QStringLiteral("\n\n") + store::backupAdvice(m_folder);
     }
@@ -139,8 +152,9 @@ void Startup::readPickList(int kind)
 void Startup::keepBackup()
 {
     // A file that never opened has been reported already, and has nothing
-    // to copy.
-    if (!m_db || !m_db->isOpen())
+    // to copy; a damaged one was not written, and its copy would only push
+    // a good one out.
+    if (!m_db || !m_db->isOpen() || m_db->writesRefused())
         return;
     try {
         store::keepBackup(*m_db, QDate::currentDate());

@@ -1,6 +1,7 @@
 #include "ProgramDir.h"
 
 #include "store/Database.h"
+#include "store/DiskSpace.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -34,10 +35,23 @@ QString dataDirFor(const QString& programFolder)
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
+void createDataDir(const QString& folder)
+{
+    if (folder != QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)) {
+        QDir().mkpath(folder);
+        return;
+    }
+    // The per-user folder holds the customers' personal data: no other
+    // account on the computer may look in. Its parents are ordinary folders.
+    QDir().mkpath(QFileInfo(folder).absolutePath());
+    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    store::restrictToOwner(folder);
+}
+
 QString dataDir()
 {
     const QString folder = dataDirFor(programDir());
-    QDir().mkpath(folder);
+    createDataDir(folder);
     return folder;
 }
 

@@ -17,6 +17,10 @@ bool isInstalled(const QString& programFolder);
 // holds no data file; then the per-user data folder. Creates nothing.
 QString dataDirFor(const QString& programFolder);
 
+// Creates the data folder when missing. The per-user data folder is made
+// (or kept) owner-only; the program's own folder is left as it is.
+void createDataDir(const QString& folder);
+
 // The data folder of this program, created when missing.
 QString dataDir();
 

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 namespace store {
@@ -101,6 +102,36 @@ bool syncFile(const QString& path)
     const bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
+}
+
+// What a copy holds of the shop: rows in the four tables, and the note
+// numbers issued, which only ever grow in a shop's file.
+struct Holdings
+{
+    qint64 rows = 0;
+    qint64 notes = 0;
+};
+
+Holdings holdings(QSqlDatabase& db)
+{
+    Holdings out;
+    for (const TableDef& t : tables()) {
+        const qint64 n =
+            column(db, QStringLiteral("SELECT COUNT(*) FROM %1").arg(quoted(t.name))).value(0).toLongLong();
+        out.rows += n;
+        if (t.name == names::Number::Table)
+            out.notes = n;
+    }
+    return out;
+}
+
+std::optional<Holdings> holdingsOf(const QString& path)
+{
+    ReadOnlyFile copy(path);
+    if (!copy.isOpen())
+        return std::nullopt;
+    QSqlDatabase db = copy.db();
+    return holdings(db);
 }
 
 QString kept(const QString& text)
@@ -199,6 +230,10 @@ QString keepBackup(Database& db, const QDate& day)
             kept(QStringLiteral("A cópia de segurança %1 não foi guardada:\n%2").arg(path, e.message())));
     }
     QFile::remove(scratch);
+    // Made owner-only before SQLite fills it: the copy holds customers' data.
+    const int fd = ::open(QFile::encodeName(scratch).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd >= 0)
+        ::close(fd);
 
     // One read transaction: a consistent copy of every table, the program's
     // own included, with the journal's pages folded in.
@@ -230,14 +265,41 @@ QString keepBackup(Database& db, const QDate& day)
     vacuum.finish();
 
     bool same = false;
+    Holdings held;
     {
         ReadOnlyFile copy(scratch);
         QSqlDatabase copyDb = copy.db();
         same = copy.isOpen() && quickCheck(copyDb) == QStringList{QStringLiteral("ok")} &&
                contents(copyDb) == contents(conn);
+        if (same)
+            held = holdings(copyDb);
     }
     if (!same)
         throw damaged();
+
+    // A copy never takes the place of one that holds more of the shop: an
+    // emptied file must not push the good copies out, day by day.
+    const auto refuse = [&](const QString& why) {
+        QFile::remove(scratch);
+        return StoreError(
+            K::Other, kept(QStringLiteral("A cópia de segurança %1 não foi guardada: %2").arg(path, why)));
+    };
+    const QStringList earlier = backups(folder);
+    for (const QString& other : earlier) {
+        const std::optional<Holdings> theirs = holdingsOf(other);
+        if (!theirs)
+            continue;
+        if (held.rows == 0 && theirs->rows > 0)
+            throw refuse(QStringLiteral("o arquivo de dados %1 está vazio, e a cópia %2 tem os registros "
+                                        "da loja.")
+                             .arg(db.filePath(), other));
+        if (other == path && theirs->notes > held.notes)
+            throw refuse(QStringLiteral("a cópia de hoje já guardada tem mais notas de locação (%1) que o "
+                                        "arquivo de dados %2 (%3).")
+                             .arg(theirs->notes)
+                             .arg(db.filePath())
+                             .arg(held.notes));
+    }
     if (!syncFile(scratch) ||
         std::rename(QFile::encodeName(scratch).constData(), QFile::encodeName(path).constData()) != 0) {
         QFile::remove(scratch);
@@ -247,10 +309,12 @@ QString keepBackup(Database& db, const QDate& day)
     syncFile(folder);
 
     const QStringList all = backups(folder);
-    for (qsizetype i = KeptBackups; i < all.size(); ++i) {
+    for (qsizetype i = 0; i < all.size(); ++i) {
         // A clock set back must not cost the copy just made.
-        if (all[i] != path)
+        if (i >= KeptBackups && all[i] != path)
             QFile::remove(all[i]);
+        else
+            restrictToOwner(all[i]); // copies made before they were owner-only
     }
     return path;
 }

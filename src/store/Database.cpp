@@ -8,13 +8,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <optional>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace store {
 
@@ -22,6 +29,26 @@ namespace {
 
 std::atomic<quint64> g_connectionCounter{0};
 std::atomic<quint64> g_serialCounter{0};
+
+// Data files this process holds a connection on, by canonical path. Closing
+// any descriptor of a file drops every lock SQLite holds on it in this
+// process: the file is read by a descriptor of our own only while none is
+// open here.
+QMutex g_openFilesMutex;
+QHash<QString, int> g_openFiles;
+
+bool isOpenHere(const QString& key)
+{
+    const QMutexLocker lock(&g_openFilesMutex);
+    return g_openFiles.value(key) > 0;
+}
+
+void countOpen(const QString& key, int delta)
+{
+    const QMutexLocker lock(&g_openFilesMutex);
+    if ((g_openFiles[key] += delta) <= 0)
+        g_openFiles.remove(key);
+}
 
 // SQLite primary result codes, as the Qt driver reports them.
 enum SqliteCode {
@@ -101,8 +128,35 @@ StoreError errorFor(const QSqlError& error, const QString& path, const QString& 
     }
 }
 
-// SQLite's own magic: a file that starts otherwise is not ours, and SQLite
-// must not be the one to find out (it might treat a short file as empty).
+// Gives the file at from the name to, unless something already bears that
+// name; true once a file is there, ours or another copy's. errno tells why not.
+bool placeWithoutReplacing(const QByteArray& from, const QByteArray& to)
+{
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno == EEXIST)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    // A file system that cannot refuse to replace (FAT, some network ones).
+    if (::access(to.constData(), F_OK) == 0)
+        return true;
+    return ::rename(from.constData(), to.constData()) == 0;
+}
+
+// Makes a new name in the folder survive a power cut.
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// SQLite's own magic: a file that starts otherwise is not ours. Read before
+// SQLite opens the file, so that nothing of it (a journal left beside a file
+// since overwritten) is ever written into such a file.
 bool hasSqliteHeader(const QString& path)
 {
     QFile f(path);
@@ -176,7 +230,7 @@ void Database::open()
     const QFileInfo folderInfo(m_folder);
     const QFileInfo info(path);
     const bool existed = info.exists();
-    const bool readOnly = m_access == Access::ReadOnly;
+    const bool readOnly = writesRefused();
 
     // Check what the file system can tell before SQLite touches anything:
     // the messages are clearer and an unusable file is never written.
@@ -219,13 +273,38 @@ void Database::open()
                                "a pasta %2 não permite gravar.\n"
                                "Retire a proteção da pasta e tente de novo.")
                     .arg(file, nativePath(m_folder)));
-        if (info.size() > 0 && !hasSqliteHeader(path))
-            throw StoreError(K::Damaged,
-                             QStringLiteral("O arquivo de dados %1 está danificado ou não é um arquivo "
-                                            "deste programa.\nO arquivo não foi alterado.")
-                                 .arg(file));
+        // SQLite would take an empty file for a new database. A shop's file
+        // emptied by accident is not a new shop.
+        if (info.size() == 0)
+            throw StoreError(
+                K::Damaged,
+                QStringLiteral("O arquivo de dados %1 está vazio (0 bytes): não contém as tabelas "
+                               "do programa.\nSe os dados da loja estavam nele, volte a uma cópia "
+                               "de segurança; se este é o primeiro uso do programa, apague o "
+                               "arquivo e abra o programa de novo.\nO arquivo não foi alterado.")
+                    .arg(file));
     }
 
+    if (!existed)
+        createFile();
+    const QString key = QFileInfo(path).canonicalFilePath();
+    // With a connection open here, SQLite's own reading of the header says
+    // the same without a descriptor of ours.
+    if (existed && !isOpenHere(key) && !hasSqliteHeader(path))
+        throw StoreError(K::Damaged,
+                         QStringLiteral("O arquivo de dados %1 está danificado ou não é um arquivo "
+                                        "deste programa.\nO arquivo não foi alterado.")
+                             .arg(file));
+    if (!readOnly) {
+        // Customers' data: no other account reads it, whatever the umask
+        // made of the file earlier. SQLite gives new journal files the data
+        // file's mode.
+        for (const char* suffix : {"", "-wal", "-shm"})
+            restrictToOwner(path + QLatin1String(suffix));
+    }
+
+    m_openKey = key;
+    countOpen(m_openKey, +1);
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(path);
@@ -236,23 +315,10 @@ void Database::open()
         try {
             if (!db.open())
                 throw errorFor(db.lastError(), path, QStringLiteral("abrir"));
-
-            QSqlQuery objects = run(db, QStringLiteral("SELECT name FROM sqlite_master"), path,
-                                    QStringLiteral("ler a estrutura"));
-            const bool empty = !objects.next();
-            objects.finish();
-            // A file with no tables at all holds nothing to lose: it is a first
-            // run that never finished, and gets its tables.
-            if (empty && !readOnly) {
-                createSchema(db);
-            } else {
-                checkSchema(db);
-                // A reader only reads: the program's own tables are not its concern.
-                if (!readOnly)
-                    upgradeSchema(db);
-            }
-
+            checkSchema(db);
+            // A reader only reads: the program's own tables are not its concern.
             if (!readOnly) {
+                upgradeSchema(db);
                 run(db, QStringLiteral("PRAGMA journal_mode=WAL"), path, QStringLiteral("abrir"));
                 run(db, QStringLiteral("PRAGMA synchronous=FULL"), path, QStringLiteral("abrir"));
             }
@@ -261,20 +327,9 @@ void Database::open()
             db = QSqlDatabase();
             drop();
             // In WAL mode nothing reaches the file itself before a checkpoint.
-            if (existed && e.kind() == K::DiskFull)
+            if (e.kind() == K::DiskFull)
                 throw StoreError(K::DiskFull,
                                  e.message() + QStringLiteral("\nO arquivo de dados não foi alterado."));
-            if (!existed) {
-                // Leave no half-made file behind us.
-                QFile::remove(path);
-                QFile::remove(path + QLatin1String("-wal"));
-                QFile::remove(path + QLatin1String("-shm"));
-                if (e.kind() != K::DiskFull && e.kind() != K::Locked && e.kind() != K::CannotCreate)
-                    throw StoreError(K::CannotCreate,
-                                     QStringLiteral("Não foi possível criar o arquivo de dados %1.\n"
-                                                    "Verifique se a pasta permite gravação.")
-                                         .arg(file));
-            }
             throw;
         }
         if (m_directAllowed)
@@ -285,6 +340,61 @@ void Database::open()
         }
     }
     m_serial = ++g_serialCounter;
+}
+
+// A new file is made whole under a scratch name and only then given its own,
+// so that no crash leaves a file without tables where the shop's file goes.
+void Database::createFile()
+{
+    using K = StoreError::Kind;
+    const QString path = filePath();
+    const QString file = nativePath(path);
+    const auto cannotCreate = [&] {
+        return StoreError(K::CannotCreate, QStringLiteral("Não foi possível criar o arquivo de dados %1.\n"
+                                                          "Verifique se a pasta permite gravação.")
+                                               .arg(file));
+    };
+    QByteArray scratch = QFile::encodeName(QDir(m_folder).filePath(QStringLiteral(".fenwarda-novo-XXXXXX")));
+    // mkstemp makes it owner-only, as the data file must be.
+    const int fd = ::mkstemp(scratch.data());
+    if (fd < 0) {
+        if (isNoRoom(errno))
+            throw StoreError(K::DiskFull, diskFullMessage(path));
+        throw cannotCreate();
+    }
+    ::close(fd);
+    const QString scratchPath = QFile::decodeName(scratch);
+    const QString name = m_connectionName + QLatin1String("-novo");
+    std::optional<StoreError> failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(scratchPath);
+        const QString what = QStringLiteral("criar as tabelas");
+        try {
+            if (!db.open())
+                throw errorFor(db.lastError(), path, what);
+            run(db, QStringLiteral("BEGIN IMMEDIATE"), path, what);
+            for (const QString& sql : createStatements())
+                run(db, sql, path, what);
+            run(db, QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion), path, what);
+            run(db, QStringLiteral("COMMIT"), path, what);
+        } catch (const StoreError& e) {
+            failure = e;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!failure && !placeWithoutReplacing(scratch, QFile::encodeName(path)))
+        failure = isNoRoom(errno) ? StoreError(K::DiskFull, diskFullMessage(path)) : cannotCreate();
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        ::unlink((scratch + suffix).constData());
+    syncFolder(m_folder);
+    if (failure) {
+        const K kind = failure->kind();
+        if (kind != K::DiskFull && kind != K::Locked && kind != K::CannotCreate)
+            throw cannotCreate();
+        throw *failure;
+    }
 }
 
 sqlite3* Database::directHandle()
@@ -329,31 +439,6 @@ PickList& Database::pickList(PickListKind kind)
         list = std::make_unique<PickList>(*this, kind);
     list->refresh();
     return *list;
-}
-
-void Database::createSchema(QSqlDatabase& db)
-{
-    const QString path = filePath();
-    const QString what = QStringLiteral("criar as tabelas");
-    run(db, QStringLiteral("PRAGMA journal_mode=WAL"), path, what);
-    run(db, QStringLiteral("BEGIN IMMEDIATE"), path, what);
-    try {
-        // Another copy may have created the tables while we waited for the lock.
-        QSqlQuery objects = run(db, QStringLiteral("SELECT name FROM sqlite_master"), path, what);
-        const bool empty = !objects.next();
-        objects.finish();
-        if (empty) {
-            for (const QString& sql : createStatements())
-                run(db, sql, path, what);
-            run(db, QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion), path, what);
-        }
-        run(db, QStringLiteral("COMMIT"), path, what);
-        if (!empty)
-            checkSchema(db);
-    } catch (...) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
 }
 
 void Database::checkSchema(QSqlDatabase& db)
@@ -478,6 +563,9 @@ void Database::drop()
     }
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
+    if (!m_openKey.isEmpty())
+        countOpen(m_openKey, -1);
+    m_openKey.clear();
 }
 
 void Database::close()
@@ -496,7 +584,17 @@ QSqlDatabase Database::connection()
 
 void Database::fail(const QSqlError& error, const QString& what) const
 {
+    // The read-only connection refuses a write as a protected file would;
+    // the operator must read why the program no longer writes.
+    if (!m_refusal.isEmpty() && primaryCode(error) == ReadOnly)
+        throw StoreError(StoreError::Kind::Damaged, m_refusal);
     throw errorFor(error, filePath(), what);
+}
+
+void Database::refuseWrites(const QString& message)
+{
+    close();
+    m_refusal = message;
 }
 
 } // namespace store

@@ -17,8 +17,9 @@ enum class PickListKind;
 
 // The one data file, Fenwaurda.mdb, in a given folder. Opening a missing
 // file creates it with its tables; an existing file is only ever checked,
-// never replaced or emptied. A read-only connection (the reports' own) never
-// creates the file and cannot write to it.
+// never replaced or emptied (an empty one is refused, not taken for a new
+// shop). A read-only connection (the reports' own) never creates the file
+// and cannot write to it. The files are owner-only.
 class Database
 {
 public:
@@ -35,6 +36,13 @@ public:
     QString filePath() const { return filePath(m_folder); }
     QString folder() const { return m_folder; }
     Access access() const { return m_access; }
+
+    // From now on the file is only read: the connection reopens read-only
+    // and every write is refused with message (say, a file found damaged,
+    // which must not be written to). Closes the connection.
+    void refuseWrites(const QString& message);
+    // True for a read-only connection or once writes are refused.
+    bool writesRefused() const { return m_access == Access::ReadOnly || !m_refusal.isEmpty(); }
 
     // Opens (and on first use creates) the file; does nothing when open.
     // Throws StoreError with a message naming the problem.
@@ -77,7 +85,7 @@ public:
     [[noreturn]] void fail(const QSqlError& error, const QString& what) const;
 
 private:
-    void createSchema(QSqlDatabase& db);
+    void createFile();
     void checkSchema(QSqlDatabase& db);
     void upgradeSchema(QSqlDatabase& db);
     void drop();
@@ -85,7 +93,9 @@ private:
 
     QString m_folder;
     Access m_access;
+    QString m_refusal;
     QString m_connectionName;
+    QString m_openKey; // the file's canonical path while a connection is there
     quint64 m_serial = 0;
     std::vector<sqlite3_stmt*> m_directStatements;
     sqlite3* m_direct = nullptr;

@@ -4,17 +4,13 @@
 #include <QFile>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace store {
 
 namespace {
-
-bool isNoRoom(int error)
-{
-    return error == ENOSPC || error == EDQUOT || error == EFBIG;
-}
 
 // The errno of writing bytes to fd, 0 when all of them reached the disk.
 int writeError(int fd, qint64 bytes)
@@ -34,6 +30,11 @@ int writeError(int fd, qint64 bytes)
 
 } // namespace
 
+bool isNoRoom(int error)
+{
+    return error == ENOSPC || error == EDQUOT || error == EFBIG;
+}
+
 bool noRoomIn(const QString& folder, qint64 bytes)
 {
     QByteArray path = QFile::encodeName(QDir(folder).filePath(QStringLiteral(".fenwarda-espaco-XXXXXX")));
@@ -51,6 +52,17 @@ QString diskFullMessage(const QString& dataFile)
     return QStringLiteral("Não há espaço livre no disco para gravar no arquivo de dados %1.\n"
                           "O disco está cheio: libere espaço no disco e tente de novo.")
         .arg(QDir::toNativeSeparators(dataFile));
+}
+
+void restrictToOwner(const QString& path)
+{
+    // By name: a descriptor of the live data file, once closed, would drop
+    // SQLite's locks on it.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st = {};
+    if (::stat(name.constData(), &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & 077) == 0)
+        return;
+    ::chmod(name.constData(), st.st_mode & 07700);
 }
 
 } // namespace store

@@ -16,4 +16,12 @@ bool noRoomIn(const QString& folder, qint64 bytes = StartRoom);
 // The operator's message for a full disk, naming the data file.
 QString diskFullMessage(const QString& dataFile);
 
+// True for the errno of a write refused for want of room.
+bool isNoRoom(int error);
+
+// Takes the group's and others' permissions off a file or folder of ours:
+// the shop's files hold customers' personal data. A mode already stricter
+// is kept; a missing path or one of another owner is left alone.
+void restrictToOwner(const QString& path);
+
 } // namespace store

@@ -28,6 +28,24 @@ QVariant forBinding(const QVariant& value)
 
 } // namespace
 
+QString unstorableText(const QString& text)
+{
+    if (text.startsWith(QChar(0xFEFF)))
+        return QStringLiteral("começa com uma marca invisível de ordem de bytes (U+FEFF)");
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            ++i;
+            continue;
+        }
+        if (QChar::isSurrogate(c) || c == 0xFFFE || c == 0xFFFF)
+            return QStringLiteral("contém um caractere inválido (U+%1)")
+                .arg(QString::number(c, 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    }
+    return {};
+}
+
 // The statements of one cursor on one connection: the table's own ones,
 // one seek per index, and the writes by the set of columns they name, so
 // that no statement text is built or hashed again.
@@ -288,6 +306,12 @@ bool RecordCursor::seek(const QString& key)
     dropPending();
     stopWalk();
     Statements& st = statements();
+    // SQLite would bind such a key altered, and find a row it does not name.
+    if (!unstorableText(key).isEmpty()) {
+        clearCurrent();
+        m_noMatch = true;
+        return false;
+    }
     const bool found = st.direct ? seekDirect(st, key) : seekThroughQt(st, key);
     m_noMatch = !found;
     return found;
@@ -400,6 +424,17 @@ void RecordCursor::update()
             StoreError::Kind::Other,
             QStringLiteral("Não há inclusão nem alteração em andamento na tabela %1.").arg(m_table->name));
     stopWalk();
+    for (auto it = m_changes.cbegin(); it != m_changes.cend(); ++it) {
+        if (it.value().typeId() != QMetaType::QString)
+            continue;
+        const QString problem = unstorableText(it.value().toString());
+        if (!problem.isEmpty())
+            throw StoreError(
+                StoreError::Kind::Other,
+                QStringLiteral("O texto do campo %1 não pode ser gravado: ele %2.\n"
+                               "Apague esse caractere e digite o texto de novo. Nada foi gravado.")
+                    .arg(m_table->columns.at(it.key()), problem));
+    }
 
     // Column names come from the schema only; every value is bound. The
     // statement is made once for each set of columns written.

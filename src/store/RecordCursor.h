@@ -14,6 +14,12 @@ namespace store {
 class Database;
 struct TableDef;
 
+// Why SQLite could not keep text exactly as it is, or an empty text when it
+// can. SQLite takes U+FEFF at the start of a bound text for a byte-order
+// mark and drops it (U+FFFE there swaps the byte order of the rest), and
+// reads noncharacters U+FFFE, U+FFFF and lone surrogates back as U+FFFD.
+QString unstorableText(const QString& text);
+
 // One open table with a current row and a current index, as the windows use
 // it: refresh, choose an index, seek a key, read and write columns, add,
 // edit, update, delete, walk, count. Every method that touches the file
@@ -44,8 +50,8 @@ public:
 
     // Stands on the first row, in index order (ties in insertion order),
     // whose key equals key. Returns false and leaves no current row when
-    // there is none; noMatch() tells the same afterwards. Drops a pending
-    // Add or Edit.
+    // there is none (a key that could not be stored names no row);
+    // noMatch() tells the same afterwards. Drops a pending Add or Edit.
     bool seek(const QString& key);
     bool noMatch() const { return m_noMatch; }
     // What every window does before trusting a key: re-read the table (so
@@ -71,8 +77,9 @@ public:
     void addNew();
     void edit();
     // Stores the pending row in one statement; it becomes the current row.
-    // On failure (duplicate key, file locked, disk full) nothing is written
-    // and the pending row is kept, so the caller may retry or cancel.
+    // On failure (duplicate key, file locked, disk full, a text SQLite
+    // would not keep as it is) nothing is written and the pending row is
+    // kept, so the caller may retry or cancel.
     void update();
     // Drops a pending Add or Edit.
     void cancelUpdate();

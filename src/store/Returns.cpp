@@ -88,7 +88,8 @@ RentalStatus::~RentalStatus() = default;
 
 std::optional<QString> RentalStatus::rentalDateOf(const QString& videoCode)
 {
-    if (videoCode.isEmpty())
+    // A code SQLite would bind altered names no note.
+    if (videoCode.isEmpty() || !unstorableText(videoCode).isEmpty())
         return std::nullopt;
     QSqlDatabase connection = m_db.connection();
     if (!m_statement || m_statement->serial != m_db.openSerial()) {

@@ -3,6 +3,7 @@
 #include "WindowTest.h"
 #include "app/AppInfo.h"
 #include "app/Startup.h"
+#include "app/Tasks.h"
 #include "app/frmAbertura.h"
 #include "app/frmMenu.h"
 #include "app/frmSobre.h"
@@ -13,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,12 +24,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <optional>
 #include <sys/mount.h>
@@ -193,6 +197,33 @@ int customers(const QString& folder)
     store::Database db(folder);
     QSqlQuery q(db.connection());
     return q.exec(u"SELECT COUNT(*) FROM tblClientes"_s) && q.next() ? q.value(0).toInt() : -1;
+}
+
+// The customers another program reads in the data file of folder, from a
+// process of its own that then closes the file, as the sqlite3 tool would;
+// -1 when it cannot read them.
+int customersSeenFromOutside(const QString& folder)
+{
+    QProcess p;
+    p.start(QCoreApplication::applicationFilePath(), {u"--count-child"_s, folder});
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return -1;
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toInt();
+}
+
+int countChildMain(const QString& folder)
+{
+    int n = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"outside"_s);
+        db.setDatabaseName(store::Database::filePath(folder));
+        QSqlQuery q(db);
+        if (db.open() && q.exec(u"SELECT COUNT(*) FROM tblClientes"_s) && q.next())
+            n = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(u"outside"_s);
+    std::printf("%d\n", n);
+    return n < 0 ? 1 : 0;
 }
 
 } // namespace
@@ -414,29 +445,6 @@ private slots:
         QCOMPARE(MessageBox::shown().first().icon, QMessageBox::Warning);
     }
 
-    void startupReportsUnusableDataFileAndGoesOn()
-    {
-        QTemporaryDir dir;
-        QFile file(store::Database::filePath(dir.path()));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QByteArray(4096, 'x'));
-        file.close();
-        Startup startup(dir.path());
-        QVERIFY(startup.start());
-        QTRY_VERIFY(startup.database());
-        // Nothing shows before the splash has gone.
-        QVERIFY(MessageBox::shown().isEmpty());
-        startup.splash()->finish();
-        QVERIFY(startup.menu()->isVisible());
-        QTRY_COMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown().first().title, u("Erro no Arquivo de Dados"));
-        QVERIFY(!MessageBox::shown().first().text.isEmpty());
-        QVERIFY(startup.menu()->isEnabled());
-        // The file is left as it was.
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray(4096, 'x'));
-    }
-
     // No room at all stops the lock; a few KB stop SQLite's journal. Either
     // way the operator reads that the disk is full, and the file is as it was.
     void startupSaysDiskIsFull_data()
@@ -487,32 +495,6 @@ private slots:
         QCOMPARE(customers(folder), 1);
     }
 
-    void startupNamesNewestGoodBackupOfDamagedFile()
-    {
-        QTemporaryDir dir;
-        const QString file = store::Database::filePath(dir.path());
-        QString backup;
-        {
-            store::Database db(dir.path());
-            QSqlQuery q(db.connection());
-            for (int i = 0; i < 300; ++i)
-                QVERIFY(q.exec(u"INSERT INTO tblClientes (Codigo, Nome) VALUES ('%1', 'Cliente')"_s.arg(i)));
-            backup = store::keepBackup(db, QDate(2025, 3, 10));
-        }
-        damagePages(file);
-        const QByteArray before = bytesOf(file);
-        Startup startup(dir.path());
-        QVERIFY(startup.start());
-        QTRY_VERIFY(startup.database());
-        startup.splash()->finish();
-        QTRY_COMPARE(MessageBox::shown().size(), 1);
-        const QString text = MessageBox::shown().first().text;
-        QVERIFY2(text.contains(u"está danificado"_s) && text.contains(file) &&
-                     text.contains(u"A cópia de segurança mais recente em bom estado é "_s + backup),
-                 qPrintable(text));
-        QCOMPARE(bytesOf(file), before);
-    }
-
     // The clean exit keeps a checked copy; one that fails is told (see tst_backup).
     void cleanExitKeepsBackup()
     {
@@ -530,6 +512,214 @@ private slots:
         QCOMPARE(copies.size(), 1);
         QVERIFY(store::isGoodCopy(copies.first()));
         QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    // A report reads through a connection of its own; the program's locks
+    // on the file stay, so another program reading the file neither deletes
+    // the journal nor misses what the program saves afterwards.
+    void reportKeepsTheFileLocks()
+    {
+        frmMenu& menu = openMenu();
+        shop->exec(u"INSERT INTO tblClientes (Codigo, Nome, CPF) VALUES ('1', 'Ana', '1')"_s);
+        entry(menu, "mnuRelClientes")->trigger();
+        QCOMPARE(menu.reportWindows().size(), 1);
+        QCOMPARE(MessageBox::shown().size(), 0);
+        QCOMPARE(customersSeenFromOutside(shop->folder()), 1);
+        shop->exec(u"INSERT INTO tblClientes (Codigo, Nome, CPF) VALUES ('2', 'Bia', '2')"_s);
+        QVERIFY(QFile::exists(shop->db().filePath() + "-wal"));
+        QCOMPARE(customersSeenFromOutside(shop->folder()), 2);
+    }
+
+    // A file that exists but holds no shop is reported with the newest good
+    // backup and left byte for byte, its backups too; only a missing file is
+    // a new shop.
+    void startupLeavesUnusableFileAlone_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("message"); // empty: a new shop, nothing said at start
+        QTest::newRow("missing") << u"missing"_s << QString();
+        QTest::newRow("0 bytes") << u"empty"_s << u"está vazio (0 bytes)"_s;
+        QTest::newRow("empty SQLite, user_version 0")
+            << u"sqlite 0"_s << u"não contém nenhuma das tabelas do programa"_s;
+        QTest::newRow("empty SQLite, user_version 99")
+            << u"sqlite 99"_s << u"não contém nenhuma das tabelas do programa"_s;
+        QTest::newRow("garbage") << u"garbage"_s << u"não é um arquivo deste programa"_s;
+        QTest::newRow("damaged") << u"damaged"_s << u"está danificado"_s;
+    }
+
+    void startupLeavesUnusableFileAlone()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString file = store::Database::filePath(dir.path());
+        QString backup;
+        {
+            store::Database db(dir.path());
+            QSqlQuery q(db.connection());
+            for (int i = 0; i < 300; ++i)
+                QVERIFY(q.exec(u"INSERT INTO tblClientes (Codigo, Nome) VALUES ('%1', 'Cliente')"_s.arg(i)));
+            backup = store::keepBackup(db, QDate::currentDate());
+        }
+        const QByteArray backupBytes = bytesOf(backup);
+        if (state == u"damaged"_s) {
+            damagePages(file);
+        } else {
+            QVERIFY(QFile::remove(file));
+            if (state.startsWith(u"sqlite"_s)) {
+                QSqlDatabase other = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+                other.setDatabaseName(file);
+                QVERIFY(other.open());
+                QSqlQuery q(other);
+                QVERIFY(q.exec(u"CREATE TABLE t (a)"_s) && q.exec(u"DROP TABLE t"_s));
+                QVERIFY(q.exec(u"PRAGMA user_version = %1"_s.arg(state.section(' ', 1))));
+                other.close();
+            } else if (state != u"missing"_s) {
+                QFile f(file);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write(state == u"garbage"_s ? QByteArray(8192, 'x') : QByteArray());
+            }
+            QSqlDatabase::removeDatabase(u"other"_s);
+        }
+        const QByteArray before = bytesOf(file);
+        {
+            Startup startup(dir.path());
+            int quits = 0;
+            startup.setQuitFunction([&quits] { ++quits; });
+            QVERIFY(startup.start());
+            QTRY_VERIFY(startup.database());
+            // Nothing shows before the splash has gone; the program goes on.
+            QVERIFY(MessageBox::shown().isEmpty());
+            startup.splash()->finish();
+            QVERIFY(startup.menu()->isVisible() && startup.menu()->isEnabled());
+            if (message.isEmpty()) {
+                QTest::qWait(0);
+                QCOMPARE(MessageBox::shown().size(), 0);
+            } else {
+                QTRY_COMPARE(MessageBox::shown().size(), 1);
+                const QString text = MessageBox::shown().first().text;
+                QVERIFY2(text.contains(message) && text.contains(file) &&
+                             text.contains(u"A cópia de segurança mais recente em bom estado é "_s + backup),
+                         qPrintable(text));
+            }
+            MessageBox::clearShown();
+            startup.menu()->endProgram();
+            QCOMPARE(quits, 1);
+        }
+        if (message.isEmpty()) {
+            QCOMPARE(customers(dir.path()), 0);
+            // A new, empty shop's copy does not push out the copy of the shop.
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QVERIFY2(MessageBox::shown().first().text.contains(u"está vazio"_s),
+                     qPrintable(MessageBox::shown().first().text));
+        } else {
+            QCOMPARE(MessageBox::shown().size(), 0);
+            QCOMPARE(bytesOf(file), before);
+        }
+        QCOMPARE(store::backups(dir.path()), QStringList{backup});
+        QCOMPARE(bytesOf(backup), backupBytes);
+    }
+
+    // A lock left empty by a copy killed while writing it never stops the
+    // program: no live copy holds it.
+    void startupTakesOverAnEmptyLock()
+    {
+        QTemporaryDir dir;
+        makeShop(dir.path());
+        QFile lock(store::Database::filePath(dir.path()) + u".lock"_s);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.close();
+        Startup startup(dir.path());
+        QVERIFY(startup.start());
+        QVERIFY(MessageBox::shown().isEmpty());
+        QVERIFY(startup.splash());
+        QVERIFY(lock.size() > 0);
+    }
+
+    // After the warning about a damaged file nothing more is written to it:
+    // a save is refused with the reason, the exit keeps no copy of it and
+    // claims nothing.
+    void damagedFileIsOnlyRead()
+    {
+        QTemporaryDir dir;
+        const QString file = store::Database::filePath(dir.path());
+        {
+            store::Database db(dir.path());
+            QSqlQuery q(db.connection());
+            for (int i = 0; i < 300; ++i)
+                QVERIFY(q.exec(u"INSERT INTO tblClientes (Codigo, Nome) VALUES ('%1', 'Cliente')"_s.arg(i)));
+            store::keepBackup(db, QDate(2025, 3, 10));
+        }
+        {
+            // The last page holds customers: the videos still read, the check fails.
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.size() > 8 * 4096 && f.seek(f.size() - 4096));
+            f.write(QByteArray(4096, 'Z'));
+        }
+        const QByteArray before = bytesOf(file);
+        Startup startup(dir.path());
+        int quits = 0;
+        startup.setQuitFunction([&quits] { ++quits; });
+        QVERIFY(startup.start());
+        QTRY_VERIFY(startup.database());
+        startup.splash()->finish();
+        QTRY_COMPARE(MessageBox::shown().size(), 1);
+        const QString warning = MessageBox::shown().first().text;
+        MessageBox::clearShown();
+
+        entry(*startup.menu(), "mnuVídeos")->trigger();
+        QWidget* videos = startup.menu()->currentTask();
+        QVERIFY(videos);
+        child<QLineEdit>(videos, "txtCodigo")->setText(u"77"_s);
+        child<QLineEdit>(videos, "txtVideo")->setText(u"Tubarão"_s);
+        child<QLineEdit>(videos, "txtQTDE")->setText(u"2"_s);
+        child<QComboBox>(videos, "cboGenero")->setEditText(u"Terror"_s);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        child<QAbstractButton>(videos, "cmdSalvar")->click();
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY2(MessageBox::shown().first().text.contains(u"não grava mais nele"_s) &&
+                     MessageBox::shown().first().text.contains(u"Nada foi gravado"_s),
+                 qPrintable(MessageBox::shown().first().text));
+        MessageBox::clearShown();
+        videos->close();
+
+        startup.menu()->endProgram();
+        QCOMPARE(quits, 1);
+        QCOMPARE(MessageBox::shown().size(), 0);
+        QCOMPARE(store::backups(dir.path()).size(), 1);
+        QCOMPARE(bytesOf(file), before);
+        QVERIFY2(warning.contains(u"está danificado"_s) &&
+                     warning.contains(u"só para consultas e relatórios"_s),
+                 qPrintable(warning));
+    }
+
+    // Every window opened on a file that cannot be used says so once.
+    void unusableFileIsReportedOncePerWindow_data()
+    {
+        QTest::addColumn<QString>("entryName");
+        for (const char* name : TaskEntries)
+            QTest::newRow(name) << u(name);
+        for (const char* name : ReportEntries)
+            QTest::newRow(name) << u(name);
+    }
+
+    void unusableFileIsReportedOncePerWindow()
+    {
+        QFETCH(QString, entryName);
+        MenuFixture f;
+        QFile file(f.db.filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(8192, 'x'));
+        file.close();
+        registerTasks(f.menu);
+        showAndFocus(&f.menu);
+        f.menu.entry(entryName)->trigger();
+        QTest::qWait(0);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY2(MessageBox::shown().first().text.contains(u"não é um arquivo deste programa"_s),
+                 qPrintable(MessageBox::shown().first().text));
+        if (QPointer<QWidget> task = f.menu.currentTask())
+            CHECKED(closeTask(f.menu, task));
     }
 
     // ---- main window and menu -----------------------------------------
@@ -782,5 +972,17 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_shell)
+int main(int argc, char** argv)
+{
+    // The other program of the file-lock check.
+    if (argc == 3 && qstrcmp(argv[1], "--count-child") == 0) {
+        QCoreApplication app(argc, argv);
+        return countChildMain(QString::fromLocal8Bit(argv[2]));
+    }
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    tst_shell test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_shell.moc"

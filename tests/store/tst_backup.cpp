@@ -11,6 +11,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using Kind = store::StoreError::Kind;
@@ -60,6 +61,9 @@ private slots:
         }
         addVideos(shop, 100, 100);
         QVERIFY(QFile(shop.db().filePath() + "-wal").size() > 0); // rows not yet in the file itself
+        for (const QString& copy : store::backups(shop.folder())) // as made before they were owner-only
+            QVERIFY(
+                QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ReadGroup | QFile::ReadOther));
         const QString path = store::keepBackup(shop.db(), Day.addDays(8));
         QCOMPARE(path, QDir(shop.folder()).filePath(u"Fenwaurda-copia-2025-03-18.mdb"_s));
 
@@ -72,6 +76,10 @@ private slots:
         QCOMPARE(valueIn(kept.last(), u"SELECT COUNT(*) FROM tblVideos"_s).toInt(), 3);
         QCOMPARE(valueIn(path, u"SELECT Codigo FROM PendingCopies WHERE Slot = 3"_s).toString(), u"7"_s);
         QCOMPARE(valueIn(path, u"PRAGMA user_version"_s).toInt(), store::SchemaVersion);
+        // The customers' data is the owner's alone, the earlier copies' too.
+        for (const QString& copy : kept)
+            QCOMPARE(QFile::permissions(copy),
+                     QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     }
 
     // A copy that fails leaves the earlier one byte for byte and no scratch file.
@@ -117,6 +125,65 @@ private slots:
         QCOMPARE(bytesOf(earlier), earlierBytes);
         QCOMPARE(QDir(shop.folder()).entryList({u"*.tmp"_s, u".fenwarda-*"_s}, QDir::Files | QDir::Hidden),
                  QStringList());
+    }
+
+    // An emptied shop, or one with fewer notes issued than today's copy, is
+    // not a later state of the same shop: its copy replaces nothing and
+    // rotates nothing out. Rows deleted in the day's work are such a state.
+    void copyNeverReplacesOneThatHoldsMore_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("days");        // after the earlier copies' last day
+        QTest::addColumn<QString>("refusal"); // empty: the copy is kept
+        QTest::newRow("emptied, same day") << u"DELETE FROM %1"_s << 0 << u"está vazio"_s;
+        QTest::newRow("emptied, next days") << u"DELETE FROM %1"_s << 1 << u"está vazio"_s;
+        QTest::newRow("fewer notes") << u"DELETE FROM Number WHERE Codigo = '101'"_s << 0 << u"mais notas"_s;
+        QTest::newRow("fewer notes, next day")
+            << u"DELETE FROM Number WHERE Codigo = '101'"_s << 1 << QString();
+        QTest::newRow("videos returned and deleted") << u"DELETE FROM tblVideos"_s << 0 << QString();
+    }
+
+    void copyNeverReplacesOneThatHoldsMore()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, days);
+        QFETCH(QString, refusal);
+        Shop shop;
+        addVideos(shop, 1, 5);
+        shop.exec(u"INSERT INTO Number (Codigo) VALUES ('100'), ('101')"_s);
+        for (int d = 0; d < store::KeptBackups; ++d)
+            store::keepBackup(shop.db(), Day.addDays(d));
+        const QStringList earlier = store::backups(shop.folder());
+        QList<QByteArray> earlierBytes;
+        for (const QString& path : earlier)
+            earlierBytes.append(bytesOf(path));
+        if (change.contains(u"%1"_s)) {
+            for (const store::TableDef& t : store::tables())
+                shop.exec(change.arg(store::quoted(t.name)));
+        } else {
+            shop.exec(change);
+        }
+
+        const QDate day = Day.addDays(store::KeptBackups - 1 + days);
+        std::optional<store::StoreError> error;
+        try {
+            store::keepBackup(shop.db(), day);
+        } catch (const store::StoreError& e) {
+            error = e;
+        }
+        if (refusal.isEmpty()) {
+            QVERIFY2(!error, error ? qPrintable(error->message()) : "");
+            QVERIFY(store::isGoodCopy(store::backups(shop.folder()).first()));
+            return;
+        }
+        QVERIFY(error);
+        QVERIFY2(error->message().contains(refusal) &&
+                     error->message().contains(u"as cópias anteriores foram mantidas"_s),
+                 qPrintable(error->message()));
+        QCOMPARE(store::backups(shop.folder()), earlier);
+        for (qsizetype i = 0; i < earlier.size(); ++i)
+            QCOMPARE(bytesOf(earlier[i]), earlierBytes[i]);
+        QCOMPARE(QDir(shop.folder()).entryList({u"*.tmp"_s}, QDir::Files), QStringList());
     }
 
     void adviceNamesNewestGoodCopy()

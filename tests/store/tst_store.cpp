@@ -1,5 +1,7 @@
 #include "platform/ProgramDir.h"
+#include "store/Backup.h"
 #include "store/Database.h"
+#include "store/DiskSpace.h"
 #include "store/InstanceLock.h"
 #include "store/Names.h"
 #include "store/Queries.h"
@@ -9,9 +11,11 @@
 #include "store/Transaction.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -19,12 +23,16 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
 #include <optional>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -343,6 +351,67 @@ int seekStatements(Database& db)
     return n;
 }
 
+// The customers another program reads in the data file of folder, from a
+// process of its own that then closes the file, as the sqlite3 tool would;
+// -1 when it cannot read them.
+int customersSeenFromOutside(const QString& folder)
+{
+    QProcess p;
+    p.start(QCoreApplication::applicationFilePath(), {u"--count-child"_s, folder});
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return -1;
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toInt();
+}
+
+int countChildMain(const QString& folder)
+{
+    int n = -1;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"outside"_s);
+        db.setDatabaseName(Database::filePath(folder));
+        QSqlQuery q(db);
+        if (db.open() && q.exec(u"SELECT COUNT(*) FROM tblClientes"_s) && q.next())
+            n = q.value(0).toInt();
+    }
+    QSqlDatabase::removeDatabase(u"outside"_s);
+    std::printf("%d\n", n);
+    return n < 0 ? 1 : 0;
+}
+
+// The permission bits of a file or folder, -1 when it is not there.
+int modeOf(const QString& path)
+{
+    struct stat st = {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+// An SQLite file with no table at all, as another program may leave it.
+QByteArray emptySqliteFile(int userVersion)
+{
+    return fileBytes([userVersion](const QString& p) {
+        RawConnection raw(p);
+        if (!raw.exec(u"CREATE TABLE t (a)"_s) || !raw.exec(u"DROP TABLE t"_s) ||
+            !raw.exec(u"PRAGMA user_version = %1"_s.arg(userVersion)))
+            qFatal("empty database");
+    });
+}
+
+// What QLockFile writes: process, program, host, then the machine's id.
+QByteArray lockContent(qint64 pid, const QString& program, const QString& host, const QByteArray& machine)
+{
+    return QByteArray::number(pid) + '\n' + program.toUtf8() + '\n' + host.toUtf8() + '\n' + machine + '\n';
+}
+
+qint64 deadPid()
+{
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return child;
+}
+
 } // namespace
 
 class tst_Store : public QObject
@@ -480,15 +549,26 @@ private slots:
         QCOMPARE(readAll(path), before);
     }
 
-    void zeroByteFileGetsTables()
+    // An emptied file is not a new shop: it is left as it is, to readers
+    // too; only a missing file is created.
+    void zeroByteFileIsNotANewShop()
     {
         QTemporaryDir dir;
-        writeFile(Database::filePath(dir.path()), QByteArray());
+        const QString path = Database::filePath(dir.path());
+        writeFile(path, QByteArray());
+        for (const auto access : {Database::Access::ReadWrite, Database::Access::ReadOnly}) {
+            Database db(dir.path(), access);
+            CHECKED(checkError(storeErrorOf([&] { db.open(); }), Kind::Damaged,
+                               u"O arquivo de dados %1 está vazio (0 bytes)"_s.arg(path)));
+        }
+        QCOMPARE(QFileInfo(path).size(), 0);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Fenwaurda.mdb"_s});
+
+        QVERIFY(QFile::remove(path));
         Database db(dir.path());
         db.open();
         QCOMPARE(scalar(db.connection(), u"SELECT COUNT(*) FROM sqlite_master WHERE type='table'"_s).toInt(),
                  5);
-        QCOMPARE(RecordCursor(db, u"tblVideos"_s).count(), 0);
     }
 
     void connectionNamesAreUniqueAndRemoved()
@@ -979,6 +1059,13 @@ private slots:
             makeFileWith(p, {"tblClientes", "tblVideos", "tblLocacao", "Number"}, "QTDE");
         }) << int(Kind::MissingTable) << QStringList{u"QTDE"_s, u"tblVideos"_s}
                                         << 4;
+        QTest::newRow("0 bytes") << QByteArray() << int(Kind::Damaged)
+                                 << QStringList{u"está vazio (0 bytes)"_s, u"O arquivo não foi alterado"_s}
+                                 << -1;
+        for (int version : {0, 99})
+            QTest::addRow("empty SQLite file, user_version %d", version)
+                << emptySqliteFile(version) << int(Kind::Damaged)
+                << QStringList{u"não contém nenhuma das tabelas do programa"_s} << 0;
         QTest::newRow("foreign database") << fileBytes([](const QString& p) {
             RawConnection raw(p);
             if (!raw.exec(u"CREATE TABLE contas (id INTEGER, valor TEXT)"_s) ||
@@ -994,7 +1081,6 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QStringList, holds);
         QFETCH(int, tables);
-        QVERIFY(!bytes.isEmpty());
         QTemporaryDir dir;
         const QString path = Database::filePath(dir.path());
         writeFile(path, bytes);
@@ -1004,6 +1090,7 @@ private slots:
         QVERIFY(!db.isOpen());
         QCOMPARE(QSqlDatabase::connectionNames(), connections);
         QCOMPARE(readAll(path), bytes);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"Fenwaurda.mdb"_s});
         if (tables >= 0) {
             RawConnection raw(path);
             QCOMPARE(scalar(raw.db(), u"SELECT COUNT(*) FROM sqlite_master"_s).toInt(), tables);
@@ -1250,6 +1337,198 @@ private slots:
                  qPrintable(missing.errorMessage()));
     }
 
+    // Nothing the program does beside its own connection may take SQLite's
+    // locks on the file away: another program would then fold the journal
+    // in, delete it, and never see what the program writes afterwards.
+    void otherOpenersKeepTheFileLocks_data()
+    {
+        QTest::addColumn<QString>("opener");
+        for (const char* opener :
+             {"reports' connection", "second connection", "backup", "instance lock", "room check"})
+            QTest::newRow(opener) << QString::fromLatin1(opener);
+    }
+
+    void otherOpenersKeepTheFileLocks()
+    {
+        QFETCH(QString, opener);
+        QTemporaryDir dir;
+        Database db(dir.path());
+        RecordCursor c(db, u"tblClientes"_s);
+        addCustomer(c, "1", "Ana");
+        std::unique_ptr<Database> other;
+        store::InstanceLock lock(dir.path());
+        if (opener == u"reports' connection"_s || opener == u"second connection"_s) {
+            other = std::make_unique<Database>(dir.path(), opener.startsWith(u"reports"_s)
+                                                               ? Database::Access::ReadOnly
+                                                               : Database::Access::ReadWrite);
+            QCOMPARE(RecordCursor(*other, u"tblClientes"_s).count(), 1);
+        } else if (opener == u"backup"_s) {
+            store::keepBackup(db, QDate(2025, 3, 10));
+        } else if (opener == u"instance lock"_s) {
+            QVERIFY(lock.tryLock());
+        } else {
+            QVERIFY(!store::noRoomIn(dir.path()));
+        }
+        QCOMPARE(customersSeenFromOutside(dir.path()), 1);
+        addCustomer(c, "2", "Bia");
+        QVERIFY(QFile::exists(db.filePath() + "-wal"));
+        QCOMPARE(customersSeenFromOutside(dir.path()), 2);
+    }
+
+    // A lock no live copy holds is taken over; one that is held names who
+    // holds it, and is left as it was.
+    void instanceLockJudgesTheLockInTheWay_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("held");           // a live process keeps the system's locks on it
+        QTest::addColumn<QStringList>("message"); // empty: taken over
+
+        const qint64 pid = QCoreApplication::applicationPid();
+        const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+        const QString host = QSysInfo::machineHostName();
+        const QByteArray machine = QSysInfo::machineUniqueId();
+        const QByteArray ours = lockContent(pid, program, host, machine);
+        const QByteArray elsewhere = lockContent(4242, u"fenwarda"_s, u"balcao-2"_s, "f00dfeedf00dfeed");
+        const QString open = u"O programa Fenwarda de Vídeo já está aberto com este arquivo de dados"_s;
+
+        QTest::newRow("empty") << QByteArray() << false << QStringList();
+        QTest::newRow("garbage") << garbage(40, 5) << false << QStringList();
+        QTest::newRow("cut short") << ours.left(ours.indexOf('\n') + 3) << false << QStringList();
+        QTest::newRow("dead process")
+            << lockContent(deadPid(), program, host, machine) << false << QStringList();
+        QTest::newRow("live process holding nothing") << ours << false << QStringList();
+        QTest::newRow("live process holding it")
+            << ours << true << QStringList{open, program, QString::number(pid), host};
+        QTest::newRow("empty, held while being written") << QByteArray() << true << QStringList{open};
+        QTest::newRow("other computer, this disk") << elsewhere << false << QStringList();
+        QTest::newRow("other computer holding it")
+            << elsewhere << true
+            << QStringList{open, u"fenwarda (processo 4242) no computador balcao-2"_s,
+                           u"Feche o programa no computador balcao-2"_s};
+    }
+
+    void instanceLockJudgesTheLockInTheWay()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, held);
+        QFETCH(QStringList, message);
+        QTemporaryDir dir;
+        store::InstanceLock lock(dir.path());
+        writeFile(lock.fileName(), content);
+        // The holder's locks, as a live copy of the program keeps them.
+        const int holder = held ? ::open(QFile::encodeName(lock.fileName()).constData(), O_RDWR) : -1;
+        QVERIFY(!held || ::flock(holder, LOCK_EX | LOCK_NB) == 0);
+        const bool taken = lock.tryLock();
+        if (holder >= 0)
+            ::close(holder);
+        if (message.isEmpty()) {
+            QVERIFY2(taken, qPrintable(lock.errorMessage()));
+            QVERIFY(
+                readAll(lock.fileName()).startsWith(QByteArray::number(QCoreApplication::applicationPid())));
+        } else {
+            QVERIFY(!taken);
+            for (const QString& text : std::as_const(message))
+                QVERIFY2(lock.errorMessage().contains(text), qPrintable(lock.errorMessage()));
+            QCOMPARE(readAll(lock.fileName()), content);
+        }
+    }
+
+    // SQLite drops a leading byte-order mark and reads noncharacters and
+    // lone surrogates back as U+FFFD: such a text is refused, never altered.
+    void textIsStoredExactlyOrRefused_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("refusal");   // empty: stored
+        QTest::addColumn<QString>("lookalike"); // a stored name the text must not find
+        const auto u16 = [](std::initializer_list<char16_t> units) {
+            return QString(reinterpret_cast<const QChar*>(units.begin()), qsizetype(units.size()));
+        };
+        QTest::newRow("byte-order mark first") << u16({0xFEFF, 'A', 'n', 'a'}) << u"U+FEFF"_s << u"Ana"_s;
+        QTest::newRow("byte-order mark inside") << u16({'A', 0xFEFF, 'n'}) << QString() << QString();
+        QTest::newRow("U+FFFE first") << u16({0xFFFE, 'A'}) << u"U+FFFE"_s << QString();
+        QTest::newRow("U+FFFE inside") << u16({'A', 0xFFFE, 'b'}) << u"U+FFFE"_s << QString();
+        QTest::newRow("U+FFFF") << u16({'A', 0xFFFF}) << u"U+FFFF"_s << QString();
+        QTest::newRow("lone high surrogate") << u16({'A', 0xD83C, 'b'}) << u"U+D83C"_s << QString();
+        QTest::newRow("lone low surrogate") << u16({0xDF7F, 'b'}) << u"U+DF7F"_s << QString();
+        QTest::newRow("high surrogate last") << u16({'A', 0xD83C}) << u"U+D83C"_s << QString();
+        QTest::newRow("surrogate pair") << u16({'A', 0xD83C, 0xDF7F}) << QString() << QString();
+        QTest::newRow("U+FFFD") << u16({0xFFFD}) << QString() << QString();
+        QTest::newRow("U+FDD0") << u16({0xFDD0, 'x'}) << QString() << QString();
+    }
+
+    void textIsStoredExactlyOrRefused()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, refusal);
+        QFETCH(QString, lookalike);
+        for (const bool direct : {true, false}) {
+            Fixture f(u"tblClientes"_s, direct);
+            if (!lookalike.isEmpty())
+                addCustomer(f.c, "9", lookalike);
+            const int before = f.c.count();
+            const auto err = storeErrorOf([&] { addCustomer(f.c, "1", text); });
+            if (!refusal.isEmpty()) {
+                CHECKED(checkError(err, Kind::Other, u"O texto do campo Nome não pode ser gravado"_s,
+                                   {refusal, u"Nada foi gravado"_s}));
+                QCOMPARE(f.c.count(), before);
+                QVERIFY(!f.c.lookUp(u"indNome"_s, text));
+                continue;
+            }
+            QVERIFY2(!err, err ? qPrintable(err->message()) : "");
+            QCOMPARE(scalar(f.db.connection(), u"SELECT hex(Nome) FROM tblClientes WHERE Codigo = '1'"_s),
+                     QVariant(QString::fromLatin1(text.toUtf8().toHex().toUpper())));
+            QVERIFY(f.c.lookUp(u"indNome"_s, text));
+            QCOMPARE(f.c.value(u"Nome"_s), QVariant(text));
+        }
+    }
+
+    // Customers' personal data: the files are the owner's alone, whatever
+    // the umask; a folder already stricter stays so.
+    void personalDataIsOwnerOnly()
+    {
+        const mode_t umaskBefore = ::umask(022);
+        QTemporaryDir dir;
+        const QString path = Database::filePath(dir.path());
+        {
+            Database db(dir.path());
+            RecordCursor c(db, u"tblClientes"_s);
+            addCustomer(c, "1", "Ana");
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QCOMPARE(modeOf(path + suffix), 0600);
+            QCOMPARE(modeOf(store::keepBackup(db, QDate(2025, 3, 10))), 0600);
+        }
+        {
+            // Files made before, under the umask; another program keeps the journal's.
+            RawConnection raw(path);
+            QCOMPARE(countRows(raw.db(), u"tblClientes"_s), 1);
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QCOMPARE(::chmod(QFile::encodeName(path + suffix).constData(), 0644), 0);
+            Database db(dir.path());
+            db.open();
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QCOMPARE(modeOf(path + suffix), 0600);
+        }
+
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(u"home/.local/share"_s)));
+        const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QVERIFY(perUser.startsWith(dir.path()));
+        platform::createDataDir(perUser);
+        QCOMPARE(modeOf(perUser), 0700);
+        QCOMPARE(modeOf(dir.filePath(u"home/.local/share"_s)), 0755);
+        for (const auto& [before, after] : {std::pair{0755, 0700}, std::pair{0500, 0500}}) {
+            QVERIFY(::chmod(QFile::encodeName(perUser), mode_t(before)) == 0);
+            platform::createDataDir(perUser);
+            QCOMPARE(modeOf(perUser), after);
+        }
+        // The program's own folder is not ours to change.
+        const QString programFolder = dir.filePath(u"programa"_s);
+        platform::createDataDir(programFolder);
+        QCOMPARE(modeOf(programFolder), 0755);
+        ::chmod(QFile::encodeName(perUser), 0700);
+        qunsetenv("XDG_DATA_HOME");
+        ::umask(umaskBefore);
+    }
+
     void customerNamesLeaveOutEmptyAndNull()
     {
         Fixture f(u"tblClientes"_s);
@@ -1341,6 +1620,10 @@ int main(int argc, char** argv)
     if (argc == 3 && qstrcmp(argv[1], "--open-child") == 0) {
         QCoreApplication app(argc, argv);
         return childMain(QString::fromLocal8Bit(argv[2]));
+    }
+    if (argc == 3 && qstrcmp(argv[1], "--count-child") == 0) {
+        QCoreApplication app(argc, argv);
+        return countChildMain(QString::fromLocal8Bit(argv[2]));
     }
     if (argc == 3 && qstrcmp(argv[1], "--lock-child") == 0) {
         QCoreApplication app(argc, argv);

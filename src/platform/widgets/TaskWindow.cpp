@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 TaskWindow::TaskWindow(store::Database& db, const QString& title, QWidget* parent)
     : QWidget(parent, Qt::Window), m_db(db), m_checks(new LeaveChecks(this))
@@ -86,7 +87,14 @@ bool TaskWindow::guarded(const std::function<void()>& work)
         work();
         return true;
     } catch (const store::StoreError& error) {
+        // One step of the operator, one box: a window that meets the same
+        // failure in several steps of its loading (lists, counts) says it once.
+        if (error.message() == m_shownError)
+            return false;
+        m_shownError = error.message();
         MessageBox::warning(this, error.message(), QString::fromUtf8(StoreErrorTitle));
+        // Queued after the box: its own event loop must not end the step.
+        QTimer::singleShot(0, this, [this] { m_shownError.clear(); });
         return false;
     }
 }

@@ -68,10 +68,12 @@ protected:
     static void setTabOrderChain(std::initializer_list<QWidget*> order);
 
     // Runs work; a store failure is shown to the operator and gives false.
+    // The same failure again before the event loop turns is not shown twice.
     bool guarded(const std::function<void()>& work);
 
 private:
     store::Database& m_db;
     LeaveChecks* m_checks;
+    QString m_shownError; // shown in the step now running
     QHash<QString, std::shared_ptr<store::RecordCursor>> m_cursors;
 };

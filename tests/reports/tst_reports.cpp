@@ -1,5 +1,6 @@
-// The reports: grouping, bands and page breaks, the slot grid, the preview
-// window, PDF and print output, and a data file that cannot be read.
+// The reports: grouping, bands and page breaks, the slot grid, texts cut
+// short in their cells, the preview window, PDF and print output, and a
+// data file that cannot be read.
 
 #include "WindowTest.h"
 #include "app/Tasks.h"
@@ -15,7 +16,10 @@
 #include "store/Transaction.h"
 
 #include <QFile>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QLabel>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -113,6 +117,16 @@ QStringList pdfPages(const QString& path)
     for (QString& page : pages)
         page = page.replace(QRegularExpression(u"[ \t]+"_s), u" "_s);
     return pages;
+}
+
+// How wide text is drawn in Arial at points on device, in points: the font
+// sized so that one pixel of the device is one point, as a painter scaled
+// to points draws it.
+qreal drawnWidth(const QString& text, qreal points, const QPaintDevice& device)
+{
+    QFont font(u"Arial"_s);
+    font.setPointSizeF(points * 72 / device.logicalDpiY());
+    return QFontMetricsF(font, &device).horizontalAdvance(text);
 }
 
 struct ReportRow
@@ -336,6 +350,71 @@ private slots:
         const QStringList printedText = pdfPages(printed);
         QCOMPARE(printedText.size(), 1);
         QCOMPARE(printedText.first(), pdfText[1]);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void longTextsAreCutShortInTheirCells_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<qreal>("points");
+        QTest::addColumn<QString>("text"); // its last word never fits
+        const QString name =
+            u"Maria Aparecida dos Santos Albuquerque Cavalcanti de Oliveira Rezende Escondido"_s;
+        const QString title =
+            u"O Senhor dos Anéis: A Sociedade do Anel, Versão Estendida - Lançamento Escondido"_s;
+        QTest::newRow("rptClientes Nome") << 0 << u"Nome"_s << 9.75 << name;
+        QTest::newRow("rptVideos Nome") << 1 << u"Nome"_s << 9.75 << title;
+        QTest::newRow("rptLocacao Clientes") << 2 << u"Clientes"_s << 8.25 << name;
+        QTest::newRow("rptLocacao Video-1") << 2 << u"Video-1"_s << 8.25 << title;
+        QTest::newRow("rptLocacao Video-12") << 2 << u"Video-12"_s << 8.25 << title;
+    }
+
+    void longTextsAreCutShortInTheirCells()
+    {
+        QFETCH(int, which);
+        QFETCH(QString, column);
+        QFETCH(qreal, points);
+        QFETCH(QString, text);
+        const ReportRow& r = Reports[which];
+        QList<Row> rows = r.rows(17).mid(15); // for notes: 15 and 16 slots
+        rows[1][column] = text;
+        addRows(shop->db(), QString::fromLatin1(r.table), rows);
+
+        frmMenu& menu = openMenu();
+        menu.findChild<QAction*>(QString::fromUtf8(r.entry))->trigger();
+        auto* preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
+        QVERIFY(preview);
+
+        // What the page draws: the long text cut short with "…", inside its
+        // cell, as late as the cell allows; every other text whole.
+        QImage screen(1, 1, QImage::Format_RGB32);
+        QPdfWriter paper(u"unused.pdf"_s); // never painted on: no file
+        QList<Item> cut;
+        for (const Item& i : preview->report().pageItems(0)) {
+            if (i.line)
+                continue;
+            QVERIFY2(drawnWidth(i.text, i.pointSize, screen) <= i.rect.width(), qPrintable(i.text));
+            QVERIFY2(drawnWidth(i.text, i.pointSize, paper) <= i.rect.width(), qPrintable(i.text));
+            if (i.text.endsWith(u"…"_s))
+                cut.append(i);
+        }
+        QCOMPARE(cut.size(), 1);
+        const Item& item = cut.first();
+        QCOMPARE(item.group, 1);
+        QCOMPARE(item.pointSize, points);
+        const QString kept = item.text.chopped(1);
+        QVERIFY2(kept.size() >= 15 && text.startsWith(kept), qPrintable(item.text));
+        QVERIFY(drawnWidth(item.text, points, screen) > 0.75 * item.rect.width());
+
+        // The PDF carries the cut text and nothing of the rest.
+        QTemporaryDir out;
+        const QString pdf = out.filePath(u"r.pdf"_s);
+        preview->setFileChooser([&] { return pdf; });
+        QTest::mouseClick(child<QPushButton>(preview, "cmdPDF"), Qt::LeftButton);
+        const QString page = pdfPages(pdf).value(0);
+        QVERIFY2(page.contains(item.text), qPrintable(item.text + u" not in:\n"_s + page));
+        QVERIFY2(!page.contains(u"Escondido"_s), qPrintable(page));
         QVERIFY(MessageBox::shown().isEmpty());
     }
 

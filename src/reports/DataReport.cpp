@@ -262,7 +262,8 @@ void DataReport::paintPage(QPainter& painter, int page) const
     }
 }
 
-bool DataReport::render(QPagedPaintDevice& device, int first, int last) const
+bool DataReport::render(QPagedPaintDevice& device, int first, int last,
+                        const std::function<bool(int)>& pageDone) const
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -281,6 +282,10 @@ bool DataReport::render(QPagedPaintDevice& device, int first, int last) const
         painter.resetTransform();
         painter.scale(toDevice * fit, toDevice * fit);
         paintPage(painter, page);
+        if (pageDone && !pageDone(page - first + 1)) {
+            painter.end();
+            return false;
+        }
     }
     return painter.end();
 }

@@ -8,6 +8,7 @@
 #include <QPageLayout>
 #include <QRectF>
 #include <QString>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -63,8 +64,11 @@ public:
     // Paints a page; the painter's units must be points.
     void paintPage(QPainter& painter, int page) const;
     // Paints pages first..last (from 0) on a printer or PDF writer, shrunk
-    // to fit a smaller paper. False when the device cannot be painted on.
-    bool render(QPagedPaintDevice& device, int first, int last) const;
+    // to fit a smaller paper. After each page, pageDone (when given) learns
+    // how many pages are done and may return false to stop there. False
+    // when the device cannot be painted on or pageDone stopped it.
+    bool render(QPagedPaintDevice& device, int first, int last,
+                const std::function<bool(int)>& pageDone = {}) const;
 
     // The report's font at points on device, in a painter whose units are
     // points. The same advances on every device, so a text that fits its

@@ -1,6 +1,7 @@
 // The reports: grouping, bands and page breaks, the slot grid, texts cut
-// short in their cells, the preview window, PDF and print output, and a
-// data file that cannot be read.
+// short in their cells, the preview window, PDF and print output (where the
+// file dialog starts, progress, cancel, a full disk), and a data file that
+// cannot be read.
 
 #include "WindowTest.h"
 #include "app/Tasks.h"
@@ -16,16 +17,21 @@
 #include "store/Transaction.h"
 
 #include <QFile>
+#include <QFileDialog>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLabel>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTest>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using Row = QHash<QString, QVariant>;
@@ -127,6 +133,12 @@ qreal drawnWidth(const QString& text, qreal points, const QPaintDevice& device)
     QFont font(u"Arial"_s);
     font.setPointSizeF(points * 72 / device.logicalDpiY());
     return QFontMetricsF(font, &device).horizontalAdvance(text);
+}
+
+// Files and folders in folder, hidden ones too.
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 struct ReportRow
@@ -416,6 +428,150 @@ private slots:
         QVERIFY2(page.contains(item.text), qPrintable(item.text + u" not in:\n"_s + page));
         QVERIFY2(!page.contains(u"Escondido"_s), qPrintable(page));
         QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void pdfFileDialogStartsInDocuments()
+    {
+        // The user's documents folder as the XDG user directories name it.
+        QTemporaryDir config;
+        const QString docs = config.filePath(u"Documentos"_s);
+        QVERIFY(QDir().mkpath(docs));
+        QFile dirs(config.filePath(u"user-dirs.dirs"_s));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write(u"XDG_DOCUMENTS_DIR=\"%1\"\n"_s.arg(docs).toUtf8());
+        dirs.close();
+        const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        const auto restore = qScopeGuard([&] {
+            if (hadConfig)
+                qputenv("XDG_CONFIG_HOME", oldConfig);
+            else
+                qunsetenv("XDG_CONFIG_HOME");
+        });
+        QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), docs);
+
+        addRows(shop->db(), u"tblVideos"_s, videos(2));
+        frmMenu& menu = openMenu();
+        menu.findChild<QAction*>(u"mnuRelVideos"_s)->trigger();
+        auto* preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
+        QVERIFY(preview);
+        QCOMPARE(preview->pdfStartPath(), docs + u"/rptVideos.pdf"_s);
+
+        // The real dialog: looked at once it is up (the first event its own
+        // loop runs), then cancelled.
+        QString folder, file;
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+                if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    folder = dialog->directory().absolutePath();
+                    file = dialog->selectedFiles().value(0);
+                    dialog->reject();
+                }
+            },
+            Qt::QueuedConnection);
+        child<QPushButton>(preview, "cmdPDF")->click();
+        QCOMPARE(folder, docs);
+        QCOMPARE(file, docs + u"/rptVideos.pdf"_s);
+        QVERIFY(entries(docs).isEmpty());
+        QVERIFY(MessageBox::shown().isEmpty());
+
+        // No documents folder: the home folder.
+        QVERIFY(QDir(docs).removeRecursively());
+        QCOMPARE(preview->pdfStartPath(), QDir::home().filePath(u"rptVideos.pdf"_s));
+    }
+
+    void pdfSaveLeavesNoFileWhenCancelledOrFailing_data()
+    {
+        QTest::addColumn<bool>("folderMissing");
+        QTest::addColumn<bool>("older");      // a file of that name is there already
+        QTest::addColumn<qint64>("room");     // bytes a file may grow to; 0 for no limit
+        QTest::addColumn<int>("cancelAt");    // the page whose progress is cancelled; 0 for none
+        QTest::addColumn<QString>("message"); // empty: none, and the PDF is saved
+        const QString full =
+            u"Não foi possível gravar o arquivo %1.\nVerifique se há espaço livre no disco.\nO relatório não foi salvo."_s;
+        QTest::newRow("saved over an older file") << false << true << qint64(0) << 0 << QString();
+        QTest::newRow("cancelled at the first page") << false << false << qint64(0) << 1 << QString();
+        QTest::newRow("cancelled, older file kept") << false << true << qint64(0) << 2 << QString();
+        QTest::newRow("cancelled at the last page") << false << false << qint64(0) << 3 << QString();
+        QTest::newRow("disk full") << false << false << qint64(4096) << 0 << full;
+        QTest::newRow("disk full, older file kept") << false << true << qint64(4096) << 0 << full;
+        QTest::newRow("folder missing")
+            << true << false << qint64(0) << 0
+            << u"Não foi possível criar o arquivo %1.\nVerifique se a pasta existe e permite gravação."_s;
+    }
+
+    void pdfSaveLeavesNoFileWhenCancelledOrFailing()
+    {
+        QFETCH(bool, folderMissing);
+        QFETCH(bool, older);
+        QFETCH(qint64, room);
+        QFETCH(int, cancelAt);
+        QFETCH(QString, message);
+        addRows(shop->db(), u"tblClientes"_s, customers(150));
+        frmMenu& menu = openMenu();
+        menu.findChild<QAction*>(u"mnuRelClientes"_s)->trigger();
+        auto* preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
+        QVERIFY(preview);
+        const int pages = preview->report().pageCount();
+        QCOMPARE(pages, 3);
+
+        QTemporaryDir out;
+        const QString pdf = QDir(folderMissing ? out.filePath(u"sumiu"_s) : out.path()).filePath(u"r.pdf"_s);
+        const QByteArray yesterday = "o relatório de ontem";
+        if (older) {
+            QFile f(pdf);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(yesterday) == yesterday.size());
+        }
+        struct Seen
+        {
+            int value, maximum;
+            QString cancel;
+            Qt::WindowModality modality;
+        };
+        QList<Seen> seen;
+        preview->setOnPdfProgress([&](QProgressDialog& progress) {
+            auto* cancel = progress.findChild<QPushButton*>();
+            seen.append({progress.value(), progress.maximum(), cancel ? cancel->text() : QString(),
+                         progress.windowModality()});
+            if (seen.size() == cancelAt && cancel)
+                cancel->click();
+        });
+        preview->setFileChooser([&] { return pdf; });
+        {
+            std::optional<FileSizeLimit> limit;
+            if (room > 0)
+                limit.emplace(room);
+            QTest::mouseClick(child<QPushButton>(preview, "cmdPDF"), Qt::LeftButton);
+        }
+
+        // The progress counts the pages, cancels with "Cancelar", and keeps
+        // the other windows still meanwhile; a cancel stops at once.
+        const int saved = folderMissing ? 0 : cancelAt > 0 ? cancelAt : pages;
+        QCOMPARE(seen.size(), saved);
+        for (int k = 0; k < seen.size(); ++k) {
+            QCOMPARE(seen[k].value, k + 1);
+            QCOMPARE(seen[k].maximum, pages);
+            QCOMPARE(seen[k].cancel, u"Cancelar"_s);
+            QCOMPARE(seen[k].modality, Qt::ApplicationModal);
+        }
+
+        if (message.isEmpty()) {
+            QVERIFY(MessageBox::shown().isEmpty());
+        } else {
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(MessageBox::shown().first().text, message.arg(QDir::toNativeSeparators(pdf)));
+            QCOMPARE(MessageBox::shown().first().title, preview->windowTitle());
+            QCOMPARE(MessageBox::shown().first().icon, QMessageBox::Warning);
+        }
+        // Only a complete PDF takes the file's place; nothing else is left.
+        const bool written = message.isEmpty() && cancelAt == 0;
+        QCOMPARE(entries(out.path()), (older || written ? QStringList{u"r.pdf"_s} : QStringList()));
+        if (written)
+            QCOMPARE(pdfPages(pdf).size(), pages);
+        else if (older)
+            QCOMPARE(bytesOf(pdf), yesterday);
     }
 
     void closingEndsTheResultAndReopeningReadsAgain()

@@ -2,10 +2,13 @@
 
 #include "datFenwarda.h"
 
+#include <QFontMetricsF>
+#include <QImage>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -14,6 +17,7 @@ constexpr qreal PageNumberPoints = 9.75;
 constexpr qreal PageNumberWidth = 90;
 constexpr qreal FieldPoints = 9.75; // a line report's fields
 constexpr qreal HeaderGap = 6;      // between a band's text and the line under it, and after the line
+constexpr qreal TextGap = 3; // kept free at the right of a text's box: it never touches the next column
 
 QString pageNumberText(int page)
 {
@@ -126,10 +130,61 @@ int DataReport::groupCount(int page) const
     return std::clamp(groups - firstGroup(page), 0, capacity(page));
 }
 
-DataReport::Item DataReport::textItem(Band band, const QRectF& rect, const QString& text, qreal points,
-                                      int group)
+QFont DataReport::font(qreal points, const QPaintDevice& device)
 {
-    Item item{band, rect, text, points};
+    // A font's point size becomes pixels of the device, which the painter
+    // then scales again: size it so that one pixel is one point. Hinting
+    // would bend the advances to each device's pixels.
+    const qreal dpi = device.logicalDpiY();
+    QFont f(QStringLiteral("Arial"));
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setPointSizeF(points * 72 / dpi);
+    return f;
+}
+
+DataReport::Measure& DataReport::measure(qreal points) const
+{
+    auto it = m_measures.find(points);
+    if (it == m_measures.end()) {
+        // Any device measures alike (see font()); an image needs no screen.
+        const QImage reference(1, 1, QImage::Format_Mono);
+        it =
+            m_measures.emplace(points, Measure{QFontMetricsF(font(points, reference), &reference), {}}).first;
+    }
+    return it->second;
+}
+
+qreal DataReport::Measure::atMost(const QString& text)
+{
+    qreal width = 0;
+    for (QChar c : text) {
+        if (c.isSurrogate())
+            return std::numeric_limits<qreal>::infinity();
+        auto it = advances.constFind(c.unicode());
+        if (it == advances.constEnd())
+            it = advances.insert(c.unicode(), metrics.horizontalAdvance(c));
+        width += *it;
+    }
+    return width;
+}
+
+DataReport::Item DataReport::textItem(Band band, const QRectF& rect, const QString& text, qreal points,
+                                      int group) const
+{
+    // One line only, and cut short with "…" where it would not fit, rather
+    // than clipped at the box: a cut nobody sees on paper, and a PDF that
+    // would still carry the hidden rest.
+    QString line = text;
+    line.replace(QChar('\n'), QChar(' ')).replace(QChar('\r'), QChar(' '));
+    if (!line.isEmpty()) {
+        Measure& m = measure(points);
+        const qreal room = std::max<qreal>(0, rect.width() - TextGap);
+        // Laying a text out costs much more than adding up its letters, and
+        // most texts fit with room to spare.
+        if (m.atMost(line) > room)
+            line = m.metrics.elidedText(line, Qt::ElideRight, room);
+    }
+    Item item{band, rect, line, points};
     item.group = group;
     return item;
 }
@@ -187,11 +242,6 @@ QList<DataReport::Item> DataReport::pageItems(int page) const
 
 void DataReport::paintPage(QPainter& painter, int page) const
 {
-    // The painter's units are points, but a font's point size is turned
-    // into pixels of the device and then scaled again: size fonts in the
-    // painter's units instead.
-    const qreal dpi = painter.device() ? painter.device()->logicalDpiY() : 72;
-    QFont font(QStringLiteral("Arial"));
     qreal fontPoints = -1;
     painter.setPen(QPen(Qt::black, 0.75));
     for (const Item& item : pageItems(page)) {
@@ -203,15 +253,17 @@ void DataReport::paintPage(QPainter& painter, int page) const
             continue;
         if (item.pointSize != fontPoints) {
             fontPoints = item.pointSize;
-            font.setPointSizeF(fontPoints * 72 / dpi);
-            painter.setFont(font);
+            painter.setFont(font(fontPoints, *painter.device()));
         }
+        // Unclipped: the text was cut to fit its box already, and the gap at
+        // its right takes up any rounding of another device.
         const int align = (item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-        painter.drawText(item.rect, align | Qt::TextSingleLine, item.text);
+        painter.drawText(item.rect, align | Qt::TextSingleLine | Qt::TextDontClip, item.text);
     }
 }
 
-bool DataReport::render(QPagedPaintDevice& device, int first, int last) const
+bool DataReport::render(QPagedPaintDevice& device, int first, int last,
+                        const std::function<bool(int)>& pageDone) const
 {
     QPainter painter;
     if (!painter.begin(&device))
@@ -230,6 +282,10 @@ bool DataReport::render(QPagedPaintDevice& device, int first, int last) const
         painter.resetTransform();
         painter.scale(toDevice * fit, toDevice * fit);
         paintPage(painter, page);
+        if (pageDone && !pageDone(page - first + 1)) {
+            painter.end();
+            return false;
+        }
     }
     return painter.end();
 }

@@ -2,13 +2,18 @@
 
 #include "store/Grouping.h"
 
+#include <QFontMetricsF>
+#include <QHash>
 #include <QList>
 #include <QPageLayout>
 #include <QRectF>
 #include <QString>
+#include <functional>
+#include <map>
 #include <memory>
 
 class QPagedPaintDevice;
+class QPaintDevice;
 class QPainter;
 class datFenwarda;
 
@@ -23,13 +28,14 @@ class DataReport
 public:
     enum class Band { ReportHeader, PageHeader, GroupHeader };
 
-    // One thing drawn on a page: a text in its box (clipped to it) or a
-    // horizontal line along the top of its box.
+    // One thing drawn on a page: a text in its box or a horizontal line
+    // along the top of its box. A text too wide for its box is cut short
+    // with "…", so what is drawn always fits.
     struct Item
     {
         Band band;
         QRectF rect;
-        QString text; // empty for a line
+        QString text; // as drawn; empty for a line
         qreal pointSize = 0;
         bool line = false;
         bool alignRight = false;
@@ -58,8 +64,16 @@ public:
     // Paints a page; the painter's units must be points.
     void paintPage(QPainter& painter, int page) const;
     // Paints pages first..last (from 0) on a printer or PDF writer, shrunk
-    // to fit a smaller paper. False when the device cannot be painted on.
-    bool render(QPagedPaintDevice& device, int first, int last) const;
+    // to fit a smaller paper. After each page, pageDone (when given) learns
+    // how many pages are done and may return false to stop there. False
+    // when the device cannot be painted on or pageDone stopped it.
+    bool render(QPagedPaintDevice& device, int first, int last,
+                const std::function<bool(int)>& pageDone = {}) const;
+
+    // The report's font at points on device, in a painter whose units are
+    // points. The same advances on every device, so a text that fits its
+    // box on screen fits it on paper.
+    static QFont font(qreal points, const QPaintDevice& device);
 
 protected:
     struct Caption
@@ -87,13 +101,25 @@ protected:
     static qreal lineHeight(qreal points);
     // One line of a group's fields, each in its box.
     void addFields(QList<Item>& out, int group, const QList<Field>& fields, qreal top, qreal points) const;
-    static Item textItem(Band band, const QRectF& rect, const QString& text, qreal points, int group = -1);
+    Item textItem(Band band, const QRectF& rect, const QString& text, qreal points, int group = -1) const;
     static Item lineItem(Band band, qreal top, qreal left, qreal right, int group = -1);
 
 private:
     qreal reportHeaderHeight(int page) const;
     qreal pageHeaderHeight() const;
     int capacity(int page) const;
+    // Measures texts to fit their boxes, at one point size.
+    struct Measure
+    {
+        QFontMetricsF metrics;
+        QHash<char16_t, qreal> advances; // of single characters, as met
+        // The sum of the characters' own advances: never less than the
+        // text's width, as Arial's kerning (and its Liberation twin's) only
+        // brings letters closer; infinite for characters outside the basic
+        // plane, which this does not measure.
+        qreal atMost(const QString& text);
+    };
+    Measure& measure(qreal points) const;
 
     std::shared_ptr<datFenwarda> m_env;
     QString m_name;
@@ -103,6 +129,7 @@ private:
     qreal m_titlePoints = 0;
     QList<Caption> m_captions;
     qreal m_captionPoints = 0;
+    mutable std::map<qreal, Measure> m_measures;
 };
 
 // A report whose group header is one line of fields under their captions.

@@ -13,9 +13,12 @@
 #include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace reports {
@@ -82,6 +85,7 @@ namespace {
 constexpr qreal ZoomStep = 1.25;
 constexpr qreal MinZoom = 0.25;
 constexpr qreal MaxZoom = 4.0;
+constexpr int ProgressDelay = 500; // ms before a long save shows its progress
 
 QPushButton* button(const QString& caption, const QString& name, const QString& accessible, QWidget* parent)
 {
@@ -164,8 +168,7 @@ ReportPreview::ReportPreview(std::unique_ptr<DataReport> report, QWidget* parent
         return dialog.exec() == QDialog::Accepted;
     };
     m_chooseFile = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Salvar Relatório como PDF"),
-                                            m_report->name() + QStringLiteral(".pdf"),
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Salvar Relatório como PDF"), pdfStartPath(),
                                             QStringLiteral("Arquivos PDF (*.pdf)"));
     };
 
@@ -254,26 +257,76 @@ void ReportPreview::askAndPrint()
         print(printer);
 }
 
+QString ReportPreview::pdfStartPath() const
+{
+    // Not the folder the program happened to start in.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(m_report->name() + QStringLiteral(".pdf"));
+}
+
 bool ReportPreview::savePdf(const QString& path)
 {
-    bool ok = false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString shown = QDir::toNativeSeparators(path);
+    // Written under another name in the same folder and renamed when
+    // complete, so that a cancelled or failed save (a full disk) leaves no
+    // half-written file behind, nor spoils an older file of that name.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        MessageBox::warning(
+            this,
+            QStringLiteral("Não foi possível criar o arquivo %1.\nVerifique se a pasta existe e "
+                           "permite gravação.")
+                .arg(shown),
+            windowTitle());
+        return false;
+    }
+
+    const int pages = m_report->pageCount();
+    QProgressDialog progress(QStringLiteral("Salvando o relatório como PDF..."), QStringLiteral("Cancelar"),
+                             0, pages, this);
+    progress.setWindowTitle(windowTitle());
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(ProgressDelay);
+    progress.setAutoReset(false); // a Cancel on the last page still counts
+    progress.setValue(0);
+    const auto pageDone = [&](int done) {
+        progress.setValue(done);
+        // Events only once the dialog shows: from then on it keeps every
+        // other window from acting (or closing) while the windows repaint.
+        if (progress.isVisible())
+            QCoreApplication::processEvents();
+        if (m_onPdfProgress)
+            m_onPdfProgress(progress);
+        return !progress.wasCanceled();
+    };
+
+    bool rendered = false;
     {
-        QPdfWriter writer(path);
+        QPdfWriter writer(&file);
         writer.setPageLayout(DataReport::pageLayout());
         writer.setTitle(m_report->windowTitle());
         writer.setCreator(QStringLiteral("Fenwarda de Vídeo"));
-        ok = m_report->render(writer, 0, m_report->pageCount() - 1);
+        rendered = m_report->render(writer, 0, pages - 1, pageDone);
     }
-    QApplication::restoreOverrideCursor();
-    if (!ok)
+    const bool cancelled = !rendered && progress.wasCanceled();
+    progress.reset();
+    if (!rendered)
+        file.cancelWriting();
+    if (cancelled)
+        return false;
+    // The writer never reports a failed write; the file remembers one.
+    if (!rendered || !file.commit()) {
         MessageBox::warning(
             this,
-            QStringLiteral("Não foi possível gravar o arquivo %1.\nVerifique se a pasta existe e "
-                           "permite gravação.")
-                .arg(QDir::toNativeSeparators(path)),
+            QStringLiteral("Não foi possível gravar o arquivo %1.\nVerifique se há espaço livre "
+                           "no disco.\nO relatório não foi salvo.")
+                .arg(shown),
             windowTitle());
-    return ok;
+        return false;
+    }
+    return true;
 }
 
 void ReportPreview::askAndSavePdf()

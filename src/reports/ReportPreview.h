@@ -7,6 +7,7 @@
 class DataReport;
 class QLabel;
 class QPrinter;
+class QProgressDialog;
 class QPushButton;
 class QScrollArea;
 class QSpinBox;
@@ -37,8 +38,17 @@ public:
     // empty text then.
     void setPrinterChooser(std::function<bool(QPrinter&)> choose) { m_choosePrinter = std::move(choose); }
     void setFileChooser(std::function<QString()> choose) { m_chooseFile = std::move(choose); }
+    // Called after each page saved as PDF with the progress dialog, whether
+    // it shows yet or not; tests press its Cancel button from here.
+    void setOnPdfProgress(std::function<void(QProgressDialog&)> hook) { m_onPdfProgress = std::move(hook); }
 
-    // Writes the whole report to a PDF file; false (and a message) on failure.
+    // Where the file chooser starts: the report's name in the user's
+    // documents folder.
+    QString pdfStartPath() const;
+    // Writes the whole report to a PDF file, with a progress dialog that
+    // can cancel it. The file appears only once complete: false, and no
+    // file (an older one stays as it was), when cancelled or on failure;
+    // a failure also says so in a message.
     bool savePdf(const QString& path);
     // Prints the pages the printer's range asks for (all by default).
     bool print(QPrinter& printer);
@@ -64,4 +74,5 @@ private:
     QPushButton* m_last;
     std::function<bool(QPrinter&)> m_choosePrinter;
     std::function<QString()> m_chooseFile;
+    std::function<void(QProgressDialog&)> m_onPdfProgress;
 };

@@ -1,5 +1,7 @@
-// The reports: grouping, bands and page breaks, the slot grid, the preview
-// window, PDF and print output, and a data file that cannot be read.
+// The reports: grouping, bands and page breaks, the slot grid, texts cut
+// short in their cells, the preview window, PDF and print output (where the
+// file dialog starts, progress, cancel, a full disk), and a data file that
+// cannot be read.
 
 #include "WindowTest.h"
 #include "app/Tasks.h"
@@ -15,13 +17,21 @@
 #include "store/Transaction.h"
 
 #include <QFile>
+#include <QFileDialog>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QLabel>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTest>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using Row = QHash<QString, QVariant>;
@@ -113,6 +123,22 @@ QStringList pdfPages(const QString& path)
     for (QString& page : pages)
         page = page.replace(QRegularExpression(u"[ \t]+"_s), u" "_s);
     return pages;
+}
+
+// How wide text is drawn in Arial at points on device, in points: the font
+// sized so that one pixel of the device is one point, as a painter scaled
+// to points draws it.
+qreal drawnWidth(const QString& text, qreal points, const QPaintDevice& device)
+{
+    QFont font(u"Arial"_s);
+    font.setPointSizeF(points * 72 / device.logicalDpiY());
+    return QFontMetricsF(font, &device).horizontalAdvance(text);
+}
+
+// Files and folders in folder, hidden ones too.
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 struct ReportRow
@@ -337,6 +363,215 @@ private slots:
         QCOMPARE(printedText.size(), 1);
         QCOMPARE(printedText.first(), pdfText[1]);
         QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void longTextsAreCutShortInTheirCells_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<qreal>("points");
+        QTest::addColumn<QString>("text"); // its last word never fits
+        const QString name =
+            u"Maria Aparecida dos Santos Albuquerque Cavalcanti de Oliveira Rezende Escondido"_s;
+        const QString title =
+            u"O Senhor dos Anéis: A Sociedade do Anel, Versão Estendida - Lançamento Escondido"_s;
+        QTest::newRow("rptClientes Nome") << 0 << u"Nome"_s << 9.75 << name;
+        QTest::newRow("rptVideos Nome") << 1 << u"Nome"_s << 9.75 << title;
+        QTest::newRow("rptLocacao Clientes") << 2 << u"Clientes"_s << 8.25 << name;
+        QTest::newRow("rptLocacao Video-1") << 2 << u"Video-1"_s << 8.25 << title;
+        QTest::newRow("rptLocacao Video-12") << 2 << u"Video-12"_s << 8.25 << title;
+    }
+
+    void longTextsAreCutShortInTheirCells()
+    {
+        QFETCH(int, which);
+        QFETCH(QString, column);
+        QFETCH(qreal, points);
+        QFETCH(QString, text);
+        const ReportRow& r = Reports[which];
+        QList<Row> rows = r.rows(17).mid(15); // for notes: 15 and 16 slots
+        rows[1][column] = text;
+        addRows(shop->db(), QString::fromLatin1(r.table), rows);
+
+        frmMenu& menu = openMenu();
+        menu.findChild<QAction*>(QString::fromUtf8(r.entry))->trigger();
+        auto* preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
+        QVERIFY(preview);
+
+        // What the page draws: the long text cut short with "…", inside its
+        // cell, as late as the cell allows; every other text whole.
+        QImage screen(1, 1, QImage::Format_RGB32);
+        QPdfWriter paper(u"unused.pdf"_s); // never painted on: no file
+        QList<Item> cut;
+        for (const Item& i : preview->report().pageItems(0)) {
+            if (i.line)
+                continue;
+            QVERIFY2(drawnWidth(i.text, i.pointSize, screen) <= i.rect.width(), qPrintable(i.text));
+            QVERIFY2(drawnWidth(i.text, i.pointSize, paper) <= i.rect.width(), qPrintable(i.text));
+            if (i.text.endsWith(u"…"_s))
+                cut.append(i);
+        }
+        QCOMPARE(cut.size(), 1);
+        const Item& item = cut.first();
+        QCOMPARE(item.group, 1);
+        QCOMPARE(item.pointSize, points);
+        const QString kept = item.text.chopped(1);
+        QVERIFY2(kept.size() >= 15 && text.startsWith(kept), qPrintable(item.text));
+        QVERIFY(drawnWidth(item.text, points, screen) > 0.75 * item.rect.width());
+
+        // The PDF carries the cut text and nothing of the rest.
+        QTemporaryDir out;
+        const QString pdf = out.filePath(u"r.pdf"_s);
+        preview->setFileChooser([&] { return pdf; });
+        QTest::mouseClick(child<QPushButton>(preview, "cmdPDF"), Qt::LeftButton);
+        const QString page = pdfPages(pdf).value(0);
+        QVERIFY2(page.contains(item.text), qPrintable(item.text + u" not in:\n"_s + page));
+        QVERIFY2(!page.contains(u"Escondido"_s), qPrintable(page));
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    void pdfFileDialogStartsInDocuments()
+    {
+        // The user's documents folder as the XDG user directories name it.
+        QTemporaryDir config;
+        const QString docs = config.filePath(u"Documentos"_s);
+        QVERIFY(QDir().mkpath(docs));
+        QFile dirs(config.filePath(u"user-dirs.dirs"_s));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write(u"XDG_DOCUMENTS_DIR=\"%1\"\n"_s.arg(docs).toUtf8());
+        dirs.close();
+        const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        const auto restore = qScopeGuard([&] {
+            if (hadConfig)
+                qputenv("XDG_CONFIG_HOME", oldConfig);
+            else
+                qunsetenv("XDG_CONFIG_HOME");
+        });
+        QCOMPARE(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), docs);
+
+        addRows(shop->db(), u"tblVideos"_s, videos(2));
+        frmMenu& menu = openMenu();
+        menu.findChild<QAction*>(u"mnuRelVideos"_s)->trigger();
+        auto* preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
+        QVERIFY(preview);
+        QCOMPARE(preview->pdfStartPath(), docs + u"/rptVideos.pdf"_s);
+
+        // The real dialog: looked at once it is up (the first event its own
+        // loop runs), then cancelled.
+        QString folder, file;
+        QMetaObject::invokeMethod(
+            qApp,
+            [&] {
+                if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    folder = dialog->directory().absolutePath();
+                    file = dialog->selectedFiles().value(0);
+                    dialog->reject();
+                }
+            },
+            Qt::QueuedConnection);
+        child<QPushButton>(preview, "cmdPDF")->click();
+        QCOMPARE(folder, docs);
+        QCOMPARE(file, docs + u"/rptVideos.pdf"_s);
+        QVERIFY(entries(docs).isEmpty());
+        QVERIFY(MessageBox::shown().isEmpty());
+
+        // No documents folder: the home folder.
+        QVERIFY(QDir(docs).removeRecursively());
+        QCOMPARE(preview->pdfStartPath(), QDir::home().filePath(u"rptVideos.pdf"_s));
+    }
+
+    void pdfSaveLeavesNoFileWhenCancelledOrFailing_data()
+    {
+        QTest::addColumn<bool>("folderMissing");
+        QTest::addColumn<bool>("older");      // a file of that name is there already
+        QTest::addColumn<qint64>("room");     // bytes a file may grow to; 0 for no limit
+        QTest::addColumn<int>("cancelAt");    // the page whose progress is cancelled; 0 for none
+        QTest::addColumn<QString>("message"); // empty: none, and the PDF is saved
+        const QString full =
+            u"Não foi possível gravar o arquivo %1.\nVerifique se há espaço livre no disco.\nO relatório não foi salvo."_s;
+        QTest::newRow("saved over an older file") << false << true << qint64(0) << 0 << QString();
+        QTest::newRow("cancelled at the first page") << false << false << qint64(0) << 1 << QString();
+        QTest::newRow("cancelled, older file kept") << false << true << qint64(0) << 2 << QString();
+        QTest::newRow("cancelled at the last page") << false << false << qint64(0) << 3 << QString();
+        QTest::newRow("disk full") << false << false << qint64(4096) << 0 << full;
+        QTest::newRow("disk full, older file kept") << false << true << qint64(4096) << 0 << full;
+        QTest::newRow("folder missing")
+            << true << false << qint64(0) << 0
+            << u"Não foi possível criar o arquivo %1.\nVerifique se a pasta existe e permite gravação."_s;
+    }
+
+    void pdfSaveLeavesNoFileWhenCancelledOrFailing()
+    {
+        QFETCH(bool, folderMissing);
+        QFETCH(bool, older);
+        QFETCH(qint64, room);
+        QFETCH(int, cancelAt);
+        QFETCH(QString, message);
+        addRows(shop->db(), u"tblClientes"_s, customers(150));
+        frmMenu& menu = openMenu();
+        menu.findChild<QAction*>(u"mnuRelClientes"_s)->trigger();
+        auto* preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
+        QVERIFY(preview);
+        const int pages = preview->report().pageCount();
+        QCOMPARE(pages, 3);
+
+        QTemporaryDir out;
+        const QString pdf = QDir(folderMissing ? out.filePath(u"sumiu"_s) : out.path()).filePath(u"r.pdf"_s);
+        const QByteArray yesterday = "o relatório de ontem";
+        if (older) {
+            QFile f(pdf);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(yesterday) == yesterday.size());
+        }
+        struct Seen
+        {
+            int value, maximum;
+            QString cancel;
+            Qt::WindowModality modality;
+        };
+        QList<Seen> seen;
+        preview->setOnPdfProgress([&](QProgressDialog& progress) {
+            auto* cancel = progress.findChild<QPushButton*>();
+            seen.append({progress.value(), progress.maximum(), cancel ? cancel->text() : QString(),
+                         progress.windowModality()});
+            if (seen.size() == cancelAt && cancel)
+                cancel->click();
+        });
+        preview->setFileChooser([&] { return pdf; });
+        {
+            std::optional<FileSizeLimit> limit;
+            if (room > 0)
+                limit.emplace(room);
+            QTest::mouseClick(child<QPushButton>(preview, "cmdPDF"), Qt::LeftButton);
+        }
+
+        // The progress counts the pages, cancels with "Cancelar", and keeps
+        // the other windows still meanwhile; a cancel stops at once.
+        const int saved = folderMissing ? 0 : cancelAt > 0 ? cancelAt : pages;
+        QCOMPARE(seen.size(), saved);
+        for (int k = 0; k < seen.size(); ++k) {
+            QCOMPARE(seen[k].value, k + 1);
+            QCOMPARE(seen[k].maximum, pages);
+            QCOMPARE(seen[k].cancel, u"Cancelar"_s);
+            QCOMPARE(seen[k].modality, Qt::ApplicationModal);
+        }
+
+        if (message.isEmpty()) {
+            QVERIFY(MessageBox::shown().isEmpty());
+        } else {
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QCOMPARE(MessageBox::shown().first().text, message.arg(QDir::toNativeSeparators(pdf)));
+            QCOMPARE(MessageBox::shown().first().title, preview->windowTitle());
+            QCOMPARE(MessageBox::shown().first().icon, QMessageBox::Warning);
+        }
+        // Only a complete PDF takes the file's place; nothing else is left.
+        const bool written = message.isEmpty() && cancelAt == 0;
+        QCOMPARE(entries(out.path()), (older || written ? QStringList{u"r.pdf"_s} : QStringList()));
+        if (written)
+            QCOMPARE(pdfPages(pdf).size(), pages);
+        else if (older)
+            QCOMPARE(bytesOf(pdf), yesterday);
     }
 
     void closingEndsTheResultAndReopeningReadsAgain()

@@ -3,18 +3,25 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: run test test-sanitize build setup bench package clean
+.PHONY: run test test-sanitize build program setup bench package clean
 
 setup:
 	./scripts/setup
 
-$(BUILD)/build.ninja:
+# Order-only: the packages must be there before the first configure, but
+# installing nothing new must not configure again.
+$(BUILD)/build.ninja: | setup
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# Everything: the program, its icons, the tests and the benchmarks.
 build: setup $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The program alone, so that `make run` need not wait for the tests.
+program: setup $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target fenwarda
+
+run: program
 	./$(BUILD)/bin/fenwarda
 
 test: build

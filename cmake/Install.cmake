@@ -35,7 +35,28 @@ add_custom_target(fenwarda_icon_files ALL DEPENDS ${icon_files})
 configure_file(dist/fenwarda.desktop.in "${CMAKE_BINARY_DIR}/dist/${FENWARDA_APP_ID}.desktop" @ONLY)
 configure_file(dist/fenwarda.metainfo.xml.in "${CMAKE_BINARY_DIR}/dist/${FENWARDA_APP_ID}.metainfo.xml" @ONLY)
 
+# The manual page and the changelog go compressed, as Debian has them:
+# gzip -9 without the name and time stamp, so that a rebuild is identical.
+set(doc_root "${CMAKE_BINARY_DIR}/doc")
+configure_file(dist/fenwarda.1.in "${doc_root}/fenwarda.1" @ONLY)
+configure_file(dist/changelog "${doc_root}/changelog" COPYONLY)
+add_custom_command(OUTPUT "${doc_root}/fenwarda.1.gz" "${doc_root}/changelog.gz"
+  COMMAND gzip -9nkf "${doc_root}/fenwarda.1" "${doc_root}/changelog"
+  DEPENDS "${doc_root}/fenwarda.1" "${doc_root}/changelog"
+  COMMENT "Compressing the manual page and the changelog")
+add_custom_target(fenwarda_doc_files ALL DEPENDS "${doc_root}/fenwarda.1.gz" "${doc_root}/changelog.gz")
+
 install(TARGETS fenwarda RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install drops the compiler's version notes too, as Debian's
+# own packages do.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/fenwarda\"
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
+install(FILES dist/copyright "${doc_root}/changelog.gz" DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES "${doc_root}/fenwarda.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES "${CMAKE_BINARY_DIR}/dist/${FENWARDA_APP_ID}.desktop"
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES "${CMAKE_BINARY_DIR}/dist/${FENWARDA_APP_ID}.metainfo.xml"
@@ -51,8 +72,14 @@ set(CPACK_PACKAGE_NAME fenwarda)
 set(CPACK_PACKAGE_VENDOR "Fenwarda de Vídeo")
 set(CPACK_PACKAGE_CONTACT "Fenwarda de Vídeo <suporte@fenwarda.com.br>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "balcão de uma locadora de vídeo")
-set(CPACK_PACKAGE_DESCRIPTION "Clientes e dependentes, o acervo de vídeos, notas de locação, \
-devoluções, consultas e relatórios, num único arquivo de dados SQLite.")
+# Lines of at most 80 characters, as Debian asks.
+set(CPACK_PACKAGE_DESCRIPTION "\
+O programa do balcão de uma pequena locadora de vídeo: cadastro de clientes
+e de até três dependentes por cliente, acervo de vídeos com as cópias na
+prateleira, notas de locação de até dezesseis vídeos com desconto e
+impressão, devoluções, consultas e relatórios com visualização e impressão.
+Todos os dados ficam num único arquivo SQLite por usuário, com uma cópia de
+segurança verificada a cada saída do programa.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)

@@ -6,14 +6,21 @@
 namespace app {
 
 // What the command line asks of the terminal, without any window.
-enum class TerminalRequest { None, Help, Version };
+enum class TerminalRequest { None, Help, Version, Unknown };
 
 // Looks at the program's arguments (argv, the program's name first) for
-// --help/-h or --version/-v; the first one found wins. Anything else is left
-// to Qt, which takes its own options (-platform, -style...).
-TerminalRequest terminalRequest(const QStringList& arguments);
+// --help/-h, --version/-v, or an argument that is neither ours nor one of
+// Qt's own options (-platform, -style...); the first one found wins. Qt's
+// options and their values are left to Qt. For Unknown, *unknown (when
+// given) receives the argument.
+TerminalRequest terminalRequest(const QStringList& arguments, QString* unknown = nullptr);
 
-// The text printed for a request; the help names the data folder.
-QString terminalText(TerminalRequest request, const QString& dataFolder);
+// The text printed for a request; the help names the data folder, the
+// complaint about an unknown argument names that argument.
+QString terminalText(TerminalRequest request, const QString& dataFolder, const QString& unknown = {});
+
+// The exit status for a request: 2 for a command line not understood, as
+// other command-line programs do; 0 otherwise.
+int terminalStatus(TerminalRequest request);
 
 } // namespace app

@@ -10,13 +10,21 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (const auto request = app::terminalRequest(arguments); request != app::TerminalRequest::None) {
+    QString unknown;
+    if (const auto request = app::terminalRequest(arguments, &unknown);
+        request != app::TerminalRequest::None) {
         // No window system: the answer must work on a bare terminal.
         QCoreApplication core(argc, argv);
         Startup::configureNames();
-        const QString text = app::terminalText(request, platform::dataDirFor(platform::programDir()));
-        std::fputs(text.toLocal8Bit().constData(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        const bool complaint = request == app::TerminalRequest::Unknown;
+        const QString text =
+            app::terminalText(request, platform::dataDirFor(platform::programDir()), unknown);
+        std::FILE* out = complaint ? stderr : stdout;
+        std::fputs(text.toLocal8Bit().constData(), out);
+        // An answer that did not reach its reader is a failure.
+        if (std::fflush(out) != 0 && !complaint)
+            return 1;
+        return app::terminalStatus(request);
     }
 
     Application app(argc, argv);

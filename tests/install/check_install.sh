@@ -11,7 +11,8 @@ stage=$work/stage/usr
 
 share=$stage/share
 for f in bin/fenwarda "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
-         "share/icons/hicolor/scalable/apps/$id.svg"; do
+         "share/icons/hicolor/scalable/apps/$id.svg" share/man/man1/fenwarda.1.gz \
+         share/doc/fenwarda/copyright share/doc/fenwarda/changelog.gz; do
     [ -f "$stage/$f" ] || fail "not installed: $f"
 done
 # Each PNG is as wide and high as its folder says (IHDR, big-endian).
@@ -36,6 +37,14 @@ help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_DATA_HOME HOM
     "$stage/bin/fenwarda" --help) || fail "--help exited $?"
 echo "$help" | grep -qx "Arquivo de dados: $work/home/.local/share/Fenwarda/Fenwaurda.mdb" ||
     fail "installed --help said: $help"
+if env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$stage/bin/fenwarda" --bogus >"$work/out.txt" 2>"$work/err.txt"; then
+    fail "--bogus exited 0"
+else
+    status=$?
+fi
+[ "$status" = 2 ] || fail "--bogus exited $status: $(cat "$work/err.txt")"
+[ -s "$work/out.txt" ] && fail "--bogus wrote to stdout: $(cat "$work/out.txt")"
+grep -q -- "--help" "$work/err.txt" || fail "--bogus said: $(cat "$work/err.txt")"
 help=$(env -u DISPLAY -u QT_QPA_PLATFORM "$build/bin/fenwarda" --help)
 echo "$help" | grep -qx "Arquivo de dados: $build/bin/Fenwaurda.mdb" || fail "build --help said: $help"
 
@@ -54,4 +63,17 @@ for p in libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libsqlite3-0 qt6-qpa-plugin
     echo "$depends" | tr ',' '\n' | grep -q "^ *$p\( \|$\)" || fail "no $p in Depends: $depends"
 done
 case $depends in *-dev*) fail "build package in Depends: $depends" ;; esac
+
+# The manual page names every option of --help.
+man=$(zcat "$stage/share/man/man1/fenwarda.1.gz")
+for option in '\\-h' '\\-\\-help' '\\-v' '\\-\\-version'; do
+    echo "$man" | grep -q -- "$option" || fail "manual page lacks $option"
+done
+# Relocations read-only and bound at start.
+readelf -d "$stage/bin/fenwarda" | grep -q 'BIND_NOW' || fail "not linked with -z now"
+readelf -lW "$stage/bin/fenwarda" | grep -q 'GNU_RELRO' || fail "not linked with -z relro"
+# Debian's own checks find no error and no warning. (Its notes may differ
+# between builds: the sanitizer build is not optimized, so not fortified.)
+lintian --info "$deb" >"$work/lintian.txt" 2>&1 || fail "lintian: $(cat "$work/lintian.txt")"
+grep -E '^[EW]: ' "$work/lintian.txt" && fail "lintian: $(cat "$work/lintian.txt")"
 echo "install and package checked: $deb"

@@ -674,6 +674,7 @@ private slots:
         child<QLineEdit>(videos, "txtVideo")->setText(u"Tubarão"_s);
         child<QLineEdit>(videos, "txtQTDE")->setText(u"2"_s);
         child<QComboBox>(videos, "cboGenero")->setEditText(u"Terror"_s);
+        child<QLineEdit>(videos, "txtValor")->setText(u"R$ 2,00"_s);
         MessageBox::setNextAnswer(QMessageBox::Yes);
         child<QAbstractButton>(videos, "cmdSalvar")->click();
         QCOMPARE(MessageBox::shown().size(), 1);

@@ -100,8 +100,6 @@ public:
     // Forgets everything without touching the file.
     void clear();
 
-    store::PendingNote& pending() { return *m_pending; }
-
 private:
     store::RecordCursor& cursor(std::unique_ptr<store::RecordCursor>& slot, const QString& table);
 

@@ -8,7 +8,6 @@
 #include "platform/widgets/MessageBox.h"
 #include "store/Names.h"
 #include "store/PickList.h"
-#include "store/RecordCursor.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -18,7 +17,7 @@ using namespace store::names;
 
 frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     : TaskWindow(db, QStringLiteral("Consulta de Clientes e Dependentes"), parent),
-      m_autoComplete(new claFenwaurda(this))
+      m_autoComplete(new claFenwaurda(this)), m_people(db)
 {
     setObjectName(QStringLiteral("frmConClientes"));
     setFont(formFont());
@@ -65,64 +64,34 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     // The list is read once; a failure leaves it empty and the window usable.
     store::PickList* names = nullptr;
     guarded([&] {
-        clientes().refresh();
+        m_people.refresh();
         names = &db.pickList(store::PickListKind::CustomerNames);
     });
     setLookupItems(m_cboCliente, names);
     m_cboCliente->setFocus();
 }
 
-store::RecordCursor& frmConClientes::clientes()
-{
-    return cursor(tblClientes::Table);
-}
-
 bool frmConClientes::lookUp()
 {
-    const QString name = m_cboCliente->currentText();
-    enum { None, Holder, Dependant } found = None;
-    // find: an empty name names nobody, though many records hold empty dependants.
-    const bool ok = guarded([&] {
-        store::RecordCursor& row = clientes();
-        for (const QString& index : tblClientes::NameIndexes) {
-            if (row.find(index, name)) {
-                found = &index == &tblClientes::NameIndexes.front() ? Holder : Dependant;
-                return;
-            }
-        }
-    });
-    if (!ok)
+    std::optional<counter::PeopleSearch::Person> person;
+    if (!guarded([&] { person = m_people.find(m_cboCliente->currentText()); }))
         return false;
-    switch (found) {
-    case Holder:
-        showHolder();
-        return true;
-    case Dependant:
-        showDependant();
-        return true;
-    case None:
-        break;
+    if (!person) {
+        MessageBox::information(this, QStringLiteral("Cliente não Encontrado ou Cadastrado"),
+                                QStringLiteral("Informação de Clientes"));
+        m_cboCliente->setCurrentIndex(-1);
+        m_cboCliente->clearEditText();
+        clearResults();
+        return false;
     }
-    MessageBox::information(this, QStringLiteral("Cliente não Encontrado ou Cadastrado"),
-                            QStringLiteral("Informação de Clientes"));
-    m_cboCliente->setCurrentIndex(-1);
-    m_cboCliente->clearEditText();
-    clearResults();
-    return false;
-}
-
-void frmConClientes::showHolder()
-{
+    // A dependant shows only whose dependant the person is.
+    const bool holder = person->role == counter::PeopleSearch::Role::Holder;
     for (const auto& [edit, column] : m_details)
-        edit->setText(clientes().text(column));
-    m_txtStatus->setText(QStringLiteral("Cliente Titular"));
-}
-
-void frmConClientes::showDependant()
-{
-    for (const auto& detail : m_details)
-        detail.first->clear();
-    m_txtStatus->setText(QStringLiteral("Dependente de: ") + clientes().text(tblClientes::Nome));
+        edit->setText(holder ? person->customer.value(column) : QString());
+    m_txtStatus->setText(holder
+                             ? QStringLiteral("Cliente Titular")
+                             : QStringLiteral("Dependente de: ") + person->customer.value(tblClientes::Nome));
+    return true;
 }
 
 void frmConClientes::clearResults()

@@ -1,15 +1,12 @@
 #pragma once
 
+#include "counter/PeopleSearch.h"
 #include "platform/widgets/TaskWindow.h"
 
 class claFenwaurda;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
-
-namespace store {
-class RecordCursor;
-}
 
 // Looks a person up by name, as an account holder or as a dependant, and
 // shows the holder's details or whose dependant the person is. Only reads.
@@ -21,13 +18,11 @@ public:
 
 private:
     bool lookUp();
-    void showHolder();
-    void showDependant();
     void clearResults();
     void clearQuery();
-    store::RecordCursor& clientes();
 
     claFenwaurda* m_autoComplete;
+    counter::PeopleSearch m_people;
     QComboBox* m_cboCliente;
     QPushButton* m_cmdOk;
     QLineEdit* m_txtStatus;

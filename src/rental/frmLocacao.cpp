@@ -8,11 +8,7 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
-#include "store/Names.h"
-#include "store/PendingNote.h"
 #include "store/PickList.h"
-#include "store/RecordCursor.h"
-#include "store/StoreError.h"
 #include "videos/VideoFields.h"
 
 #include <QApplication>
@@ -25,12 +21,9 @@
 #include <QPushButton>
 #include <algorithm>
 
-using namespace store::names;
-
 namespace {
 
 const QString Title = QStringLiteral("Locação de Vídeos");
-const QString FirstNumber = QStringLiteral("100");
 const QString NoDiscount = QStringLiteral("R$0,00");
 const QString PrintTitle = QStringLiteral("Impressão do Movomento de Locação");
 const QString Info = QStringLiteral("Informação");
@@ -59,8 +52,7 @@ QFrame* line(QWidget* parent, QFrame::Shape shape, const QRect& rect)
 } // namespace
 
 frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
-    : TaskWindow(db, Title, parent), m_autoComplete(new claFenwaurda(this)),
-      m_pending(std::make_unique<store::PendingNote>(db))
+    : TaskWindow(db, Title, parent), m_autoComplete(new claFenwaurda(this)), m_draft(db)
 {
     setObjectName(QStringLiteral("frmLocacao"));
     setFont(formFont());
@@ -89,7 +81,7 @@ frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
     // the operator is told, and each later step tries the file again.
     // Copies of a note a crash cut short go back before anyone counts them;
     // until they have, no video is entered (see enterVideo).
-    guarded([&] { m_pending->recoverLeftovers(); });
+    guarded([&] { m_draft.recoverLeftovers(); });
     store::PickList* names = nullptr;
     store::PickList* codes = nullptr;
     guarded([&] {
@@ -232,24 +224,23 @@ void frmLocacao::fitSlot(int k)
 void frmLocacao::ClearFields()
 {
     m_txtData->setText(platform::todayText());
-    m_txtCodigo->setText(FirstNumber);
+    m_txtCodigo->setText(QString::number(counter::RentalDraft::FirstNumber));
     m_cboClientes->setCurrentIndex(-1);
     m_cboClientes->clearEditText();
     m_cbo1->setCurrentIndex(-1);
     m_cbo1->clearEditText();
     m_txtValor->clear();
     m_txtDesconto->setText(NoDiscount);
+    m_draft.clear();
     for (int k = 0; k < Slots; ++k)
-        emptySlot(k);
-    m_discount = 0;
-    m_customerConfirmed = false;
+        showSlot(k);
 }
 
 void frmLocacao::showNextNumber()
 {
-    int count = 0;
-    guarded([&] { count = cursor(Number::Table).count(); });
-    m_txtCodigo->setText(QString::number(m_txtCodigo->text().toLongLong() + count));
+    QString number;
+    if (guarded([&] { number = m_draft.nextNumber(); }))
+        m_txtCodigo->setText(number);
 }
 
 RentalNote frmLocacao::WriteRental() const
@@ -267,37 +258,20 @@ RentalNote frmLocacao::WriteRental() const
     return note;
 }
 
-int frmLocacao::occupiedSlots() const
-{
-    int n = 0;
-    while (n < Slots && !m_lbl[n]->text().isEmpty())
-        ++n;
-    return n;
-}
-
-qint64 frmLocacao::slotTotal() const
-{
-    qint64 total = 0;
-    for (int k = 0; k < occupiedSlots(); ++k)
-        total += m_prices[k];
-    return total;
-}
-
-// The value is always the slot prices less the discount in force: however
-// often the discount field is left, the discount counts once. A discount
-// larger than the prices leaves nothing to pay, never a negative amount;
-// such a note is not saved.
 void frmLocacao::showValue()
 {
-    if (occupiedSlots() == 0)
+    if (m_draft.count() == 0)
         m_txtValor->clear();
     else
-        m_txtValor->setText(platform::formatMoney(std::max<qint64>(0, slotTotal() - m_discount)));
+        m_txtValor->setText(platform::formatMoney(m_draft.value()));
 }
 
-bool frmLocacao::discountTooLarge() const
+void frmLocacao::showSlot(int k)
 {
-    return occupiedSlots() > 0 && m_discount > slotTotal();
+    const bool used = k < m_draft.count();
+    m_lbl[k]->setText(used ? m_draft.slot(k).description : QString());
+    m_lblCodigo[k]->setText(used ? m_draft.slot(k).code : QString());
+    fitSlot(k);
 }
 
 void frmLocacao::sayDiscountTooLarge(const QString& consequence)
@@ -305,20 +279,9 @@ void frmLocacao::sayDiscountTooLarge(const QString& consequence)
     MessageBox::information(
         this,
         QStringLiteral("O desconto de %1 é maior que o valor da locação, %2.\n")
-                .arg(platform::formatMoney(m_discount), platform::formatMoney(slotTotal())) +
+                .arg(platform::formatMoney(m_draft.discount()), platform::formatMoney(m_draft.total())) +
             consequence,
         Info);
-}
-
-std::optional<qint64> frmLocacao::typedDiscount() const
-{
-    const QString text = m_txtDesconto->text().trimmed();
-    if (text.isEmpty())
-        return 0;
-    const std::optional<qint64> amount = platform::parseMoney(text);
-    if (!amount || *amount < 0)
-        return std::nullopt;
-    return amount;
 }
 
 void frmLocacao::sayDiscountInvalid()
@@ -334,15 +297,7 @@ bool frmLocacao::confirmCustomer()
 {
     const QString name = m_cboClientes->currentText();
     bool found = false;
-    if (!guarded([&] {
-            store::RecordCursor& row = cursor(tblClientes::Table);
-            for (const QString& index : tblClientes::NameIndexes) {
-                if (row.find(index, name)) {
-                    found = true;
-                    return;
-                }
-            }
-        }))
+    if (!guarded([&] { found = m_draft.confirmRenter(name); }))
         return false;
     if (!found) {
         MessageBox::information(this, QStringLiteral("Cliente não Encontrado ou Cadastrado"),
@@ -351,27 +306,15 @@ bool frmLocacao::confirmCustomer()
         m_cboClientes->clearEditText();
         return false;
     }
-    m_lblnome->setText(name);
-    m_customerConfirmed = true;
+    m_lblnome->setText(m_draft.renter());
     return true;
 }
 
 bool frmLocacao::enterVideo()
 {
-    const QString code = m_cbo1->currentText();
-    bool found = false;
-    QString title;
-    QString category;
-    QString price;
-    if (!guarded([&] {
-            store::RecordCursor& row = cursor(tblVideos::Table);
-            found = row.find(tblVideos::indCodigo, code);
-            if (found) {
-                title = row.text(tblVideos::Nome);
-                category = row.text(tblVideos::Tipo);
-                price = row.text(tblVideos::Valor);
-            }
-        }))
+    using Entry = counter::RentalDraft::Entry;
+    counter::RentalDraft::EntryResult result;
+    if (!guarded([&] { result = m_draft.enter(m_cbo1->currentText()); }))
         return false;
     auto refuse = [this](const QString& message) {
         MessageBox::information(this, message, VideoInfo);
@@ -379,107 +322,70 @@ bool frmLocacao::enterVideo()
         m_cbo1->clearEditText();
         return false;
     };
-    if (!found)
+    switch (result.outcome) {
+    case Entry::NotFound:
         return refuse(QStringLiteral("Vídeo não cadastrado"));
-
-    const int k = occupiedSlots();
-    if (k == Slots)
+    case Entry::Full:
         return true; // the note is full: looked up, nothing more
-    // An empty price rents for nothing; a negative, unreadable or absurd one
-    // is the catalogue's mistake and must be mended there.
-    const platform::PriceReading reading = platform::readPrice(price);
-    if (!reading.usable())
+    case Entry::BadPrice:
         return refuse(QStringLiteral("O preço de locação deste vídeo não é válido: \"%1\".\n"
                                      "Corrija o preço no cadastro do vídeo antes de alugá-lo.")
-                          .arg(price));
-    if (slotTotal() + reading.centavos > platform::MaxNoteValue)
+                          .arg(result.price));
+    case Entry::OverMax:
         return refuse(QStringLiteral("Com este vídeo o valor da locação passaria do máximo de %1.\n"
                                      "Grave esta nota e faça outra para os demais vídeos.")
                           .arg(platform::formatMoney(platform::MaxNoteValue)));
-    if (!leftoversRecovered())
+    case Entry::LeftoversStuck:
+        MessageBox::warning(this,
+                            QStringLiteral("Uma locação interrompida deixou vídeos fora do estoque, e eles "
+                                           "ainda não puderam voltar:\n%1\n"
+                                           "Nenhum vídeo pode ser incluído na nota até que voltem.")
+                                .arg(result.error),
+                            QString::fromUtf8(StoreErrorTitle));
         return false;
-
-    bool taken = false;
-    if (!guarded([&] { taken = m_pending->takeCopy(k + 1, code); }))
-        return false;
-    if (!taken)
-        return refuse(QStringLiteral("Vídeo não cadastrado"));
-
-    m_lbl[k]->setText(title + QStringLiteral(" - ") + category);
-    m_lblCodigo[k]->setText(code);
-    fitSlot(k);
-    m_prices[k] = reading.centavos;
+    case Entry::Entered:
+        break;
+    }
+    const int k = m_draft.count() - 1;
+    showSlot(k);
     showValue();
     if (k == 0)
         m_cmdDesfazer->setEnabled(true);
     m_txtDesconto->setFocus();
     // A discount typed before the videos may still be larger than they cost.
-    if (discountTooLarge())
+    if (m_draft.discountTooLarge())
         sayDiscountTooLarge(QStringLiteral("Corrija o desconto antes de salvar a nota."));
     return true;
 }
 
-bool frmLocacao::leftoversRecovered()
-{
-    if (m_pending->leftoversRecovered())
-        return true;
-    // Copies of a note a crash cut short are still off the shelf: composing
-    // over them could lose one for good. Try again; refuse while they stay.
-    try {
-        m_pending->recoverLeftovers();
-        return true;
-    } catch (const store::StoreError& error) {
-        MessageBox::warning(this,
-                            QStringLiteral("Uma locação interrompida deixou vídeos fora do estoque, e eles "
-                                           "ainda não puderam voltar:\n%1\n"
-                                           "Nenhum vídeo pode ser incluído na nota até que voltem.")
-                                .arg(error.message()),
-                            QString::fromUtf8(StoreErrorTitle));
-        return false;
-    }
-}
-
 bool frmLocacao::leaveDiscount()
 {
-    const std::optional<qint64> amount = typedDiscount();
+    const counter::RentalDraft::Discount verdict = m_draft.giveDiscount(m_txtDesconto->text());
     // Left by pressing Salvar or Desfazer (a click, an access key), the
     // field never holds the operator: Salvar refuses a discount it cannot
     // use with its own message. Tab and Enter still go through the check.
     QWidget* to = QApplication::focusWidget();
     const bool acting = m_acting || (m_discountLeftByPress && (to == m_cmdSalvar || to == m_cmdDesfazer));
-    if (!amount) {
+    if (verdict == counter::RentalDraft::Discount::Invalid) {
         if (acting)
             return true;
         sayDiscountInvalid();
         return false;
     }
-    m_discount = *amount;
-    m_txtDesconto->setText(platform::formatMoney(m_discount));
+    m_txtDesconto->setText(platform::formatMoney(m_draft.discount()));
     showValue();
-    if (discountTooLarge() && !acting)
+    if (verdict == counter::RentalDraft::Discount::TooLarge && !acting)
         sayDiscountTooLarge(QStringLiteral("A nota só poderá ser gravada com um desconto menor."));
     return true;
 }
 
-void frmLocacao::emptySlot(int k)
-{
-    m_lbl[k]->clear();
-    m_lblCodigo[k]->clear();
-    m_prices[k] = 0;
-    fitSlot(k);
-}
-
 void frmLocacao::undo()
 {
-    const int n = occupiedSlots();
-    if (n == 0)
+    bool undone = false;
+    if (!guarded([&] { undone = m_draft.undo(); }) || !undone)
         return;
-    const int k = n - 1;
-    // A video deleted meanwhile frees its slot all the same: there is no
-    // shelf count to give the copy back to.
-    if (!guarded([&] { m_pending->giveBack(k + 1, m_lblCodigo[k]->text()); }))
-        return;
-    emptySlot(k);
+    const int k = m_draft.count();
+    showSlot(k);
     showValue();
     m_cbo1->setCurrentIndex(-1);
     m_cbo1->clearEditText();
@@ -489,60 +395,47 @@ void frmLocacao::undo()
     } else {
         m_cmdDesfazer->setFocus();
     }
-    if (discountTooLarge())
+    if (m_draft.discountTooLarge())
         sayDiscountTooLarge(QStringLiteral("Corrija o desconto antes de salvar a nota."));
 }
 
 void frmLocacao::save()
 {
-    if (!m_customerConfirmed) {
+    using Check = counter::RentalDraft::SaveCheck;
+    switch (m_draft.checkSave(m_txtDesconto->text())) {
+    case Check::NoRenter:
         MessageBox::information(this, QStringLiteral("Informe o cliente antes de salvar a nota."),
                                 QStringLiteral("Informação de Clientes"));
         m_cboClientes->setFocus();
         return;
-    }
-    if (occupiedSlots() == 0) {
+    case Check::NoVideos:
         MessageBox::information(this,
                                 QStringLiteral("A nota não tem nenhum vídeo e não foi gravada.\n"
                                                "Inclua ao menos um vídeo antes de salvar."),
                                 Info);
         m_cbo1->setFocus();
         return;
-    }
-    // The discount as the field holds it now, whichever way it was left.
-    const std::optional<qint64> discount = typedDiscount();
-    if (!discount || *discount > slotTotal()) {
-        if (discount) {
-            m_discount = *discount;
-            showValue();
-            sayDiscountTooLarge(QStringLiteral("A nota não foi gravada: corrija o desconto."));
-        } else {
-            sayDiscountInvalid();
-        }
+    case Check::DiscountTooLarge:
+        showValue();
+        sayDiscountTooLarge(QStringLiteral("A nota não foi gravada: corrija o desconto."));
         m_txtDesconto->setFocus();
         m_txtDesconto->selectAll();
         return;
+    case Check::DiscountInvalid:
+        sayDiscountInvalid();
+        m_txtDesconto->setFocus();
+        m_txtDesconto->selectAll();
+        return;
+    case Check::Ready:
+        break;
     }
-    // The note keeps the discount as the field shows it.
-    m_discount = *discount;
     showValue();
 
     const bool print = MessageBox::question(this, QStringLiteral("Deseja Imprimir o Movimento?"), PrintTitle);
     const RentalNote note = WriteRental();
-    QHash<QString, QString> columns{
-        {tblLocacao::Data, note.date},
-        {tblLocacao::Codigo, note.number},
-        {tblLocacao::Clientes, m_cboClientes->currentText()},
-        {tblLocacao::Valor, note.value},
-        {tblLocacao::Desconto, note.discount},
-    };
-    for (int k = 0; k < Slots; ++k) {
-        columns.insert(tblLocacao::videoColumn(k), note.descriptions[k]);
-        columns.insert(tblLocacao::codeColumn(k), note.codes[k]);
-    }
     // Stored first, printed after: a slip never stands for a note the file
     // does not hold. A failed store keeps the note on screen to try again.
-    if (!guarded([&] { m_pending->store(columns, note.number); }))
+    if (!guarded([&] { m_draft.save(note.date, note.number, m_cboClientes->currentText(), note.discount); }))
         return;
     if (print)
         printNote(note);
@@ -579,7 +472,7 @@ void frmLocacao::closeEvent(QCloseEvent* event)
 {
     // A note never saved gives every copy back, without a question; if the
     // file fails now, the next start gives them back.
-    if (occupiedSlots() > 0 && guarded([this] { m_pending->giveBackAll(); }))
+    if (m_draft.count() > 0 && guarded([this] { m_draft.abandon(); }))
         ClearFields();
     TaskWindow::closeEvent(event);
 }

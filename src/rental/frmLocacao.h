@@ -1,21 +1,16 @@
 #pragma once
 
 #include "RentalNote.h"
+#include "counter/RentalDraft.h"
 #include "platform/widgets/TaskWindow.h"
 
 #include <array>
-#include <memory>
-#include <optional>
 
 class claFenwaurda;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-
-namespace store {
-class PendingNote;
-}
 
 // The counter's rental note: the customer confirmed by name, up to sixteen
 // videos by code (each takes a copy off the shelf at once), a discount, then
@@ -27,7 +22,8 @@ public:
     explicit frmLocacao(store::Database& db, QWidget* parent = nullptr);
     ~frmLocacao() override;
 
-    static constexpr int Slots = RentalNote::Slots;
+    static constexpr int Slots = counter::RentalDraft::Slots;
+    static_assert(Slots == RentalNote::Slots);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -46,23 +42,14 @@ private:
     void showNextNumber();
     void printNote(const RentalNote& note);
 
-    int occupiedSlots() const;
-    qint64 slotTotal() const;
     void showValue();
-    void emptySlot(int k);
+    void showSlot(int k);
     void fitSlot(int k);
-    // The discount field read as an amount: empty is none; nullopt when it
-    // holds no amount or a negative one.
-    std::optional<qint64> typedDiscount() const;
-    bool discountTooLarge() const;
     void sayDiscountTooLarge(const QString& consequence);
     void sayDiscountInvalid();
-    // True once no copy of an interrupted note is left off the shelf;
-    // otherwise tries to give them back, and says so when it cannot.
-    bool leftoversRecovered();
 
     claFenwaurda* m_autoComplete;
-    std::unique_ptr<store::PendingNote> m_pending;
+    counter::RentalDraft m_draft;
 
     QLineEdit* m_txtData = nullptr;
     QLineEdit* m_txtCodigo = nullptr;
@@ -76,9 +63,6 @@ private:
     QPushButton* m_cmdDesfazer = nullptr;
     std::array<QLabel*, Slots> m_lbl{};       // slot descriptions, lbl1..lbl16
     std::array<QLabel*, Slots> m_lblCodigo{}; // slot codes, lblCodigo0..15
-    std::array<qint64, Slots> m_prices{};     // centavos charged for each slot
-    qint64 m_discount = 0;                    // the discount in force
-    bool m_customerConfirmed = false;
-    bool m_acting = false;              // Salvar or Desfazer is leaving the focused field
-    bool m_discountLeftByPress = false; // by a click or an access key
+    bool m_acting = false;                    // Salvar or Desfazer is leaving the focused field
+    bool m_discountLeftByPress = false;       // by a click or an access key
 };

@@ -7,6 +7,7 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
+#include <optional>
 
 namespace store {
 
@@ -14,17 +15,51 @@ using namespace names;
 
 namespace {
 
+const QString Reading = QStringLiteral("ler a locação em andamento");
+const QString Writing = QStringLiteral("gravar a locação em andamento");
+
 QString pendingTable()
 {
     return quoted(PendingCopies::Table);
 }
 
-QSqlQuery exec(Database& db, const QString& sql, const QVariantList& values, const QString& what)
+} // namespace
+
+struct PendingNote::Statements
 {
-    QSqlQuery q(db.connection());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        db.fail(q.lastError(), what);
+    quint64 serial = 0;
+    std::optional<QSqlQuery> shelf, insert, forget, forgetAll, recorded;
+};
+
+PendingNote::PendingNote(Database& db) : m_db(db) {}
+
+PendingNote::~PendingNote() = default;
+
+PendingNote::Statements& PendingNote::statements()
+{
+    // A reopened connection starts a fresh set.
+    if (!m_statements || m_statements->serial != m_db.openSerial() || m_db.openSerial() == 0) {
+        m_statements = std::make_unique<Statements>();
+        m_statements->serial = m_db.openSerial();
+    }
+    return *m_statements;
+}
+
+namespace {
+
+// Runs a kept statement, preparing it on first use. The caller finishes
+// it, so that no statement holds the file between calls.
+QSqlQuery& run(Database& db, std::optional<QSqlQuery>& slot, const QString& sql, const QVariantList& values,
+               const QString& what)
+{
+    if (!slot) {
+        QSqlQuery q(db.connection());
+        q.setForwardOnly(true);
+        if (!q.prepare(sql))
+            db.fail(q.lastError(), what);
+        slot = std::move(q);
+    }
+    QSqlQuery& q = *slot;
     for (int i = 0; i < values.size(); ++i)
         q.bindValue(i, values.at(i));
     if (!q.exec())
@@ -32,64 +67,64 @@ QSqlQuery exec(Database& db, const QString& sql, const QVariantList& values, con
     return q;
 }
 
-// Slot -> code of every copy recorded, in slot order.
-QList<QPair<int, QString>> recorded(Database& db)
+} // namespace
+
+void PendingNote::forget(int slot)
 {
-    QSqlQuery q = exec(db,
-                       QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
-                           .arg(quoted(PendingCopies::Slot), quoted(PendingCopies::Codigo), pendingTable()),
-                       {}, QStringLiteral("ler a locação em andamento"));
-    QList<QPair<int, QString>> out;
-    while (q.next())
-        out.append({q.value(0).toInt(), q.value(1).toString()});
-    if (q.lastError().isValid())
-        db.fail(q.lastError(), QStringLiteral("ler a locação em andamento"));
-    return out;
+    run(m_db, statements().forget,
+        QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(pendingTable(), quoted(PendingCopies::Slot)),
+        {slot}, Writing)
+        .finish();
 }
 
 // Row by row (a WHERE clause), so that every row deleted gets its write
 // notice and the pick lists need not be read again.
-void forgetAll(Database& db)
+void PendingNote::forgetAll()
 {
-    exec(db,
-         QStringLiteral("DELETE FROM %1 WHERE %2 IS NOT NULL")
-             .arg(pendingTable(), quoted(PendingCopies::Slot)),
-         {}, QStringLiteral("gravar a locação em andamento"));
+    run(m_db, statements().forgetAll,
+        QStringLiteral("DELETE FROM %1 WHERE %2 IS NOT NULL")
+            .arg(pendingTable(), quoted(PendingCopies::Slot)),
+        {}, Writing)
+        .finish();
 }
 
-} // namespace
-
-PendingNote::PendingNote(Database& db) : m_db(db) {}
-
-PendingNote::~PendingNote() = default;
-
-RecordCursor& PendingNote::videos()
+// Slot -> code of every copy recorded, in slot order.
+QList<QPair<int, QString>> PendingNote::recorded()
 {
-    if (!m_videos)
-        m_videos = std::make_unique<RecordCursor>(m_db, tblVideos::Table);
-    return *m_videos;
+    QSqlQuery& q = run(m_db, statements().recorded,
+                       QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
+                           .arg(quoted(PendingCopies::Slot), quoted(PendingCopies::Codigo), pendingTable()),
+                       {}, Reading);
+    QList<QPair<int, QString>> out;
+    while (q.next())
+        out.append({q.value(0).toInt(), q.value(1).toString()});
+    const QSqlError error = q.lastError();
+    // A kept select must not hold its read open between calls.
+    q.finish();
+    if (error.isValid())
+        m_db.fail(error, Reading);
+    return out;
 }
 
-void PendingNote::forget(int slot)
+// The count changes in the file as it stands, by the video's unique code:
+// no earlier read of it can be written back stale. A count that holds no
+// number counts as none. False when no video has the code.
+bool PendingNote::addToShelf(const QString& code, int delta)
 {
-    exec(m_db, QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(pendingTable(), quoted(PendingCopies::Slot)),
-         {slot}, QStringLiteral("gravar a locação em andamento"));
-}
-
-void PendingNote::addToShelf(const QString& code, int delta, bool& found)
-{
-    RecordCursor& v = videos();
-    found = !code.isEmpty() && v.lookUp(tblVideos::indCodigo, code);
-    if (!found)
-        return;
-    v.edit();
-    v.setValue(tblVideos::QTDE, v.value(tblVideos::QTDE).toLongLong() + delta);
-    v.update();
+    if (code.isEmpty())
+        return false;
+    QSqlQuery& q = run(m_db, statements().shelf,
+                       QStringLiteral("UPDATE %1 SET %2 = COALESCE(%2, 0) + ? WHERE %3 = ?")
+                           .arg(quoted(tblVideos::Table), quoted(tblVideos::QTDE), quoted(tblVideos::Codigo)),
+                       {delta, code}, Writing);
+    const bool found = q.numRowsAffected() > 0;
+    q.finish();
+    return found;
 }
 
 void PendingNote::recoverLeftovers()
 {
-    giveBackLeftovers(m_db);
+    giveBackRecorded();
     m_recovered = true;
 }
 
@@ -98,16 +133,15 @@ bool PendingNote::takeCopy(int slot, const QString& code)
     if (!m_recovered)
         recoverLeftovers();
     Transaction t(m_db);
-    bool found = false;
-    addToShelf(code, -1, found);
-    if (!found)
+    if (!addToShelf(code, -1))
         return false;
     // A plain INSERT: a row left for this slot means a copy still off the
     // shelf, and replacing it would lose that copy for good.
-    exec(m_db,
-         QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
-             .arg(pendingTable(), quoted(PendingCopies::Slot), quoted(PendingCopies::Codigo)),
-         {slot, code}, QStringLiteral("gravar a locação em andamento"));
+    run(m_db, statements().insert,
+        QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
+            .arg(pendingTable(), quoted(PendingCopies::Slot), quoted(PendingCopies::Codigo)),
+        {slot, code}, Writing)
+        .finish();
     t.commit();
     return true;
 }
@@ -115,8 +149,7 @@ bool PendingNote::takeCopy(int slot, const QString& code)
 bool PendingNote::giveBack(int slot, const QString& code)
 {
     Transaction t(m_db);
-    bool found = false;
-    addToShelf(code, +1, found);
+    const bool found = addToShelf(code, +1);
     forget(slot);
     t.commit();
     return found;
@@ -124,41 +157,47 @@ bool PendingNote::giveBack(int slot, const QString& code)
 
 void PendingNote::giveBackAll()
 {
-    giveBackLeftovers(m_db);
+    giveBackRecorded();
 }
 
 void PendingNote::store(const QHash<QString, QString>& note, const QString& number)
 {
     Transaction t(m_db);
-    RecordCursor notes(m_db, tblLocacao::Table);
+    if (!m_notes)
+        m_notes = std::make_unique<RecordCursor>(m_db, tblLocacao::Table);
+    if (!m_numbers)
+        m_numbers = std::make_unique<RecordCursor>(m_db, Number::Table);
+    RecordCursor& notes = *m_notes;
     notes.addNew();
     // Every column of the note, in table order; one the caller left out is
     // a free slot, stored as an empty text.
     for (const QString& column : table(notes.tableName())->columns)
         notes.setValue(column, note.value(column, QStringLiteral("")));
     notes.update();
-    RecordCursor numbers(m_db, Number::Table);
+    RecordCursor& numbers = *m_numbers;
     numbers.addNew();
     numbers.setValue(Number::Codigo, number);
     numbers.update();
-    forgetAll(m_db);
+    forgetAll();
     t.commit();
+}
+
+int PendingNote::giveBackRecorded()
+{
+    Transaction t(m_db);
+    const QList<QPair<int, QString>> copies = recorded();
+    if (copies.isEmpty())
+        return 0;
+    for (const auto& copy : copies)
+        addToShelf(copy.second, +1);
+    forgetAll();
+    t.commit();
+    return int(copies.size());
 }
 
 int PendingNote::giveBackLeftovers(Database& db)
 {
-    Transaction t(db);
-    const QList<QPair<int, QString>> copies = recorded(db);
-    if (copies.isEmpty())
-        return 0;
-    PendingNote note(db);
-    for (const auto& [slot, code] : copies) {
-        bool found = false;
-        note.addToShelf(code, +1, found);
-    }
-    forgetAll(db);
-    t.commit();
-    return int(copies.size());
+    return PendingNote(db).giveBackRecorded();
 }
 
 } // namespace store

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <memory>
 
@@ -29,7 +31,8 @@ public:
     bool leftoversRecovered() const { return m_recovered; }
 
     // Takes one copy of the video off the shelf for slot (1..16). The
-    // caller has found the video; false when it is gone meanwhile. Recovers
+    // caller has found the video; false when it is gone meanwhile (the
+    // shelf count is changed by its code, never sought again). Recovers
     // leftovers first when that has not been done; a copy already recorded
     // for the slot is never replaced (StoreError instead).
     bool takeCopy(int slot, const QString& code);
@@ -47,12 +50,20 @@ public:
     static int giveBackLeftovers(Database& db);
 
 private:
-    RecordCursor& videos();
+    struct Statements;
+    Statements& statements();
     void forget(int slot);
-    void addToShelf(const QString& code, int delta, bool& found);
+    bool addToShelf(const QString& code, int delta);
+    QList<QPair<int, QString>> recorded();
+    void forgetAll();
+    int giveBackRecorded();
 
     Database& m_db;
-    std::unique_ptr<RecordCursor> m_videos;
+    // Prepared once per connection and kept: a counter enters, undoes and
+    // saves many times while the window stays open.
+    std::unique_ptr<Statements> m_statements;
+    std::unique_ptr<RecordCursor> m_notes;
+    std::unique_ptr<RecordCursor> m_numbers;
     bool m_recovered = false;
 };
 

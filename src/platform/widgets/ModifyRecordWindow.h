@@ -24,7 +24,7 @@ protected:
         QString notFoundTitle;
         QString noneShown; // Editar or Excluir before a lookup
         QString askDelete; // the question, followed by the name field's text
-        QWidget* name;
+        QWidget* name = nullptr;
         // The message for each of the service's unique columns when the
         // field is changed to another record's value.
         QHash<QString, QString> taken;

@@ -19,15 +19,15 @@ protected:
 
     struct Key
     {
-        QString column; // one of the service's unique columns
-        QWidget* next;  // where the focus goes when the key is free
+        QString column;          // one of the service's unique columns
+        QWidget* next = nullptr; // where the focus goes when the key is free
     };
     struct Flow
     {
-        QList<Key> keys;       // in tab order
-        QString duplicate;     // shown when a key is on file
-        QString another;       // the question after storing
-        const char* dateLabel; // null: the date goes without a label
+        QList<Key> keys;                 // in tab order
+        QString duplicate;               // shown when a key is on file
+        QString another;                 // the question after storing
+        const char* dateLabel = nullptr; // null: the date goes without a label
     };
     // Call once the fields are made: adds the date and the Salvar/Novo pair
     // below the fields, and readies the window for the first record.

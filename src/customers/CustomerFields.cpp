@@ -5,7 +5,6 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "store/Names.h"
-#include "store/RecordCursor.h"
 
 #include <QLineEdit>
 
@@ -71,62 +70,63 @@ CustomerFields::CustomerFields(QWidget* window, FormGrid& grid, LeaveChecks& che
 
 QWidget* CustomerFields::setTabOrder(QWidget* before)
 {
-    QWidget* previous = before;
-    for (QWidget* w :
-         {static_cast<QWidget*>(txtCodigo), static_cast<QWidget*>(mskCPF), static_cast<QWidget*>(txtRG),
-          static_cast<QWidget*>(txtEmissor), static_cast<QWidget*>(txtNome),
-          static_cast<QWidget*>(txtEndereco), static_cast<QWidget*>(mskCep),
-          static_cast<QWidget*>(mskFoneResidencial), static_cast<QWidget*>(mskFoneComercial),
-          static_cast<QWidget*>(mskCelular), static_cast<QWidget*>(txt1), static_cast<QWidget*>(txt2),
-          static_cast<QWidget*>(txt3)}) {
-        if (previous)
-            QWidget::setTabOrder(previous, w);
-        previous = w;
-    }
-    return previous;
+    QList<QWidget*> order;
+    for (const auto& [column, edit] : columns())
+        order << edit;
+    return chainTabOrder(before, order);
 }
 
 void CustomerFields::clear()
 {
-    for (QLineEdit* edit : {txtCodigo, txtNome, txtEndereco, txt1, txt2, txt3, txtRG, txtEmissor})
-        edit->clear();
-    for (MaskedEdit* edit : {mskCPF, mskFoneResidencial, mskFoneComercial, mskCelular, mskCep})
-        edit->clearValue();
+    for (const auto& [column, edit] : columns()) {
+        if (auto* masked = qobject_cast<MaskedEdit*>(edit))
+            masked->clearValue();
+        else
+            edit->clear();
+    }
 }
 
-void CustomerFields::show(const store::RecordCursor& row)
+QList<std::pair<QString, QLineEdit*>> CustomerFields::columns() const
 {
-    txtCodigo->setText(row.text(tblClientes::Codigo));
-    txtNome->setText(row.text(tblClientes::Nome));
-    txtEndereco->setText(row.text(tblClientes::Endereco));
-    txt1->setText(row.text(tblClientes::Dependente1));
-    txt2->setText(row.text(tblClientes::Dependente2));
-    txt3->setText(row.text(tblClientes::Dependente3));
-    txtEmissor->setText(row.text(tblClientes::Emissor));
-    txtRG->setText(row.text(tblClientes::RG));
-    mskCPF->setValue(row.text(tblClientes::CPF));
-    mskFoneResidencial->setValue(row.text(tblClientes::FoneResidencial));
-    mskFoneComercial->setValue(row.text(tblClientes::FoneComercial));
-    mskCelular->setValue(row.text(tblClientes::Celular));
-    mskCep->setValue(row.text(tblClientes::CEP));
+    return {{tblClientes::Codigo, txtCodigo},
+            {tblClientes::CPF, mskCPF},
+            {tblClientes::RG, txtRG},
+            {tblClientes::Emissor, txtEmissor},
+            {tblClientes::Nome, txtNome},
+            {tblClientes::Endereco, txtEndereco},
+            {tblClientes::CEP, mskCep},
+            {tblClientes::FoneResidencial, mskFoneResidencial},
+            {tblClientes::FoneComercial, mskFoneComercial},
+            {tblClientes::Celular, mskCelular},
+            {tblClientes::Dependente1, txt1},
+            {tblClientes::Dependente2, txt2},
+            {tblClientes::Dependente3, txt3}};
 }
 
-void CustomerFields::write(store::RecordCursor& row) const
+QWidget* CustomerFields::field(const QString& column) const
 {
-    row.setValue(tblClientes::Codigo, txtCodigo->text());
-    row.setValue(tblClientes::Nome, txtNome->text());
-    row.setValue(tblClientes::Endereco, txtEndereco->text());
-    row.setValue(tblClientes::Dependente1, txt1->text());
-    row.setValue(tblClientes::Dependente2, txt2->text());
-    row.setValue(tblClientes::Dependente3, txt3->text());
-    row.setValue(tblClientes::Emissor, txtEmissor->text());
-    row.setValue(tblClientes::RG, txtRG->text());
-    // The CPF is optional: without one the column holds no value, which the
-    // unique index admits for any number of customers (it reads back empty).
-    const QString cpf = mskCPF->value();
-    row.setValue(tblClientes::CPF, cpf.isEmpty() ? QVariant() : QVariant(cpf));
-    row.setValue(tblClientes::FoneResidencial, mskFoneResidencial->value());
-    row.setValue(tblClientes::FoneComercial, mskFoneComercial->value());
-    row.setValue(tblClientes::Celular, mskCelular->value());
-    row.setValue(tblClientes::CEP, mskCep->value());
+    for (const auto& [name, edit] : columns()) {
+        if (name == column)
+            return edit;
+    }
+    return nullptr;
+}
+
+void CustomerFields::show(const counter::Record& record)
+{
+    for (const auto& [column, edit] : columns()) {
+        const QString text = record.value(column).toString();
+        if (auto* masked = qobject_cast<MaskedEdit*>(edit))
+            masked->setValue(text);
+        else
+            edit->setText(text);
+    }
+}
+
+counter::Record CustomerFields::read() const
+{
+    counter::Record record;
+    for (const auto& [column, edit] : columns())
+        record.insert(column, platform::fieldText(edit));
+    return record;
 }

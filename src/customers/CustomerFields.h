@@ -10,9 +10,11 @@ class QLineEdit;
 // The customer's fields, labels and field rules, shared by the windows that
 // register and that change customers: digits-only number and RG, masks,
 // proper case for names and address, upper case for the issuing body.
-class CustomerFields : public RecordFields
+class CustomerFields final : public RecordFields
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CustomerFields)
+
 public:
     // Creates the fields on window, laid out on grid from row 1 on (row 0 is
     // left to the window: the date).
@@ -35,9 +37,13 @@ public:
     int nextRow() const override { return m_nextRow; }
     QWidget* setTabOrder(QWidget* before) override;
     void clear() override;
-    void show(const store::RecordCursor& row) override;
-    void write(store::RecordCursor& row) const override;
+    void show(const counter::Record& record) override;
+    counter::Record read() const override;
+    QWidget* field(const QString& column) const override;
 
 private:
+    // Each column with the field that shows it, in tab order.
+    QList<std::pair<QString, QLineEdit*>> columns() const;
+
     int m_nextRow = 0;
 };

@@ -6,9 +6,11 @@
 // duplicates as the operator leaves them; a duplicate shows the stored
 // customer and offers a fresh start through Novo. An empty CPF is never a
 // duplicate: the CPF is optional.
-class frmClientes : public NewRecordWindow
+class frmClientes final : public NewRecordWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmClientes)
+
 public:
     explicit frmClientes(store::Database& db, QWidget* parent = nullptr);
 };

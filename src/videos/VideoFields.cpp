@@ -1,5 +1,7 @@
 #include "VideoFields.h"
 
+#include "counter/VideoRecords.h"
+
 #include "platform/Formats.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
@@ -7,7 +9,6 @@
 #include "platform/widgets/MessageBox.h"
 #include "platform/widgets/TaskWindow.h"
 #include "store/Names.h"
-#include "store/RecordCursor.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -75,7 +76,7 @@ VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, T
       optSuper(option(frmTipo, "optSuper", "Super Lançamento")),
       optLancamento(option(frmTipo, "optLancamento", "Lançamento")),
       opt48(option(frmTipo, "opt48", "48 Horas")), txtValor(platform::namedLineEdit(window, "txtValor")),
-      m_tipo(new QButtonGroup(this)), m_typePlace(place)
+      m_typePlace(place)
 {
     platform::makeDigitsOnly(txtCodigo);
     platform::makeDigitsOnly(txtQTDE);
@@ -123,7 +124,7 @@ VideoFields::VideoFields(QWidget* window, FormGrid& grid, LeaveChecks& checks, T
     // A price is reformatted only when it will be kept: a refused one stays
     // as typed, for the operator to correct.
     checks.addRewrite(txtValor, [this] {
-        const platform::PriceReading::Status status = platform::readPrice(txtValor->text()).status;
+        const platform::PriceReading::Status status = counter::VideoRecords::priceRule(txtValor->text());
         if (status == platform::PriceReading::Ok)
             txtValor->setText(platform::reformatMoneyText(txtValor->text()));
         else if (status == platform::PriceReading::Empty)
@@ -137,7 +138,7 @@ bool VideoFields::priceAccepted(QWidget* window)
 {
     const QString text = txtValor->text();
     QString why;
-    switch (platform::readPrice(text).status) {
+    switch (counter::VideoRecords::priceRule(text)) {
     case platform::PriceReading::Empty:
     case platform::PriceReading::Ok:
         return true;
@@ -163,7 +164,7 @@ bool VideoFields::readyToStore(QWidget* window)
         txtValor->setFocus();
         return false;
     }
-    if (!txtValor->text().trimmed().isEmpty())
+    if (counter::VideoRecords::priceRule(txtValor->text()) != platform::PriceReading::Empty)
         return true;
     txtValor->clear();
     if (MessageBox::question(window,
@@ -184,13 +185,7 @@ QWidget* VideoFields::setTabOrder(QWidget* before)
         order << type << txtValor;
     else
         order << txtValor << type;
-    QWidget* previous = before;
-    for (QWidget* w : order) {
-        if (previous)
-            QWidget::setTabOrder(previous, w);
-        previous = w;
-    }
-    return previous;
+    return chainTabOrder(before, order);
 }
 
 void VideoFields::clear()
@@ -211,17 +206,26 @@ void VideoFields::unchooseType()
     m_tipo->setExclusive(true);
 }
 
-void VideoFields::show(const store::RecordCursor& row)
+QWidget* VideoFields::field(const QString& column) const
 {
-    txtCodigo->setText(row.text(tblVideos::Codigo));
-    txtVideo->setText(row.text(tblVideos::Nome));
-    const QString genre = row.text(tblVideos::Genero);
+    const QHash<QString, QWidget*> fields = {{tblVideos::Codigo, txtCodigo}, {tblVideos::Nome, txtVideo},
+                                             {tblVideos::Genero, cboGenero}, {tblVideos::Local, txtLocal},
+                                             {tblVideos::QTDE, txtQTDE},     {tblVideos::Valor, txtValor},
+                                             {tblVideos::Tipo, frmTipo}};
+    return fields.value(column);
+}
+
+void VideoFields::show(const counter::Record& record)
+{
+    txtCodigo->setText(record.value(tblVideos::Codigo).toString());
+    txtVideo->setText(record.value(tblVideos::Nome).toString());
+    const QString genre = record.value(tblVideos::Genero).toString();
     cboGenero->setCurrentIndex(cboGenero->findText(genre, Qt::MatchExactly));
     cboGenero->setEditText(genre);
-    txtQTDE->setText(row.text(tblVideos::QTDE));
-    txtLocal->setText(row.text(tblVideos::Local));
-    txtValor->setText(row.text(tblVideos::Valor));
-    const QString type = row.text(tblVideos::Tipo);
+    txtQTDE->setText(record.value(tblVideos::QTDE).toString());
+    txtLocal->setText(record.value(tblVideos::Local).toString());
+    txtValor->setText(record.value(tblVideos::Valor).toString());
+    const QString type = record.value(tblVideos::Tipo).toString();
     // A title never keeps the category of the one shown before it.
     if (type.isEmpty())
         unchooseType();
@@ -233,21 +237,18 @@ void VideoFields::show(const store::RecordCursor& row)
     }
 }
 
-void VideoFields::write(store::RecordCursor& row) const
+counter::Record VideoFields::read() const
 {
-    row.setValue(tblVideos::Codigo, txtCodigo->text());
-    row.setValue(tblVideos::Nome, txtVideo->text());
-    row.setValue(tblVideos::Genero, cboGenero->currentText());
-    row.setValue(tblVideos::Local, txtLocal->text());
-    // The column counts copies: a number, or no value at all when the field
-    // holds none.
-    bool ok = false;
-    const qlonglong copies = txtQTDE->text().toLongLong(&ok);
-    row.setValue(tblVideos::QTDE, ok ? QVariant(copies) : QVariant());
-    row.setValue(tblVideos::Valor, txtValor->text());
+    counter::Record record = {{tblVideos::Codigo, txtCodigo->text()},
+                              {tblVideos::Nome, txtVideo->text()},
+                              {tblVideos::Genero, cboGenero->currentText()},
+                              {tblVideos::Local, txtLocal->text()},
+                              {tblVideos::QTDE, txtQTDE->text()},
+                              {tblVideos::Valor, txtValor->text()}};
     const QString type = chosenType();
     if (!type.isEmpty())
-        row.setValue(tblVideos::Tipo, type);
+        record.insert(tblVideos::Tipo, type);
+    return record;
 }
 
 QString VideoFields::chosenType() const

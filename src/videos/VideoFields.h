@@ -2,11 +2,11 @@
 
 #include "platform/widgets/RecordFields.h"
 
+#include <QButtonGroup>
 #include <QStringList>
 
 class FormGrid;
 class LeaveChecks;
-class QButtonGroup;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
@@ -16,9 +16,11 @@ class QRadioButton;
 // register and that change videos: digits-only code and copies, proper case
 // for the title, currency for the price, the genre list and the rental
 // category options. The windows own the date and the buttons.
-class VideoFields : public RecordFields
+class VideoFields final : public RecordFields
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(VideoFields)
+
 public:
     // The genres of the list, in list order.
     static const QStringList& genres();
@@ -56,9 +58,10 @@ public:
     void clear() override;
     // The price shows as stored. A title with no category un-chooses the
     // options; a category that is none of them leaves them as they are.
-    void show(const store::RecordCursor& row) override;
+    void show(const counter::Record& record) override;
     // Tipo only when an option is chosen.
-    void write(store::RecordCursor& row) const override;
+    counter::Record read() const override;
+    QWidget* field(const QString& column) const override;
     // The price once more (a shown price may never have been left), and a
     // question when it is empty: such a video rents for nothing.
     bool readyToStore(QWidget* window) override;
@@ -68,11 +71,11 @@ public:
 
 private:
     void unchooseType();
-    // The price rule: empty, or a number from zero to the highest price.
-    // Otherwise says why and gives false.
+    // The price rule's refusal of the price typed, said to the operator;
+    // true when the rule takes it.
     bool priceAccepted(QWidget* window);
 
-    QButtonGroup* m_tipo;
-    TypePlace m_typePlace;
+    QButtonGroup* const m_tipo = new QButtonGroup(this);
+    const TypePlace m_typePlace;
     int m_nextRow = 0;
 };

@@ -1,6 +1,7 @@
 #include "frmModVideo.h"
 
 #include "VideoFields.h"
+#include "counter/VideoRecords.h"
 #include "store/Names.h"
 
 #include <QComboBox>
@@ -9,7 +10,8 @@
 using namespace store::names;
 
 frmModVideo::frmModVideo(store::Database& db, QWidget* parent)
-    : ModifyRecordWindow(db, QStringLiteral("Modificar ou Excluir Vídeo"), tblVideos::Table, parent)
+    : ModifyRecordWindow(db, QStringLiteral("Modificar ou Excluir Vídeo"),
+                         std::make_unique<counter::VideoRecords>(db), parent)
 {
     setObjectName(QStringLiteral("frmModVideo"));
     auto* f = new VideoFields(this, grid(), leaveChecks(), VideoFields::TypePlace::AfterPrice);
@@ -17,15 +19,11 @@ frmModVideo::frmModVideo(store::Database& db, QWidget* parent)
     // completer an editable combo brings along.
     f->cboGenero->setCompleter(nullptr);
     setFields(f);
-    startFlow({.key = f->txtCodigo,
-               .keyIndex = tblVideos::indCodigo,
-               .keyColumn = tblVideos::Codigo,
-               .next = f->txtVideo,
+    startFlow({.next = f->txtVideo,
                .notFound = QStringLiteral("Vídeo não encontrado ou cadastrado!"),
                .notFoundTitle = QStringLiteral("Informação de Vídeo"),
                .noneShown = QStringLiteral("Procure primeiro um vídeo pelo Código."),
                .askDelete = QStringLiteral("Tem certeza que deseja excluir o vídeo: "),
                .name = f->txtVideo,
-               .unique = {{f->txtCodigo, tblVideos::indCodigo,
-                           QStringLiteral("Este Código já pertence a outro vídeo.")}}});
+               .taken = {{tblVideos::Codigo, QStringLiteral("Este Código já pertence a outro vídeo.")}}});
 }

@@ -1,6 +1,7 @@
 #include "frmVideos.h"
 
 #include "VideoFields.h"
+#include "counter/VideoRecords.h"
 #include "lookup/claFenwaurda.h"
 #include "store/Names.h"
 
@@ -11,21 +12,15 @@
 using namespace store::names;
 
 frmVideos::frmVideos(store::Database& db, QWidget* parent)
-    : NewRecordWindow(db, QStringLiteral("Cadastro de Vídeos"), tblVideos::Table, parent),
-      m_fields(new VideoFields(this, grid(), leaveChecks(), VideoFields::TypePlace::BeforePrice)),
-      m_autoComplete(new claFenwaurda(this))
+    : NewRecordWindow(db, QStringLiteral("Cadastro de Vídeos"), std::make_unique<counter::VideoRecords>(db),
+                      parent)
 {
     setObjectName(QStringLiteral("frmVideos"));
     setFont(formFont());
     setFields(m_fields);
     m_fields->cboGenero->installEventFilter(this);
     m_fields->txtLocal->installEventFilter(this);
-    VideoFields* f = m_fields;
-    startFlow({.keys = {{f->txtCodigo, tblVideos::indCodigo, f->txtVideo}},
-               .required = {{f->txtCodigo, QStringLiteral("Código")},
-                            {f->txtVideo, QStringLiteral("Vídeo")},
-                            {f->txtQTDE, QStringLiteral("Quantidade")},
-                            {f->cboGenero, QStringLiteral("Gênero")}},
+    startFlow({.keys = {{tblVideos::Codigo, m_fields->txtVideo}},
                .duplicate = QStringLiteral("Vídeo já Cadastrado"),
                .another = QStringLiteral("Quer cadastrar outro Vídeo?"),
                .dateLabel = "Data:"});

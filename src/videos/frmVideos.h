@@ -1,16 +1,17 @@
 #pragma once
 
+#include "VideoFields.h"
+#include "lookup/claFenwaurda.h"
 #include "platform/widgets/NewRecordWindow.h"
-
-class claFenwaurda;
-class VideoFields;
 
 // Registers new videos. The code is looked up as the operator leaves it: a
 // free code starts a new row, a taken one shows the stored video and offers
 // a fresh start through Novo.
-class frmVideos : public NewRecordWindow
+class frmVideos final : public NewRecordWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmVideos)
+
 public:
     explicit frmVideos(store::Database& db, QWidget* parent = nullptr);
 
@@ -18,6 +19,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    VideoFields* m_fields;
-    claFenwaurda* m_autoComplete;
+    VideoFields* const m_fields =
+        new VideoFields(this, grid(), leaveChecks(), VideoFields::TypePlace::BeforePrice);
+    claFenwaurda* const m_autoComplete = new claFenwaurda(this);
 };

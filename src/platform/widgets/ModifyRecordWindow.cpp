@@ -4,29 +4,16 @@
 #include "LeaveChecks.h"
 #include "MessageBox.h"
 #include "RecordFields.h"
-#include "store/RecordCursor.h"
+#include "SaveOrNew.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-
-const QString SystemInfo = QStringLiteral("Informação do Sistema");
-
-QPushButton* button(QWidget* window, const char* name, const char* caption)
-{
-    auto* b = new QPushButton(QString::fromUtf8(caption), window);
-    b->setObjectName(QString::fromUtf8(name));
-    return b;
-}
-
-} // namespace
-
 void ModifyRecordWindow::startFlow(Flow flow)
 {
     m_flow = std::move(flow);
-    m_cmdSalvar = button(this, "cmdSalvar", "&Editar");
-    m_cmdNovo = button(this, "cmdNovo", "E&xcluir");
+    m_cmdSalvar = recordButton(this, "cmdSalvar", "&Editar");
+    m_cmdNovo = recordButton(this, "cmdNovo", "E&xcluir");
     const int row = fields().nextRow();
     grid().add({{m_cmdSalvar, nullptr, row, 2}, {m_cmdNovo, nullptr, row, 3}});
 
@@ -36,36 +23,37 @@ void ModifyRecordWindow::startFlow(Flow flow)
     if (date())
         setTabOrder(m_cmdNovo, date());
 
-    leaveChecks().add(m_flow.key, [this] { return lookUp(); });
+    leaveChecks().add(keyField(), [this] { return lookUp(); });
     connect(m_cmdSalvar, &QPushButton::clicked, this, &ModifyRecordWindow::storeChanges);
     connect(m_cmdNovo, &QPushButton::clicked, this, &ModifyRecordWindow::deleteRecord);
     finishSetup();
 
-    guarded([this] { records().refresh(); });
-    m_flow.key->setFocus();
+    guarded([this] { service().open(); });
+    keyField()->setFocus();
+}
+
+QWidget* ModifyRecordWindow::keyField() const
+{
+    return fields().field(service().keyColumn());
 }
 
 bool ModifyRecordWindow::lookUp()
 {
     // Whatever was shown is dropped: the lookup re-reads the table.
     m_showing = false;
-    const QString key = platform::fieldText(m_flow.key);
-    bool found = false;
-    if (!guarded([&] {
-            found = records().find(m_flow.keyIndex, key);
-            if (found)
-                records().edit();
-        }))
+    const QString key = platform::fieldText(keyField());
+    std::optional<counter::Record> found;
+    if (!guarded([&] { found = service().find(key); }))
         return false;
     if (!found) {
         MessageBox::information(this, m_flow.notFound, m_flow.notFoundTitle);
-        if (auto* edit = qobject_cast<QLineEdit*>(m_flow.key))
+        if (auto* edit = qobject_cast<QLineEdit*>(keyField()))
             edit->clear();
         return false;
     }
     // Nothing of the record shown before may stay on screen.
     ClearFields();
-    ShowRecord();
+    ShowRecord(*found);
     m_shownKey = key;
     m_showing = true;
     m_flow.next->setFocus();
@@ -80,54 +68,32 @@ bool ModifyRecordWindow::mayAct()
         return false;
     if (m_showing)
         return true;
-    MessageBox::information(this, m_flow.noneShown, SystemInfo);
-    m_flow.key->setFocus();
+    MessageBox::information(this, m_flow.noneShown, QString::fromUtf8(SystemInfoTitle));
+    keyField()->setFocus();
     return false;
 }
 
-bool ModifyRecordWindow::findShown()
+void ModifyRecordWindow::finish(const counter::RecordService::Outcome& outcome)
 {
-    return records().find(m_flow.keyIndex, m_shownKey);
-}
-
-void ModifyRecordWindow::startAgain()
-{
+    if (outcome.status == counter::RecordService::Outcome::Gone)
+        MessageBox::information(this, m_flow.notFound, m_flow.notFoundTitle);
     ClearFields();
     m_showing = false;
-    m_flow.key->setFocus();
+    keyField()->setFocus();
 }
 
 void ModifyRecordWindow::storeChanges()
 {
     if (!mayAct() || !fields().readyToStore(this))
         return;
-    const Unique* taken = nullptr;
-    bool gone = false;
-    const bool stored = guarded([&] {
-        // A unique value that another record holds is refused here, with the
-        // field named, rather than by the store's key.
-        for (const Unique& u : std::as_const(m_flow.unique)) {
-            const QString text = platform::fieldText(u.field);
-            const bool found = u.optional ? records().find(u.index, text) : records().lookUp(u.index, text);
-            if (found && records().text(m_flow.keyColumn) != m_shownKey) {
-                taken = &u;
-                return;
-            }
-        }
-        gone = !findShown();
-        if (!gone)
-            StoreRecord(Into::CurrentRow);
-    });
-    if (!stored)
+    counter::RecordService::Outcome outcome;
+    if (!guarded([&] { outcome = service().change(m_shownKey, readRecord()); }))
         return;
-    if (taken) {
-        MessageBox::information(this, taken->taken, SystemInfo);
-        taken->field->setFocus();
-        return;
-    }
-    if (gone)
-        MessageBox::information(this, m_flow.notFound, m_flow.notFoundTitle);
-    startAgain();
+    using Outcome = counter::RecordService::Outcome;
+    if (outcome.status == Outcome::Taken || outcome.status == Outcome::Refused)
+        explain(outcome, m_flow.taken.value(outcome.column));
+    else
+        finish(outcome);
 }
 
 void ModifyRecordWindow::deleteRecord()
@@ -137,14 +103,7 @@ void ModifyRecordWindow::deleteRecord()
     if (!MessageBox::question(this, m_flow.askDelete + platform::fieldText(m_flow.name),
                               QStringLiteral("Pergunta de Exclusão de Registro")))
         return;
-    bool gone = false;
-    if (!guarded([&] {
-            gone = !findShown();
-            if (!gone)
-                records().remove();
-        }))
-        return;
-    if (gone)
-        MessageBox::information(this, m_flow.notFound, m_flow.notFoundTitle);
-    startAgain();
+    counter::RecordService::Outcome outcome;
+    if (guarded([&] { outcome = service().remove(m_shownKey); }))
+        finish(outcome);
 }

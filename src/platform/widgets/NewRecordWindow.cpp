@@ -5,17 +5,10 @@
 #include "MessageBox.h"
 #include "RecordFields.h"
 #include "SaveOrNew.h"
-#include "store/RecordCursor.h"
 
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-
-const QString SystemInfo = QStringLiteral("Informação do Sistema");
-
-} // namespace
 
 void NewRecordWindow::startFlow(Flow flow)
 {
@@ -29,34 +22,36 @@ void NewRecordWindow::startFlow(Flow flow)
     setTabOrder(txtData, m_buttons->cmdNovo);
 
     for (const Key& key : std::as_const(m_flow.keys))
-        leaveChecks().add(key.field, [this, key] { return leaveKey(key); });
+        leaveChecks().add(fields().field(key.column), [this, key] { return leaveKey(key); });
     connect(m_buttons->cmdSalvar, &QPushButton::clicked, this, &NewRecordWindow::save);
     connect(m_buttons->cmdNovo, &QPushButton::clicked, this, &NewRecordWindow::startOver);
     finishSetup();
 
-    guarded([this] { records().refresh(); });
-    m_flow.keys.first().field->setFocus();
+    guarded([this] { service().open(); });
+    firstKey()->setFocus();
 }
 
-bool NewRecordWindow::keyTaken(const Key& key)
+QWidget* NewRecordWindow::firstKey() const
 {
-    const QString text = platform::fieldText(key.field);
-    return key.optional ? records().find(key.index, text) : records().lookUp(key.index, text);
+    return fields().field(m_flow.keys.first().column);
 }
 
 bool NewRecordWindow::leaveKey(const Key& key)
 {
-    // Only the last key left free starts the new row; it stays pending
-    // until Salvar stores it.
-    const bool last = key.field == m_flow.keys.last().field;
-    return TaskWindow::leaveKey([this, key] { return keyTaken(key); }, [this] { showDuplicate(); }, key.next,
-                                last ? records().tableName() : QString());
+    const QString text = platform::fieldText(fields().field(key.column));
+    std::optional<counter::Record> holder;
+    return TaskWindow::leaveKey(
+        [&] {
+            holder = service().holder(key.column, text);
+            return holder.has_value();
+        },
+        [&] { showDuplicate(*holder); }, key.next);
 }
 
-void NewRecordWindow::showDuplicate()
+void NewRecordWindow::showDuplicate(const counter::Record& record)
 {
-    MessageBox::information(this, m_flow.duplicate, SystemInfo);
-    ShowRecord();
+    MessageBox::information(this, m_flow.duplicate, QString::fromUtf8(SystemInfoTitle));
+    ShowRecord(record);
     m_buttons->offerNew();
 }
 
@@ -66,37 +61,27 @@ void NewRecordWindow::save()
     // it first, as a click would. A duplicate found there offers Novo instead.
     if (!leaveChecks().leaveFocused() || !m_buttons->cmdSalvar->isEnabled())
         return;
-    for (const Required& r : std::as_const(m_flow.required)) {
-        if (!requireFilled({{r.field, platform::fieldText(r.field), r.name}}))
-            return;
+    if (const auto missing = service().missing(readRecord())) {
+        explain({counter::RecordService::Outcome::Missing, missing->column}, m_flow.duplicate);
+        return;
     }
     if (!fields().readyToStore(this))
         return;
 
-    // The keys are checked again right before writing: the fields may have
-    // changed since they were left, or never been left at all. A taken key
-    // keeps what was typed and sends the operator to the field.
-    QWidget* taken = nullptr;
-    const bool stored = guarded([&] {
-        for (const Key& key : std::as_const(m_flow.keys)) {
-            if (keyTaken(key)) {
-                taken = key.field;
-                return;
-            }
-        }
-        StoreRecord(Into::NewRow);
-    });
-    if (!stored)
+    // The service checks the keys again right before writing: the fields
+    // may have changed since they were left, or never been left at all. A
+    // taken key keeps what was typed and sends the operator to the field.
+    counter::RecordService::Outcome outcome;
+    if (!guarded([&] { outcome = service().add(readRecord()); }))
         return;
-    if (taken) {
-        MessageBox::information(this, m_flow.duplicate, SystemInfo);
-        taken->setFocus();
+    if (outcome.status != counter::RecordService::Outcome::Done) {
+        explain(outcome, m_flow.duplicate);
         return;
     }
 
     if (askForAnother(m_flow.another)) {
         ClearFields();
-        m_flow.keys.first().field->setFocus();
+        firstKey()->setFocus();
     }
 }
 
@@ -104,5 +89,5 @@ void NewRecordWindow::startOver()
 {
     ClearFields();
     m_buttons->offerSave();
-    m_flow.keys.first().field->setFocus();
+    firstKey()->setFocus();
 }

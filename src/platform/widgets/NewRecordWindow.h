@@ -8,33 +8,26 @@ class SaveOrNew;
 // the operator leaves them and again right before storing; a key on file
 // shows that record and offers a fresh start through Novo; Salvar checks the
 // required fields, stores the record and asks whether to register another.
-// A window states only its fields, keys and messages.
+// A window states only its keys' fields and its messages; the rules are the
+// service's.
 class NewRecordWindow : public RecordWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(NewRecordWindow)
 protected:
     using RecordWindow::RecordWindow;
 
     struct Key
     {
-        QWidget* field;
-        QString index; // the unique index the key is sought in
-        QWidget* next; // where the focus goes when the key is free
-        // An optional key: left empty it is no key at all, never taken.
-        bool optional = false;
-    };
-    struct Required
-    {
-        QWidget* field;
-        QString name; // as the required-field message names it
+        QString column;          // one of the service's unique columns
+        QWidget* next = nullptr; // where the focus goes when the key is free
     };
     struct Flow
     {
-        QList<Key> keys; // in tab order; leaving the last one free starts the new row
-        QList<Required> required;
-        QString duplicate;     // shown when a key is on file
-        QString another;       // the question after storing
-        const char* dateLabel; // null: the date goes without a label
+        QList<Key> keys;                 // in tab order
+        QString duplicate;               // shown when a key is on file
+        QString another;                 // the question after storing
+        const char* dateLabel = nullptr; // null: the date goes without a label
     };
     // Call once the fields are made: adds the date and the Salvar/Novo pair
     // below the fields, and readies the window for the first record.
@@ -42,10 +35,10 @@ protected:
 
 private:
     bool leaveKey(const Key& key);
-    bool keyTaken(const Key& key);
-    void showDuplicate();
+    void showDuplicate(const counter::Record& record);
     void save();
     void startOver();
+    QWidget* firstKey() const;
 
     Flow m_flow;
     SaveOrNew* m_buttons = nullptr;

@@ -1,10 +1,10 @@
 #include "RecordWindow.h"
 
 #include "Fields.h"
+#include "MessageBox.h"
 #include "RecordFields.h"
 #include "platform/Formats.h"
 #include "store/Names.h"
-#include "store/RecordCursor.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -16,15 +16,13 @@ const QString& DataColumn = store::names::tblClientes::Data;
 
 } // namespace
 
-RecordWindow::RecordWindow(store::Database& db, const QString& title, const QString& table, QWidget* parent)
-    : TaskWindow(db, title, parent), m_table(table), m_grid(this)
+RecordWindow::RecordWindow(store::Database& db, const QString& title,
+                           std::unique_ptr<counter::RecordService> service, QWidget* parent)
+    : TaskWindow(db, title, parent), m_grid(this), m_service(std::move(service))
 {
 }
 
-store::RecordCursor& RecordWindow::records()
-{
-    return cursor(m_table);
-}
+RecordWindow::~RecordWindow() = default;
 
 QLineEdit* RecordWindow::addDate(DateRole role, const char* label)
 {
@@ -51,23 +49,42 @@ void RecordWindow::ClearFields()
         m_txtData->setText(platform::todayText());
 }
 
-void RecordWindow::ShowRecord()
+void RecordWindow::ShowRecord(const counter::Record& record)
 {
-    const store::RecordCursor& row = records();
-    m_fields->show(row);
+    m_fields->show(record);
     if (m_txtData && m_dateRole == DateRole::Registration)
-        m_txtData->setText(row.text(DataColumn));
+        m_txtData->setText(record.value(DataColumn).toString());
 }
 
-void RecordWindow::StoreRecord(Into into)
+counter::Record RecordWindow::readRecord() const
 {
-    store::RecordCursor& row = records();
-    if (into == Into::NewRow)
-        row.addNew();
-    else
-        row.edit();
+    counter::Record record = m_fields->read();
     if (m_txtData && m_dateRole == DateRole::Registration)
-        row.setValue(DataColumn, m_txtData->text());
-    m_fields->write(row);
-    row.update();
+        record.insert(DataColumn, m_txtData->text());
+    return record;
+}
+
+void RecordWindow::explain(const counter::RecordService::Outcome& outcome, const QString& taken)
+{
+    using Outcome = counter::RecordService::Outcome;
+    QWidget* field = m_fields->field(outcome.column);
+    switch (outcome.status) {
+    case Outcome::Done:
+    case Outcome::Gone:
+        return;
+    case Outcome::Missing:
+        // The service found it empty: the message names it as the rule does.
+        for (const counter::Required& r : m_service->rules().required) {
+            if (r.column == outcome.column)
+                requireFilled({{field, QString(), r.name}});
+        }
+        return;
+    case Outcome::Taken:
+        MessageBox::information(this, taken, QString::fromUtf8(SystemInfoTitle));
+        break;
+    case Outcome::Refused:
+        // The fields say why where the value is typed.
+        break;
+    }
+    field->setFocus();
 }

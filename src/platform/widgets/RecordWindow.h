@@ -2,20 +2,31 @@
 
 #include "FormGrid.h"
 #include "TaskWindow.h"
+#include "counter/RecordService.h"
+
+#include <memory>
 
 class RecordFields;
 
 // Base of the windows that register, change or delete the records of one
-// table through a field set: the window's grid, its cursor on the table, the
-// optional date field and the three acts on the fields.
+// table through a field set: the window's grid, the table's service, the
+// optional date field and the three acts on the fields. Every decision on a
+// record is the service's.
 class RecordWindow : public TaskWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RecordWindow)
 protected:
-    RecordWindow(store::Database& db, const QString& title, const QString& table, QWidget* parent);
+    // The title of the flows' own messages.
+    static constexpr const char* SystemInfoTitle = "Informação do Sistema";
+
+    RecordWindow(store::Database& db, const QString& title, std::unique_ptr<counter::RecordService> service,
+                 QWidget* parent);
+    ~RecordWindow() override;
 
     FormGrid& grid() { return m_grid; }
-    store::RecordCursor& records();
+    counter::RecordService& service() { return *m_service; }
+    const counter::RecordService& service() const { return *m_service; }
     // The window's field set, made on grid() right after this base.
     void setFields(RecordFields* fields) { m_fields = fields; }
     RecordFields& fields() const { return *m_fields; }
@@ -31,16 +42,18 @@ protected:
 
     // Empties the fields; a registration date shows today again.
     void ClearFields();
-    // The current row into the fields, with a registration date.
-    void ShowRecord();
-    // Writes the fields, with a registration date, into a new row or over
-    // the current one, and stores the row.
-    enum class Into { NewRow, CurrentRow };
-    void StoreRecord(Into into);
+    // A record into the fields, with a registration date.
+    void ShowRecord(const counter::Record& record);
+    // The fields as a record, with a registration date.
+    counter::Record readRecord() const;
+    // Tells the operator why the service did not store: a required field
+    // left empty is named; the field at fault gets the focus. taken is the
+    // message for a unique value another record holds.
+    void explain(const counter::RecordService::Outcome& outcome, const QString& taken);
 
 private:
-    const QString m_table;
     FormGrid m_grid;
+    const std::unique_ptr<counter::RecordService> m_service;
     RecordFields* m_fields = nullptr;
     QLineEdit* m_txtData = nullptr;
     DateRole m_dateRole = DateRole::Today;

@@ -3,20 +3,16 @@
 #include <QGridLayout>
 #include <QPushButton>
 
-namespace {
-
-QPushButton* button(QWidget* window, const char* name, const char* caption)
+QPushButton* recordButton(QWidget* window, const char* name, const char* caption)
 {
     auto* b = new QPushButton(QString::fromUtf8(caption), window);
     b->setObjectName(QString::fromUtf8(name));
     return b;
 }
 
-} // namespace
-
 SaveOrNew::SaveOrNew(QWidget* window, QGridLayout* grid, int row, int column)
-    : QObject(window), cmdSalvar(button(window, "cmdSalvar", "&Salvar")),
-      cmdNovo(button(window, "cmdNovo", "&Novo"))
+    : QObject(window), cmdSalvar(recordButton(window, "cmdSalvar", "&Salvar")),
+      cmdNovo(recordButton(window, "cmdNovo", "&Novo"))
 {
     // The same cell: Novo lies exactly over Salvar.
     grid->addWidget(cmdSalvar, row, column);

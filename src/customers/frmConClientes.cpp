@@ -7,8 +7,8 @@
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Names.h"
-#include "store/PickList.h"
 #include "store/RecordCursor.h"
+#include "views/PickList.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -63,10 +63,10 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     finishSetup();
 
     // The list is read once; a failure leaves it empty and the window usable.
-    store::PickList* names = nullptr;
+    views::PickList* names = nullptr;
     guarded([&] {
         clientes().refresh();
-        names = &db.pickList(store::PickListKind::CustomerNames);
+        names = &views::pickList(db, store::PickListKind::CustomerNames);
     });
     setLookupItems(m_cboCliente, names);
     m_cboCliente->setFocus();

@@ -10,10 +10,10 @@
 #include "platform/widgets/MessageBox.h"
 #include "store/Names.h"
 #include "store/PendingNote.h"
-#include "store/PickList.h"
 #include "store/RecordCursor.h"
 #include "store/StoreError.h"
 #include "videos/VideoFields.h"
+#include "views/PickList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -90,11 +90,11 @@ frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
     // Copies of a note a crash cut short go back before anyone counts them;
     // until they have, no video is entered (see enterVideo).
     guarded([&] { m_pending->recoverLeftovers(); });
-    store::PickList* names = nullptr;
-    store::PickList* codes = nullptr;
+    views::PickList* names = nullptr;
+    views::PickList* codes = nullptr;
     guarded([&] {
-        names = &db.pickList(store::PickListKind::CustomerNames);
-        codes = &db.pickList(store::PickListKind::VideoCodes);
+        names = &views::pickList(db, store::PickListKind::CustomerNames);
+        codes = &views::pickList(db, store::PickListKind::VideoCodes);
     });
     setLookupItems(m_cboClientes, names);
     setLookupItems(m_cbo1, codes);

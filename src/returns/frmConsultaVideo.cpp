@@ -6,9 +6,9 @@
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Names.h"
-#include "store/PickList.h"
 #include "store/RecordCursor.h"
 #include "store/Returns.h"
+#include "views/PickList.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -60,8 +60,8 @@ frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     });
     finishSetup();
 
-    store::PickList* codes = nullptr;
-    guarded([&] { codes = &db.pickList(store::PickListKind::VideoCodes); });
+    views::PickList* codes = nullptr;
+    guarded([&] { codes = &views::pickList(db, store::PickListKind::VideoCodes); });
     setLookupItems(m_cboVideo, codes);
     m_cboVideo->clearEditText();
     m_cboVideo->setFocus();

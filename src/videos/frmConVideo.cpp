@@ -9,8 +9,8 @@
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Names.h"
-#include "store/PickList.h"
 #include "store/RecordCursor.h"
+#include "views/PickList.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -85,8 +85,8 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     finishSetup();
 
     // A list that cannot be read leaves the window open with an empty one.
-    store::PickList* titles = nullptr;
-    guarded([&] { titles = &db.pickList(store::PickListKind::VideoTitles); });
+    views::PickList* titles = nullptr;
+    guarded([&] { titles = &views::pickList(db, store::PickListKind::VideoTitles); });
     setLookupItems(m_cboVideo, titles);
     m_cboVideo->clearEditText();
     m_cboVideo->setFocus();

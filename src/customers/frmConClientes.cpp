@@ -1,14 +1,11 @@
 #include "frmConClientes.h"
 
-#include "lookup/LookupCombo.h"
-#include "lookup/claFenwaurda.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
-#include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Names.h"
+#include "store/Queries.h"
 #include "store/RecordCursor.h"
-#include "views/PickList.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,18 +14,12 @@
 using namespace store::names;
 
 frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
-    : TaskWindow(db, QStringLiteral("Consulta de Clientes e Dependentes"), parent),
-      m_autoComplete(new claFenwaurda(this))
+    : QueryWindow(db, QStringLiteral("Consulta de Clientes e Dependentes"), "frmConClientes", "cboCliente",
+                  platform::FieldLimit::PersonName, parent)
 {
-    setObjectName(QStringLiteral("frmConClientes"));
-    setFont(formFont());
     FormGrid grid(this);
 
-    m_cboCliente = makeLookupCombo(this, "cboCliente", m_autoComplete);
-    platform::limitLength(m_cboCliente, platform::FieldLimit::PersonName);
     m_cboCliente->setMinimumContentsLength(40);
-    m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
-    m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
     m_txtStatus = displayField(this, "txtStatus");
     grid.add({{m_cboCliente, "Nome Completo:", 0, 0, 3},
               {m_cmdOk, nullptr, 0, 4},
@@ -54,22 +45,8 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     }
     setTabOrder(m_cboCliente, m_cmdOk);
 
-    leaveChecks().add(m_cboCliente, [this] { return lookUp(); });
-    // Alt+O leaves the combo first, as a click would: the lookup runs.
-    connect(m_cmdOk, &QPushButton::clicked, this, [this] {
-        if (leaveChecks().leaveFocused())
-            clearQuery();
-    });
-    finishSetup();
-
     // The list is read once; a failure leaves it empty and the window usable.
-    views::PickList* names = nullptr;
-    guarded([&] {
-        clientes().refresh();
-        names = &views::pickList(db, store::PickListKind::CustomerNames);
-    });
-    setLookupItems(m_cboCliente, names);
-    m_cboCliente->setFocus();
+    finishQuery(store::PickListKind::CustomerNames, [this] { clientes().refresh(); });
 }
 
 store::RecordCursor& frmConClientes::clientes()
@@ -130,12 +107,4 @@ void frmConClientes::clearResults()
     for (const auto& detail : m_details)
         detail.first->clear();
     m_txtStatus->clear();
-}
-
-void frmConClientes::clearQuery()
-{
-    m_cboCliente->setCurrentIndex(-1);
-    m_cboCliente->clearEditText();
-    m_cboCliente->setFocus();
-    clearResults();
 }

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "platform/widgets/TaskWindow.h"
+#include "lookup/QueryWindow.h"
 
-class claFenwaurda;
 class QComboBox;
 class QLineEdit;
-class QPushButton;
 
 namespace store {
 class RecordCursor;
@@ -13,23 +11,20 @@ class RecordCursor;
 
 // Looks a person up by name, as an account holder or as a dependant, and
 // shows the holder's details or whose dependant the person is. Only reads.
-class frmConClientes : public TaskWindow
+class frmConClientes final : public QueryWindow
 {
     Q_OBJECT
 public:
     explicit frmConClientes(store::Database& db, QWidget* parent = nullptr);
 
 private:
-    bool lookUp();
+    bool lookUp() override;
     void showHolder();
     void showDependant();
-    void clearResults();
-    void clearQuery();
+    void clearResults() override;
     store::RecordCursor& clientes();
 
-    claFenwaurda* m_autoComplete;
-    QComboBox* m_cboCliente;
-    QPushButton* m_cmdOk;
+    QComboBox* const m_cboCliente = m_key;
     QLineEdit* m_txtStatus;
     QList<QPair<QLineEdit*, QString>> m_details; // field and its column
 };

@@ -11,9 +11,9 @@
 #include "platform/widgets/MessageBox.h"
 #include "store/Database.h"
 #include "store/Names.h"
-#include "store/PickList.h"
 #include "store/RecordCursor.h"
 #include "videos/frmConVideo.h"
+#include "views/PickList.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -61,7 +61,7 @@ template <typename Window> void openWindow(benchmark::State& state, const char* 
         if (opening == Opening::FirstAfterStart)
             for (auto kind : {store::PickListKind::CustomerNames, store::PickListKind::VideoTitles,
                               store::PickListKind::VideoCodes})
-                db->pickList(kind);
+                views::pickList(*db, kind);
         state.ResumeTiming();
         openOnce(*db, true);
         state.PauseTiming();

@@ -9,8 +9,8 @@
 #include "store/Database.h"
 #include "store/InstanceLock.h"
 #include "store/PendingNote.h"
-#include "store/PickList.h"
 #include "store/StoreError.h"
+#include "views/PickList.h"
 
 #include <QApplication>
 #include <QDate>
@@ -142,7 +142,7 @@ void Startup::readPickList(int kind)
     if (kind >= int(std::size(kinds)) || !m_db || !m_db->isOpen())
         return;
     try {
-        m_db->pickList(kinds[kind]);
+        views::pickList(*m_db, kinds[kind]);
     } catch (const store::StoreError&) {
         return; // the window that needs the list reports the file
     }

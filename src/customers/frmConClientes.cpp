@@ -1,13 +1,10 @@
 #include "frmConClientes.h"
 
-#include "lookup/LookupCombo.h"
-#include "lookup/claFenwaurda.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
-#include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Names.h"
-#include "store/PickList.h"
+#include "store/Queries.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -16,18 +13,13 @@
 using namespace store::names;
 
 frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
-    : TaskWindow(db, QStringLiteral("Consulta de Clientes e Dependentes"), parent),
-      m_autoComplete(new claFenwaurda(this)), m_people(db)
+    : QueryWindow(db, QStringLiteral("Consulta de Clientes e Dependentes"), "frmConClientes", "cboCliente",
+                  platform::FieldLimit::PersonName, parent),
+      m_people(db)
 {
-    setObjectName(QStringLiteral("frmConClientes"));
-    setFont(formFont());
     FormGrid grid(this);
 
-    m_cboCliente = makeLookupCombo(this, "cboCliente", m_autoComplete);
-    platform::limitLength(m_cboCliente, platform::FieldLimit::PersonName);
     m_cboCliente->setMinimumContentsLength(40);
-    m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
-    m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
     m_txtStatus = displayField(this, "txtStatus");
     grid.add({{m_cboCliente, "Nome Completo:", 0, 0, 3},
               {m_cmdOk, nullptr, 0, 4},
@@ -53,22 +45,8 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     }
     setTabOrder(m_cboCliente, m_cmdOk);
 
-    leaveChecks().add(m_cboCliente, [this] { return lookUp(); });
-    // Alt+O leaves the combo first, as a click would: the lookup runs.
-    connect(m_cmdOk, &QPushButton::clicked, this, [this] {
-        if (leaveChecks().leaveFocused())
-            clearQuery();
-    });
-    finishSetup();
-
     // The list is read once; a failure leaves it empty and the window usable.
-    store::PickList* names = nullptr;
-    guarded([&] {
-        m_people.refresh();
-        names = &db.pickList(store::PickListKind::CustomerNames);
-    });
-    setLookupItems(m_cboCliente, names);
-    m_cboCliente->setFocus();
+    finishQuery(store::PickListKind::CustomerNames, [this] { m_people.refresh(); });
 }
 
 bool frmConClientes::lookUp()
@@ -76,14 +54,9 @@ bool frmConClientes::lookUp()
     std::optional<counter::PeopleSearch::Person> person;
     if (!guarded([&] { person = m_people.find(m_cboCliente->currentText()); }))
         return false;
-    if (!person) {
-        MessageBox::information(this, QStringLiteral("Cliente não Encontrado ou Cadastrado"),
-                                QStringLiteral("Informação de Clientes"));
-        m_cboCliente->setCurrentIndex(-1);
-        m_cboCliente->clearEditText();
-        clearResults();
-        return false;
-    }
+    if (!person)
+        return refuse(QStringLiteral("Cliente não Encontrado ou Cadastrado"),
+                      QStringLiteral("Informação de Clientes"));
     // A dependant shows only whose dependant the person is.
     const bool holder = person->role == counter::PeopleSearch::Role::Holder;
     for (const auto& [edit, column] : m_details)
@@ -99,12 +72,4 @@ void frmConClientes::clearResults()
     for (const auto& detail : m_details)
         detail.first->clear();
     m_txtStatus->clear();
-}
-
-void frmConClientes::clearQuery()
-{
-    m_cboCliente->setCurrentIndex(-1);
-    m_cboCliente->clearEditText();
-    m_cboCliente->setFocus();
-    clearResults();
 }

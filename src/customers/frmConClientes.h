@@ -1,30 +1,25 @@
 #pragma once
 
 #include "counter/PeopleSearch.h"
-#include "platform/widgets/TaskWindow.h"
+#include "lookup/QueryWindow.h"
 
-class claFenwaurda;
 class QComboBox;
 class QLineEdit;
-class QPushButton;
 
 // Looks a person up by name, as an account holder or as a dependant, and
 // shows the holder's details or whose dependant the person is. Only reads.
-class frmConClientes : public TaskWindow
+class frmConClientes final : public QueryWindow
 {
     Q_OBJECT
 public:
     explicit frmConClientes(store::Database& db, QWidget* parent = nullptr);
 
 private:
-    bool lookUp();
-    void clearResults();
-    void clearQuery();
+    bool lookUp() override;
+    void clearResults() override;
 
-    claFenwaurda* m_autoComplete;
     counter::PeopleSearch m_people;
-    QComboBox* m_cboCliente;
-    QPushButton* m_cmdOk;
+    QComboBox* const m_cboCliente = m_key;
     QLineEdit* m_txtStatus;
     QList<QPair<QLineEdit*, QString>> m_details; // field and its column
 };

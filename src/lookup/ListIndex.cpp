@@ -31,23 +31,36 @@ Units units(const QString& s)
     return {reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())};
 }
 
-// Simple case folding, one code point at a time, straight into out: the
-// same folding for the list and for the typed text.
-void appendFolded(QString& out, QStringView s)
+// Simple case folding, one code point at a time: the one folding for the
+// list and for the typed text. Hands each folded code point of s to
+// onCode, in order, until it returns false; says whether it never did.
+template <typename OnCode> bool forEachFolded(QStringView s, OnCode&& onCode)
 {
     const qsizetype n = s.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s[i].unicode();
+        // Most names are ASCII: no table look-up for them.
         if (c < 0x80) {
-            out += QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+            if (!onCode(char32_t(c >= u'A' && c <= u'Z' ? c + 32 : c)))
+                return false;
             continue;
         }
         char32_t code = c;
         if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
             code = QChar::surrogateToUcs4(c, s[++i].unicode());
-        for (QChar unit : QChar::fromUcs4(QChar::toCaseFolded(code)))
-            out += unit;
+        if (!onCode(QChar::toCaseFolded(code)))
+            return false;
     }
+    return true;
+}
+
+void appendFolded(QString& out, QStringView s)
+{
+    forEachFolded(s, [&](char32_t code) {
+        for (QChar unit : QChar::fromUcs4(code))
+            out += unit;
+        return true;
+    });
 }
 
 // Whether s, folded as appendFolded folds it, begins with (or, when whole,
@@ -55,26 +68,22 @@ void appendFolded(QString& out, QStringView s)
 // seldom looks past the first letter.
 bool foldedMatch(QStringView s, Units folded, bool whole)
 {
-    const qsizetype n = s.size();
     const size_t m = folded.size();
     size_t j = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        if (j == m)
-            return !whole;
-        const char16_t c = s[i].unicode();
-        if (c < 0x80) {
-            if (folded[j++] != (c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c))
-                return false;
-            continue;
+    bool longer = false;
+    const bool same = forEachFolded(s, [&](char32_t code) {
+        if (j == m) {
+            longer = true;
+            return false;
         }
-        char32_t code = c;
-        if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
-            code = QChar::surrogateToUcs4(c, s[++i].unicode());
-        for (QChar unit : QChar::fromUcs4(QChar::toCaseFolded(code)))
+        for (QChar unit : QChar::fromUcs4(code))
             if (j == m || folded[j++] != unit.unicode())
                 return false;
-    }
-    return j == m;
+        return true;
+    });
+    if (longer)
+        return !whole;
+    return same && j == m;
 }
 
 // The first four code units of s as one number, in the same order as the
@@ -96,21 +105,12 @@ Lead foldedLead(QStringView s)
     // of leads is made while a window opens.
     std::array<char16_t, 8> head{};
     size_t size = 0;
-    const QStringView lead = s.left(8);
-    const qsizetype n = lead.size();
-    for (qsizetype i = 0; i < n && size < head.size(); ++i) {
-        const char16_t c = lead[i].unicode();
-        if (c < 0x80) {
-            head[size++] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
-            continue;
-        }
-        char32_t code = c;
-        if (QChar::isHighSurrogate(c) && i + 1 < n && lead[i + 1].isLowSurrogate())
-            code = QChar::surrogateToUcs4(c, lead[++i].unicode());
-        for (QChar unit : QChar::fromUcs4(QChar::toCaseFolded(code)))
+    forEachFolded(s.left(8), [&](char32_t code) {
+        for (QChar unit : QChar::fromUcs4(code))
             if (size < head.size())
                 head[size++] = unit.unicode();
-    }
+        return size < head.size();
+    });
     const Units u(head.data(), size);
     return {leadingUnits(u), leadingUnits(u.substr(std::min<size_t>(4, u.size())))};
 }

@@ -8,8 +8,8 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
-#include "store/PickList.h"
 #include "videos/VideoFields.h"
+#include "views/PickList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -82,11 +82,11 @@ frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
     // Copies of a note a crash cut short go back before anyone counts them;
     // until they have, no video is entered (see enterVideo).
     guarded([&] { m_draft.recoverLeftovers(); });
-    store::PickList* names = nullptr;
-    store::PickList* codes = nullptr;
+    views::PickList* names = nullptr;
+    views::PickList* codes = nullptr;
     guarded([&] {
-        names = &db.pickList(store::PickListKind::CustomerNames);
-        codes = &db.pickList(store::PickListKind::VideoCodes);
+        names = &views::pickList(db, store::PickListKind::CustomerNames);
+        codes = &views::pickList(db, store::PickListKind::VideoCodes);
     });
     setLookupItems(m_cboClientes, names);
     setLookupItems(m_cbo1, codes);

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
+#include <utility>
 
 // The reports' data environment: its own read-only connection to the data
 // file (cnnClientes) and one grouping command per report. A command's
@@ -25,8 +27,13 @@ public:
         QStringList by;
     };
 
-    // The three commands; table and grouping columns are read from each
-    // text and checked against the store's schema.
+    // The three commands' names and data-shape texts.
+    static QList<std::pair<QString, QString>> texts();
+    // A command read from its text: the table and grouping columns, checked
+    // against the store's schema; nothing, and why in error, when the text
+    // does not parse or names what the schema lacks.
+    static std::optional<Command> parse(const QString& name, const QString& text, QString* error = nullptr);
+    // The three commands, read from texts().
     static const QList<Command>& commands();
     static const Command& command(const QString& name);
 

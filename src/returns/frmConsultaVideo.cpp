@@ -1,12 +1,8 @@
 #include "frmConsultaVideo.h"
 
-#include "lookup/LookupCombo.h"
-#include "lookup/claFenwaurda.h"
 #include "platform/widgets/Fields.h"
-#include "platform/widgets/LeaveChecks.h"
-#include "platform/widgets/MessageBox.h"
 #include "store/Names.h"
-#include "store/PickList.h"
+#include "store/Queries.h"
 #include "store/RecordCursor.h"
 #include "store/Returns.h"
 
@@ -19,15 +15,10 @@
 using namespace store::names;
 
 frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
-    : TaskWindow(db, QStringLiteral("Consulta para Locação de Vídeos"), parent),
-      m_autoComplete(new claFenwaurda(this)), m_status(std::make_unique<store::RentalStatus>(db))
+    : QueryWindow(db, QStringLiteral("Consulta para Locação de Vídeos"), "frmConsultaVideo", "cboVideo",
+                  platform::FieldLimit::VideoCode, parent),
+      m_status(std::make_unique<store::RentalStatus>(db))
 {
-    setObjectName(QStringLiteral("frmConsultaVideo"));
-    setFont(formFont());
-    m_cboVideo = makeLookupCombo(this, "cboVideo", m_autoComplete);
-    platform::limitLength(m_cboVideo, platform::FieldLimit::VideoCode);
-    m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
-    m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
     m_txtVideo = displayField(this, "txtVideo");
     m_txtQTDE = displayField(this, "txtQTDE");
     m_txtSituacao = displayField(this, "txtSituacao");
@@ -36,9 +27,8 @@ frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
 
     auto* grid = new QGridLayout(this);
     const QList<QPair<QWidget*, const char*>> rows = {
-        {m_cboVideo, "Código do Vídeo:"}, {m_txtVideo, "Nome do Vídeo:"},
-        {m_txtQTDE, "QTDE para Locar:"},  {m_txtSituacao, "Situação:"},
-        {m_txtData, "Data da Locação:"},  {m_txtLocal, "Localização na Loja:"},
+        {m_key, "Código do Vídeo:"},  {m_txtVideo, "Nome do Vídeo:"},  {m_txtQTDE, "QTDE para Locar:"},
+        {m_txtSituacao, "Situação:"}, {m_txtData, "Data da Locação:"}, {m_txtLocal, "Localização na Loja:"},
     };
     int row = 0;
     for (const auto& [field, caption] : rows) {
@@ -49,22 +39,8 @@ frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     m_txtVideo->setMinimumWidth(320);
     grid->addWidget(m_cmdOk, row, 1, Qt::AlignLeft);
 
-    setTabOrderChain({m_cboVideo, m_cmdOk, m_txtVideo, m_txtQTDE, m_txtSituacao, m_txtData, m_txtLocal});
-
-    leaveChecks().add(m_cboVideo, [this] { return leaveVideo(); });
-    // Alt+O leaves the combo first, as a click would: the query runs, then
-    // everything is emptied for the next one.
-    connect(m_cmdOk, &QPushButton::clicked, this, [this] {
-        if (leaveChecks().leaveFocused())
-            clearQuery();
-    });
-    finishSetup();
-
-    store::PickList* codes = nullptr;
-    guarded([&] { codes = &db.pickList(store::PickListKind::VideoCodes); });
-    setLookupItems(m_cboVideo, codes);
-    m_cboVideo->clearEditText();
-    m_cboVideo->setFocus();
+    setTabOrderChain({m_key, m_cmdOk, m_txtVideo, m_txtQTDE, m_txtSituacao, m_txtData, m_txtLocal});
+    finishQuery(store::PickListKind::VideoCodes);
 }
 
 frmConsultaVideo::~frmConsultaVideo() = default;
@@ -75,17 +51,9 @@ void frmConsultaVideo::clearResults()
         edit->clear();
 }
 
-void frmConsultaVideo::clearQuery()
+bool frmConsultaVideo::lookUp()
 {
-    m_cboVideo->setCurrentIndex(-1);
-    m_cboVideo->clearEditText();
-    clearResults();
-    m_cboVideo->setFocus();
-}
-
-bool frmConsultaVideo::leaveVideo()
-{
-    const QString code = m_cboVideo->currentText();
+    const QString code = m_key->currentText();
     bool found = false;
     std::optional<QString> rentedOn;
     clearResults();
@@ -100,14 +68,9 @@ bool frmConsultaVideo::leaveVideo()
             rentedOn = m_status->rentalDateOf(code);
         }))
         return false;
-    if (!found) {
-        MessageBox::information(this, QStringLiteral("Video não Encontrado ou Cadastrado"),
-                                QStringLiteral("Informação de Vídeo"));
-        m_cboVideo->setCurrentIndex(-1);
-        m_cboVideo->clearEditText();
-        clearResults();
-        return false;
-    }
+    if (!found)
+        return refuse(QStringLiteral("Video não Encontrado ou Cadastrado"),
+                      QStringLiteral("Informação de Vídeo"));
     m_txtSituacao->setText(rentedOn ? QStringLiteral("Locado") : QStringLiteral("Não Locado"));
     m_txtData->setText(rentedOn.value_or(QString()));
     return true;

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "platform/widgets/TaskWindow.h"
+#include "lookup/QueryWindow.h"
 
 #include <memory>
 
-class claFenwaurda;
-class QComboBox;
 class QLineEdit;
-class QPushButton;
 
 namespace store {
 class RentalStatus;
@@ -15,7 +12,7 @@ class RentalStatus;
 
 // Tells whether a video is out: "Locado" with the date of the note that
 // holds it, or "Não Locado". Reads only.
-class frmConsultaVideo final : public TaskWindow
+class frmConsultaVideo final : public QueryWindow
 {
     Q_OBJECT
 public:
@@ -23,14 +20,10 @@ public:
     ~frmConsultaVideo() override;
 
 private:
-    bool leaveVideo();
-    void clearResults();
-    void clearQuery();
+    bool lookUp() override;
+    void clearResults() override;
 
-    claFenwaurda* m_autoComplete;
     std::unique_ptr<store::RentalStatus> m_status;
-    QComboBox* m_cboVideo = nullptr;
-    QPushButton* m_cmdOk = nullptr;
     QLineEdit* m_txtVideo = nullptr;
     QLineEdit* m_txtQTDE = nullptr;
     QLineEdit* m_txtSituacao = nullptr;

@@ -14,9 +14,11 @@
 #include "videos/VideoFields.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 using namespace store::names;
@@ -24,12 +26,6 @@ using namespace store::names;
 namespace {
 
 const QString ReturnInfo = QStringLiteral("Informação de Devolução");
-
-// The layout is drawn in twips.
-int px(int twips)
-{
-    return FormGrid::pixels(twips);
-}
 
 } // namespace
 
@@ -82,43 +78,44 @@ void frmDevolucao::buildLayout()
     m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
     m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
 
-    struct Caption
-    {
-        const char* name;
-        const char* text;
-        int left, top;
-        QWidget* buddy;
-    };
-    const Caption captions[] = {
-        {"Label1", "Data de Devolução:", 120, 360, m_txtData},
-        {"Label3", "Data da Locação:", 3960, 240, m_lblData},
-        {"Label2", "Codigo da Locação:", 120, 960, m_cboCodigo},
-        {"Label4", "Vídeo:", 1560, 1560, m_cboCodigoVideo},
-        {"Label5", "Vídeo:", 1560, 2280, m_lblnome},
-    };
-    for (const Caption& c : captions) {
-        QLabel* label = labelFor(c.buddy, QString::fromUtf8(c.text), this);
-        label->setObjectName(QString::fromUtf8(c.name));
-        label->setGeometry(px(c.left), px(c.top), label->sizeHint().width(), px(360));
+    // On the grid of the register windows, after the drawing in twips:
+    // fields 360 high on rows 600 apart, the name and OK 720 below.
+    FormGrid grid(this);
+    QGridLayout* layout = grid.layout();
+    layout->setContentsMargins(0, FormGrid::pixels(240), FormGrid::pixels(270), FormGrid::pixels(225));
+    layout->setVerticalSpacing(FormGrid::pixels(600 - 360));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    grid.keepDrawnColumns({120, 2280, 3960});
+    // A date or a scanned code in this face may be wider than drawn; never clip it.
+    const int dateTwips =
+        std::max(1215, (m_txtData->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12) * 15);
+    const int codeTwips =
+        std::max(1695, VideoFields::codeWidth(m_cboCodigoVideo, font(), FieldLimit::VideoCode) * 15);
+    const QList<QLabel*> labels = grid.add({{m_txtData, "Data de Devolução:", 0, 0, 1, dateTwips},
+                                            {m_cboCodigo, "Codigo da Locação:", 1, 0, 2, 2175},
+                                            {m_cboCodigoVideo, "Vídeo:", 2, 0, 2, codeTwips},
+                                            {m_lblnome, "Vídeo:", 3, 0, 2, 3600},
+                                            {m_cmdOk, nullptr, 4, 1, 1, 735}});
+    const char* labelNames[] = {"Label1", "Label2", "Label4", "Label5"};
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        labels[i]->setObjectName(QString::fromUtf8(labelNames[i]));
+        labels[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    // A face wider than the drawing's pushes the fields right rather than
-    // clip a caption.
-    const int shift =
-        std::max(0, findChild<QLabel*>(QStringLiteral("Label2"))->geometry().right() + 4 - px(2280));
-    // A date in this face may be wider than the drawn field; never clip it.
-    const int dateWidth = m_txtData->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12;
-    m_txtData->setGeometry(px(2280) + shift, px(360), std::max(px(1215), dateWidth), px(360));
-    m_lblData->setGeometry(px(3960) + shift, px(480), px(1875), px(360));
-    findChild<QLabel*>(QStringLiteral("Label3"))->move(px(3960) + shift, px(240) - 4);
-    m_cboCodigo->setGeometry(px(2280) + shift, px(960), px(2175), px(360));
-    // Wide enough to read back the longest video code a scanner types.
-    m_cboCodigoVideo->setGeometry(
-        px(2280) + shift, px(1560),
-        std::max(px(1695), VideoFields::codeWidth(m_cboCodigoVideo, font(), FieldLimit::VideoCode)), px(360));
-    m_lblnome->setGeometry(px(2400) + shift, px(2280), px(3600), px(360));
-    m_lbl->setGeometry(px(360), px(3000), px(1000), px(360));
-    m_cmdOk->setGeometry(px(2640) + shift, px(3000), px(735), px(495));
-    setFixedSize(px(6105) + shift, px(3720));
+    // The rental date sits right of the return date, its caption above it.
+    QLabel* rentedOn = labelFor(m_lblData, QStringLiteral("Data da Locação:"), this);
+    rentedOn->setObjectName(QStringLiteral("Label3"));
+    m_lblData->setFixedWidth(FormGrid::pixels(1875));
+    auto* rental = new QVBoxLayout;
+    rental->setSpacing(0);
+    rental->addWidget(rentedOn);
+    rental->addWidget(m_lblData);
+    layout->addLayout(rental, 0, 2, Qt::AlignLeft);
+    for (QWidget* field : {static_cast<QWidget*>(m_txtData), static_cast<QWidget*>(m_cboCodigo),
+                           static_cast<QWidget*>(m_cboCodigoVideo), static_cast<QWidget*>(m_lblnome)})
+        field->setFixedHeight(FormGrid::pixels(360));
+    m_cmdOk->setFixedHeight(FormGrid::pixels(495));
+    layout->setRowMinimumHeight(3, FormGrid::pixels(480));
+    layout->setRowMinimumHeight(4, FormGrid::pixels(615));
 
     setTabOrderChain({m_txtData, m_cboCodigo, m_cboCodigoVideo, m_cmdOk});
 }

@@ -1,7 +1,6 @@
 #include "Database.h"
 
 #include "DiskSpace.h"
-#include "PickList.h"
 #include "Schema.h"
 #include "StoreError.h"
 
@@ -10,6 +9,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMutex>
+#include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -406,9 +406,8 @@ sqlite3* Database::directHandle()
 void Database::rowWritten(void* self, int, const char*, const char* table, qint64 rowid)
 {
     ++static_cast<Database*>(self)->m_noticed;
-    for (const auto& list : static_cast<Database*>(self)->m_pickLists)
-        if (list)
-            list->rowWritten(table, rowid);
+    for (const auto& watcher : static_cast<Database*>(self)->m_watchers)
+        watcher->rowWritten(table, rowid);
 }
 
 bool Database::watchesWrites()
@@ -420,9 +419,8 @@ bool Database::watchesWrites()
     const qint64 total = sqlite3_total_changes64(m_direct);
     if (total != m_noticed) {
         m_noticed = total;
-        for (const auto& list : m_pickLists)
-            if (list)
-                list->forget();
+        for (const auto& watcher : m_watchers)
+            watcher->forget();
     }
     return true;
 }
@@ -432,13 +430,9 @@ bool Database::inTransaction() const
     return m_direct && !sqlite3_get_autocommit(m_direct);
 }
 
-PickList& Database::pickList(PickListKind kind)
+WriteWatcher& Database::keepWatcher(std::unique_ptr<WriteWatcher> watcher)
 {
-    auto& list = m_pickLists[size_t(kind)];
-    if (!list)
-        list = std::make_unique<PickList>(*this, kind);
-    list->refresh();
-    return *list;
+    return *m_watchers.emplace_back(std::move(watcher));
 }
 
 void Database::checkSchema(QSqlDatabase& db)
@@ -553,9 +547,8 @@ void Database::drop()
         m_direct = nullptr;
     }
     // Another program may write before the file is opened again.
-    for (const auto& list : m_pickLists)
-        if (list)
-            list->forget();
+    for (const auto& watcher : m_watchers)
+        watcher->forget();
     {
         QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
         if (db.isValid())

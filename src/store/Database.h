@@ -1,19 +1,25 @@
 #pragma once
 
-#include <QSqlDatabase>
 #include <QString>
-#include <array>
 #include <memory>
 #include <vector>
 
+class QSqlDatabase;
 class QSqlError;
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace store {
 
-class PickList;
-enum class PickListKind;
+// Told of each row written on a database's connection (a view kept current
+// row by row), and when what was written can no longer be told.
+class WriteWatcher
+{
+public:
+    virtual ~WriteWatcher() = default;
+    virtual void rowWritten(const char* table, qint64 rowid) = 0;
+    virtual void forget() = 0;
+};
 
 // The one data file, Fenwaurda.mdb, in a given folder. Opening a missing
 // file creates it with its tables; an existing file is only ever checked,
@@ -68,17 +74,18 @@ public:
     void finalizeDirect(sqlite3_stmt* statement);
     // The direct handle's last error as a StoreError.
     [[noreturn]] void failDirect(const QString& what) const;
-    // Whether the rows written on the connection are told to the pick lists.
-    // When some were written untold, every list is told to read all again.
+    // Whether the rows written on the connection are told to the watchers.
+    // When some were written untold, every watcher is told to forget.
     bool watchesWrites();
     // Whether a transaction is open on the connection (direct path only).
     bool inTransaction() const;
     // Turns the direct path off (before open), to test the Qt SQL one.
     void setDirectAllowed(bool allowed) { m_directAllowed = allowed; }
 
-    // A pick list brought up to date; the same object for the whole life of
-    // the database. Throws StoreError.
-    PickList& pickList(PickListKind kind);
+    // Keeps watcher for the whole life of the database and tells it of the
+    // rows written from now on.
+    WriteWatcher& keepWatcher(std::unique_ptr<WriteWatcher> watcher);
+    const std::vector<std::unique_ptr<WriteWatcher>>& watchers() const { return m_watchers; }
 
     // Turns a failed statement into a StoreError with an operator message;
     // what names the operation, for the messages that have no better words.
@@ -102,7 +109,7 @@ private:
     // The connection's count of changed rows as the write notices tell it.
     qint64 m_noticed = 0;
     bool m_directAllowed = true;
-    std::array<std::unique_ptr<PickList>, 3> m_pickLists;
+    std::vector<std::unique_ptr<WriteWatcher>> m_watchers;
 };
 
 } // namespace store

@@ -1,15 +1,11 @@
 #include "frmConVideo.h"
 
 #include "VideoFields.h"
-#include "lookup/LookupCombo.h"
-#include "lookup/claFenwaurda.h"
 #include "platform/Formats.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
-#include "platform/widgets/LeaveChecks.h"
-#include "platform/widgets/MessageBox.h"
 #include "store/Names.h"
-#include "store/PickList.h"
+#include "store/Queries.h"
 #include "store/RecordCursor.h"
 
 #include <QComboBox>
@@ -28,22 +24,14 @@ const QString Title = QStringLiteral("Consulta de Vídeo");
 } // namespace
 
 frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
-    : TaskWindow(db, Title, parent), m_autoComplete(new claFenwaurda(this))
+    : QueryWindow(db, Title, "frmConVideo", "cboVideo", platform::FieldLimit::Title, parent)
 {
-    setObjectName(QStringLiteral("frmConVideo"));
-    setFont(formFont());
-    m_cboVideo = makeLookupCombo(this, "cboVideo", m_autoComplete);
-    platform::limitLength(m_cboVideo, platform::FieldLimit::Title);
-
     m_txtCodigo = displayField(this, "txtCodigo");
     m_txtGenero = displayField(this, "txtGenero");
     m_txtQTDE = displayField(this, "txtQTDE");
     m_txtLocal = displayField(this, "txtLocal");
     m_txtLocal->setToolTip(VideoFields::localToolTip());
     m_txtValor = displayField(this, "txtValor");
-
-    m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
-    m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
 
     // Placed as drawn, in twips: fields 360 high on rows 480 apart. A face
     // wider than the drawing's pushes the field columns right rather than
@@ -56,7 +44,7 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     // The code is alone on its row: wide enough for the longest one.
     const int codeTwips =
         std::max(1455, VideoFields::codeWidth(m_txtCodigo, font(), platform::FieldLimit::VideoCode) * 15);
-    const QList<QLabel*> labels = grid.add({{m_cboVideo, "Vídeo:", 0, 0, 3, 5415},
+    const QList<QLabel*> labels = grid.add({{m_key, "Vídeo:", 0, 0, 3, 5415},
                                             {m_txtCodigo, "Código:", 1, 0, 3, codeTwips},
                                             {m_txtGenero, "Gênero:", 2, 0, 1, 1455},
                                             {m_txtLocal, "Local da Loja:", 2, 2, 1, 1935},
@@ -69,27 +57,14 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     m_cmdOk->setFixedHeight(FormGrid::pixels(615));
     grid.layout()->setRowMinimumHeight(4, FormGrid::pixels(615));
 
-    setTabOrder(m_cboVideo, m_cmdOk);
+    setTabOrder(m_key, m_cmdOk);
     setTabOrder(m_cmdOk, m_txtValor);
     setTabOrder(m_txtValor, m_txtQTDE);
     setTabOrder(m_txtQTDE, m_txtLocal);
     setTabOrder(m_txtLocal, m_txtCodigo);
     setTabOrder(m_txtCodigo, m_txtGenero);
 
-    leaveChecks().add(m_cboVideo, [this] { return leaveVideo(); });
-    // Alt+O leaves the combo first, as a click would: the lookup runs.
-    connect(m_cmdOk, &QPushButton::clicked, this, [this] {
-        if (leaveChecks().leaveFocused())
-            clearQuery();
-    });
-    finishSetup();
-
-    // A list that cannot be read leaves the window open with an empty one.
-    store::PickList* titles = nullptr;
-    guarded([&] { titles = &db.pickList(store::PickListKind::VideoTitles); });
-    setLookupItems(m_cboVideo, titles);
-    m_cboVideo->clearEditText();
-    m_cboVideo->setFocus();
+    finishQuery(store::PickListKind::VideoTitles);
 }
 
 store::RecordCursor& frmConVideo::videos()
@@ -97,33 +72,20 @@ store::RecordCursor& frmConVideo::videos()
     return cursor(tblVideos::Table);
 }
 
-void frmConVideo::clearDisplay()
+void frmConVideo::clearResults()
 {
     for (QLineEdit* edit : {m_txtCodigo, m_txtQTDE, m_txtGenero, m_txtLocal, m_txtValor})
         edit->clear();
 }
 
-void frmConVideo::clearQuery()
-{
-    m_cboVideo->setCurrentIndex(-1);
-    m_cboVideo->clearEditText();
-    m_cboVideo->setFocus();
-    clearDisplay();
-}
-
-bool frmConVideo::leaveVideo()
+bool frmConVideo::lookUp()
 {
     bool found = false;
-    if (!guarded([&] { found = videos().find(tblVideos::indNome, m_cboVideo->currentText()); }))
+    if (!guarded([&] { found = videos().find(tblVideos::indNome, m_key->currentText()); }))
         return false;
-    if (!found) {
-        MessageBox::information(this, QStringLiteral("Vídeo não Encontrado ou Cadastrado!"),
-                                QStringLiteral("Informação de Vídeo"));
-        m_cboVideo->setCurrentIndex(-1);
-        m_cboVideo->clearEditText();
-        clearDisplay();
-        return false;
-    }
+    if (!found)
+        return refuse(QStringLiteral("Vídeo não Encontrado ou Cadastrado!"),
+                      QStringLiteral("Informação de Vídeo"));
     const store::RecordCursor& row = videos();
     m_txtCodigo->setText(row.text(tblVideos::Codigo));
     m_txtGenero->setText(row.text(tblVideos::Genero));

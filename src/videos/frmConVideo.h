@@ -1,11 +1,8 @@
 #pragma once
 
-#include "platform/widgets/TaskWindow.h"
+#include "lookup/QueryWindow.h"
 
-class claFenwaurda;
-class QComboBox;
 class QLineEdit;
-class QPushButton;
 
 namespace store {
 class RecordCursor;
@@ -13,24 +10,20 @@ class RecordCursor;
 
 // Shows one video's catalogue record, looked up by its title as the
 // operator leaves the title field. Reads only.
-class frmConVideo : public TaskWindow
+class frmConVideo final : public QueryWindow
 {
     Q_OBJECT
 public:
     explicit frmConVideo(store::Database& db, QWidget* parent = nullptr);
 
 private:
-    bool leaveVideo();
-    void clearDisplay();
-    void clearQuery();
+    bool lookUp() override;
+    void clearResults() override;
     store::RecordCursor& videos();
 
-    claFenwaurda* m_autoComplete;
-    QComboBox* m_cboVideo;
     QLineEdit* m_txtCodigo;
     QLineEdit* m_txtGenero;
     QLineEdit* m_txtQTDE;
     QLineEdit* m_txtLocal;
     QLineEdit* m_txtValor;
-    QPushButton* m_cmdOk;
 };

@@ -13,6 +13,7 @@
 #include "reports/rptLocacao.h"
 #include "reports/rptVideos.h"
 #include "store/RecordCursor.h"
+#include "store/Schema.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
@@ -196,6 +197,40 @@ private slots:
         QCOMPARE(datFenwarda::command(u"cmdLocacao_Grouping"_s).by.mid(0, 4),
                  (QStringList{u"Data"_s, u"Clientes"_s, u"Codigo"_s, u"Video-1"_s}));
         QCOMPARE(datFenwarda::command(u"cmdLocacao_Grouping"_s).by.size(), 19);
+    }
+
+    // The grouping texts are constants: a wrong one must fail here, never
+    // stop the program when a report opens.
+    void groupingTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("error"); // empty: the text reads
+        for (const auto& [name, text] : datFenwarda::texts())
+            QTest::addRow("%s", qPrintable(name)) << text << QString();
+        QTest::addRow("no shape") << u"SELECT * FROM tblVideos"_s << u"x does not parse"_s;
+        QTest::addRow("child differs")
+            << u"SHAPE {SELECT * FROM `tblVideos`}  AS a COMPUTE b BY 'Nome'"_s << u"x does not parse"_s;
+        QTest::addRow("unknown table") << u"SHAPE {SELECT * FROM `tblFitas`}  AS a COMPUTE a BY 'Nome'"_s
+                                       << u"x reads an unknown table: tblFitas"_s;
+        QTest::addRow("unknown column")
+            << u"SHAPE {SELECT * FROM `tblVideos`}  AS a COMPUTE a BY 'Nome','Diretor'"_s
+            << u"x names an unknown column: Diretor"_s;
+        QTest::addRow("no column") << u"SHAPE {SELECT * FROM `tblVideos`}  AS a COMPUTE a BY -"_s
+                                   << u"x groups by no column"_s;
+    }
+
+    void groupingTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, error);
+        QString why;
+        const std::optional<datFenwarda::Command> command = datFenwarda::parse(u"x"_s, text, &why);
+        QCOMPARE(why, error);
+        QCOMPARE(command.has_value(), error.isEmpty());
+        if (command) {
+            QVERIFY(store::table(command->table));
+            QVERIFY(!command->by.isEmpty());
+        }
     }
 
     void bandsAndPageBreaks_data()

@@ -1,12 +1,12 @@
 #include "PickList.h"
 
-#include "Database.h"
-
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
 
-namespace store {
+namespace views {
+
+using store::RowItems;
 
 namespace {
 
@@ -15,7 +15,24 @@ constexpr qsizetype RereadLimit = 2000;
 
 } // namespace
 
-PickList::PickList(Database& db, PickListKind kind) : m_db(db), m_source(pickSource(kind)) {}
+PickList::PickList(store::Database& db, store::PickListKind kind)
+    : m_db(db), m_kind(kind), m_source(store::pickSource(kind))
+{
+}
+
+PickList& pickList(store::Database& db, store::PickListKind kind)
+{
+    PickList* list = nullptr;
+    for (const auto& watcher : db.watchers()) {
+        auto* known = dynamic_cast<PickList*>(watcher.get());
+        if (known && known->kind() == kind)
+            list = known;
+    }
+    if (!list)
+        list = &static_cast<PickList&>(db.keepWatcher(std::make_unique<PickList>(db, kind)));
+    list->refresh();
+    return *list;
+}
 
 void PickList::rowWritten(const char* table, qint64 rowid)
 {
@@ -55,7 +72,7 @@ void PickList::reload()
 {
     QStringList items;
     std::vector<RowItems> rows;
-    readPickItems(m_db, m_source, items, &rows);
+    store::readPickItems(m_db, m_source, items, &rows);
     m_rows = std::move(rows);
     m_written.clear();
     m_stale = false;
@@ -67,7 +84,7 @@ void PickList::reload()
 void PickList::applyRow(qint64 rowid)
 {
     QStringList now;
-    readPickItems(m_db, m_source, now, nullptr, rowid);
+    store::readPickItems(m_db, m_source, now, nullptr, rowid);
     const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), rowid,
                                      [](const RowItems& r, qint64 id) { return r.rowid < id; });
     const bool known = at != m_rows.end() && at->rowid == rowid;
@@ -94,4 +111,4 @@ void PickList::applyRow(qint64 rowid)
         m_rows.insert(at, {rowid, after});
 }
 
-} // namespace store
+} // namespace views

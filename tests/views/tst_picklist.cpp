@@ -1,7 +1,7 @@
 #include "store/Database.h"
-#include "store/PickList.h"
 #include "store/RecordCursor.h"
 #include "store/Transaction.h"
+#include "views/PickList.h"
 
 #include <QSignalSpy>
 #include <QSqlError>
@@ -90,7 +90,7 @@ private slots:
         QFETCH(bool, readAgain);
         open(direct);
         QCOMPARE(m_db->watchesWrites(), direct);
-        store::PickList& list = m_db->pickList(PickListKind::CustomerNames);
+        views::PickList& list = views::pickList(*m_db, PickListKind::CustomerNames);
         const QStringList before = store::customerNames(*m_db);
         QCOMPARE(list.stringList(), before);
         QSignalSpy resets(&list, &QAbstractItemModel::modelReset);
@@ -99,7 +99,7 @@ private slots:
         QSignalSpy changed(&list, &QAbstractItemModel::dataChanged);
 
         exec(*m_db, sql);
-        QCOMPARE(&m_db->pickList(PickListKind::CustomerNames), &list);
+        QCOMPARE(&views::pickList(*m_db, PickListKind::CustomerNames), &list);
         QCOMPARE(list.stringList(), store::customerNames(*m_db));
         QCOMPARE(list.stringList() != before, changes);
         // Watching its own writes, the list changes only the rows written.
@@ -137,7 +137,7 @@ private slots:
         exec(*m_db, "INSERT INTO tblVideos (Codigo, Nome) VALUES ('12', 'Ran'), (' ', '   ')");
         open(direct);
         QCOMPARE(m_db->watchesWrites(), direct);
-        store::PickList& list = m_db->pickList(PickListKind(kind));
+        views::PickList& list = views::pickList(*m_db, PickListKind(kind));
         QCOMPARE(list.stringList(), expected);
         // Rows written later are read the same way.
         exec(*m_db, "UPDATE tblClientes SET Nome = ' ' WHERE Codigo = '1'");
@@ -147,32 +147,34 @@ private slots:
             now.removeFirst(); // Ana's name blanked: her dependant stays
         if (PickListKind(kind) == PickListKind::VideoTitles)
             now.removeFirst();
-        QCOMPARE(m_db->pickList(PickListKind(kind)).stringList(), now);
+        QCOMPARE(views::pickList(*m_db, PickListKind(kind)).stringList(), now);
     }
 
     void videoListsFollowTheirColumn()
     {
-        store::PickList& titles = m_db->pickList(PickListKind::VideoTitles);
-        store::PickList& codes = m_db->pickList(PickListKind::VideoCodes);
+        views::PickList& titles = views::pickList(*m_db, PickListKind::VideoTitles);
+        views::PickList& codes = views::pickList(*m_db, PickListKind::VideoCodes);
         QCOMPARE(titles.stringList(), QStringList{"Alien"});
         exec(*m_db, "UPDATE tblVideos SET Nome = 'Brazil' WHERE Codigo = '11'");
         exec(*m_db, "UPDATE tblVideos SET Codigo = '12' WHERE Codigo = '10'");
-        QCOMPARE(m_db->pickList(PickListKind::VideoTitles).stringList(), (QStringList{"Alien", "Brazil"}));
+        QCOMPARE(views::pickList(*m_db, PickListKind::VideoTitles).stringList(),
+                 (QStringList{"Alien", "Brazil"}));
         QCOMPARE(codes.stringList(), (QStringList{"10", "11"}));
-        QCOMPARE(m_db->pickList(PickListKind::VideoCodes).stringList(), (QStringList{"12", "11"}));
+        QCOMPARE(views::pickList(*m_db, PickListKind::VideoCodes).stringList(), (QStringList{"12", "11"}));
     }
 
     // Rows written by another program are not told to this connection.
     void anotherConnectionsWritesAreSeen()
     {
-        store::PickList& list = m_db->pickList(PickListKind::CustomerNames);
+        views::PickList& list = views::pickList(*m_db, PickListKind::CustomerNames);
         Database other(m_dir->path());
         store::RecordCursor c(other, QStringLiteral("tblClientes"));
         c.addNew();
         c.setValue(QStringLiteral("Codigo"), QStringLiteral("7"));
         c.setValue(QStringLiteral("Nome"), QStringLiteral("Olga"));
         c.update();
-        QCOMPARE(m_db->pickList(PickListKind::CustomerNames).stringList(), store::customerNames(*m_db));
+        QCOMPARE(views::pickList(*m_db, PickListKind::CustomerNames).stringList(),
+                 store::customerNames(*m_db));
         QVERIFY(list.stringList().contains("Olga"));
     }
 
@@ -180,23 +182,24 @@ private slots:
     // so a rolled-back name does not stay in it.
     void aRolledBackWriteLeavesTheList()
     {
-        store::PickList& list = m_db->pickList(PickListKind::CustomerNames);
+        views::PickList& list = views::pickList(*m_db, PickListKind::CustomerNames);
         {
             store::Transaction t(*m_db);
             exec(*m_db, "UPDATE tblClientes SET Nome = 'Zoe' WHERE Codigo = '1'");
-            QVERIFY(m_db->pickList(PickListKind::CustomerNames).stringList().contains("Zoe"));
+            QVERIFY(views::pickList(*m_db, PickListKind::CustomerNames).stringList().contains("Zoe"));
         }
-        QCOMPARE(m_db->pickList(PickListKind::CustomerNames).stringList(), store::customerNames(*m_db));
+        QCOMPARE(views::pickList(*m_db, PickListKind::CustomerNames).stringList(),
+                 store::customerNames(*m_db));
         QVERIFY(!list.stringList().contains("Zoe"));
     }
 
     // A reopened file may have been changed by anyone meanwhile.
     void aReopenedFileIsReadAgain()
     {
-        store::PickList& list = m_db->pickList(PickListKind::CustomerNames);
+        views::PickList& list = views::pickList(*m_db, PickListKind::CustomerNames);
         QSignalSpy resets(&list, &QAbstractItemModel::modelReset);
         m_db->close();
-        m_db->pickList(PickListKind::CustomerNames);
+        views::pickList(*m_db, PickListKind::CustomerNames);
         QCOMPARE(resets.count(), 1);
         QCOMPARE(list.stringList(), store::customerNames(*m_db));
     }

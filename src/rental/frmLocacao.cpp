@@ -30,6 +30,13 @@ const QString NoDiscount = QStringLiteral("R$0,00");
 const QString PrintTitle = QStringLiteral("Impressão do Movomento de Locação");
 const QString Info = QStringLiteral("Informação");
 const QString VideoInfo = QStringLiteral("Informação de Vídeo");
+const QString CustomerInfo = QStringLiteral("Informação de Clientes");
+
+void clearCombo(QComboBox* combo)
+{
+    combo->setCurrentIndex(-1);
+    combo->clearEditText();
+}
 
 } // namespace
 
@@ -170,10 +177,8 @@ void frmLocacao::ClearFields()
 {
     m_txtData->setText(platform::todayText());
     m_txtCodigo->setText(QString::number(counter::RentalDraft::FirstNumber));
-    m_cboClientes->setCurrentIndex(-1);
-    m_cboClientes->clearEditText();
-    m_cbo1->setCurrentIndex(-1);
-    m_cbo1->clearEditText();
+    clearCombo(m_cboClientes);
+    clearCombo(m_cbo1);
     m_txtValor->clear();
     m_txtDesconto->setText(NoDiscount);
     m_draft.clear();
@@ -237,19 +242,22 @@ void frmLocacao::sayDiscountInvalid()
                             Info);
 }
 
+// Tells why what was typed is refused, and clears it for the next try.
+bool frmLocacao::refuse(QComboBox* combo, const QString& message, const QString& title)
+{
+    MessageBox::information(this, message, title);
+    clearCombo(combo);
+    return false;
+}
+
 bool frmLocacao::confirmCustomer()
 {
     const QString name = m_cboClientes->currentText();
     bool found = false;
     if (!guarded([&] { found = m_draft.confirmRenter(name); }))
         return false;
-    if (!found) {
-        MessageBox::information(this, QStringLiteral("Cliente não Encontrado ou Cadastrado"),
-                                QStringLiteral("Informação de Clientes"));
-        m_cboClientes->setCurrentIndex(-1);
-        m_cboClientes->clearEditText();
-        return false;
-    }
+    if (!found)
+        return refuse(m_cboClientes, QStringLiteral("Cliente não Encontrado ou Cadastrado"), CustomerInfo);
     m_lblnome->setText(m_draft.renter());
     return true;
 }
@@ -260,12 +268,7 @@ bool frmLocacao::enterVideo()
     counter::RentalDraft::EntryResult result;
     if (!guarded([&] { result = m_draft.enter(m_cbo1->currentText()); }))
         return false;
-    auto refuse = [this](const QString& message) {
-        MessageBox::information(this, message, VideoInfo);
-        m_cbo1->setCurrentIndex(-1);
-        m_cbo1->clearEditText();
-        return false;
-    };
+    auto refuse = [this](const QString& message) { return this->refuse(m_cbo1, message, VideoInfo); };
     switch (result.outcome) {
     case Entry::NotFound:
         return refuse(QStringLiteral("Vídeo não cadastrado"));
@@ -331,8 +334,7 @@ void frmLocacao::undo()
     const int k = m_draft.count();
     showSlot(k);
     showValue();
-    m_cbo1->setCurrentIndex(-1);
-    m_cbo1->clearEditText();
+    clearCombo(m_cbo1);
     if (k == 0) {
         m_cmdDesfazer->setEnabled(false);
         m_cboClientes->setFocus();
@@ -349,7 +351,7 @@ void frmLocacao::save()
     switch (m_draft.checkSave(m_txtDesconto->text())) {
     case Check::NoRenter:
         MessageBox::information(this, QStringLiteral("Informe o cliente antes de salvar a nota."),
-                                QStringLiteral("Informação de Clientes"));
+                                CustomerInfo);
         m_cboClientes->setFocus();
         return;
     case Check::NoVideos:

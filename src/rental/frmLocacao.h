@@ -33,6 +33,7 @@ private:
     void ClearFields();
     RentalNote WriteRental() const;
 
+    bool refuse(QComboBox* combo, const QString& message, const QString& title);
     bool confirmCustomer();
     bool enterVideo();
     bool leaveDiscount();

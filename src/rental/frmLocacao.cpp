@@ -1,5 +1,7 @@
 #include "frmLocacao.h"
 
+#include "SlotGrid.h"
+
 #include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
 #include "platform/Formats.h"
@@ -15,7 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QFrame>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,25 +30,12 @@ const QString NoDiscount = QStringLiteral("R$0,00");
 const QString PrintTitle = QStringLiteral("Impressão do Movomento de Locação");
 const QString Info = QStringLiteral("Informação");
 const QString VideoInfo = QStringLiteral("Informação de Vídeo");
+const QString CustomerInfo = QStringLiteral("Informação de Clientes");
 
-// The layout is drawn in twips.
-int px(int twips)
+void clearCombo(QComboBox* combo)
 {
-    return FormGrid::pixels(twips);
-}
-
-QRect twips(int left, int top, int width, int height)
-{
-    return {px(left), px(top), px(width), px(height)};
-}
-
-QFrame* line(QWidget* parent, QFrame::Shape shape, const QRect& rect)
-{
-    auto* f = new QFrame(parent);
-    f->setFrameShape(shape);
-    f->setFrameShadow(QFrame::Plain);
-    f->setGeometry(rect);
-    return f;
+    combo->setCurrentIndex(-1);
+    combo->clearEditText();
 }
 
 } // namespace
@@ -96,6 +85,8 @@ frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
     m_cboClientes->setFocus();
 }
 
+static_assert(frmLocacao::Slots == SlotGrid::Slots);
+
 frmLocacao::~frmLocacao() = default;
 
 void frmLocacao::buildLayout()
@@ -121,114 +112,73 @@ void frmLocacao::buildLayout()
     m_cmdDesfazer = new QPushButton(QStringLiteral("&Desfazer"), this);
     m_cmdDesfazer->setObjectName(QStringLiteral("cmdDesfazer"));
 
-    struct Placement
-    {
-        QWidget* field;
-        QRect rect;
-        const char* caption; // shown above the field
-        QRect captionRect;
+    // On a grid after the drawing in twips: captions above their fields,
+    // the buttons on the right, the slots framed below.
+    FormGrid grid(this);
+    QGridLayout* layout = grid.layout();
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->setContentsMargins(0, FormGrid::pixels(240), FormGrid::pixels(135), FormGrid::pixels(195));
+    layout->setVerticalSpacing(0);
+    grid.keepDrawnColumns({120, 240, 2040, 2400, 4560, 6960, 7800});
+    auto caption = [this](QWidget* field, const char* text) {
+        QLabel* label = labelFor(field, QString::fromUtf8(text), this);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+        return label;
     };
-    const Placement placements[] = {
-        {m_txtData, twips(240, 480, 1215, 360), "Data:", twips(240, 240, 1215, 255)},
-        {m_txtCodigo, twips(2040, 480, 2175, 360), "Nº da Referência:", twips(2040, 240, 2055, 255)},
-        {m_cboClientes, twips(240, 1440, 6615, 360),
-         "Nome e Nº do Cadastro do Cliente:", twips(240, 1200, 6615, 255)},
-        {m_cbo1, twips(240, 2280, 1935, 360), "Código do Filme:", twips(240, 2040, 1935, 255)},
-        {m_txtValor, twips(2400, 2280, 1935, 360), "Valor da Locação:", twips(2400, 2040, 1935, 255)},
-        {m_txtDesconto, twips(4560, 2280, 2295, 360), "Valor com Desconto:", twips(4560, 2040, 2295, 255)},
-    };
-    // A date in this face may be wider than the drawn field; never clip it.
-    const int dateWidth = m_txtData->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12;
-    // The code field shows a scanned EAN-13 whole (longer codes scroll);
-    // the two money fields beside it make room, short of the buttons.
-    const int grow =
-        std::max(0, VideoFields::codeWidth(m_cbo1, font(), VideoFields::BarcodeDigits) - px(1935));
-    for (const Placement& p : placements) {
-        QRect rect = p.rect;
-        QRect r = p.captionRect;
-        if (p.field == m_txtData)
-            rect.setWidth(std::max(rect.width(), dateWidth));
-        if (p.field == m_cbo1)
-            rect.setWidth(rect.width() + grow);
-        if (p.field == m_txtValor || p.field == m_txtDesconto) {
-            rect.translate(grow, 0);
-            r.translate(grow, 0);
-            rect.setRight(std::min(rect.right(), px(7800 - 120)));
-        }
-        p.field->setGeometry(rect);
-        QLabel* label = labelFor(p.field, QString::fromUtf8(p.caption), this);
-        // A face wider than the drawing's must not clip the caption.
-        r.setWidth(std::max(r.width(), label->sizeHint().width()));
-        label->setGeometry(r);
-    }
-    m_text1->setGeometry(twips(6960, 1440, 225, 360));
-    m_lblnome->setGeometry(twips(240, 1800, 4935, 255));
-    m_cmdSalvar->setGeometry(twips(7800, 1080, 1095, 735));
-    m_cmdDesfazer->setGeometry(twips(7800, 2040, 1095, 735));
-
-    auto* gridCaption = new QLabel(QStringLiteral("Codigo: Nome  - Tipo do Filme:"), this);
-    QRect captionRect = twips(2760, 2760, 3615, 255);
-    captionRect.setWidth(std::max(captionRect.width(), gridCaption->sizeHint().width()));
-    gridCaption->setGeometry(captionRect);
-
-    // The slot grid: two columns of eight, framed and ruled.
-    line(this, QFrame::Box, twips(120, 3000, 9015, 3855));
-    line(this, QFrame::VLine, QRect(px(4560), px(3000), 1, px(3840)));
-    for (int top : {3480, 3960, 4440, 4920, 5400, 5880, 6360})
-        line(this, QFrame::HLine, QRect(px(120), px(top), px(9000), 1));
-    QFont descriptionFont = font();
-    descriptionFont.setPointSizeF(8.25);
-    descriptionFont.setBold(false);
-    descriptionFont.setItalic(true);
-    QFont codeFont = descriptionFont;
-    codeFont.setItalic(false);
-    for (int k = 1; k <= Slots; ++k) {
-        const bool left = k <= 8;
-        const int top = 3120 + 480 * ((k - 1) % 8);
-        auto* code = new QLabel(this);
-        code->setObjectName(QStringLiteral("lblCodigo%1").arg(k - 1));
-        code->setFont(codeFont);
-        code->setGeometry(twips(left ? 240 : 4680, top, 615, 255));
-        code->setAccessibleName(QStringLiteral("Código do vídeo %1").arg(k));
-        auto* description = new QLabel(this);
-        description->setObjectName(QStringLiteral("lbl%1").arg(k));
-        description->setFont(descriptionFont);
-        description->setGeometry(twips(left ? 960 : 5400, top, left ? 3495 : 3615, 255));
-        description->setAccessibleName(QStringLiteral("Vídeo %1").arg(k));
-        m_lblCodigo[k - 1] = code;
-        m_lbl[k - 1] = description;
-    }
-    setFixedSize(px(9270), px(7050));
+    // A date or a scanned EAN-13 in this face may be wider than drawn; never clip it.
+    const int dateTwips =
+        std::max(1215, (m_txtData->fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + 12) * 15);
+    const int codeTwips =
+        std::max(1935, VideoFields::codeWidth(m_cbo1, font(), VideoFields::BarcodeDigits) * 15);
+    m_slots = new SlotGrid(this);
+    auto* slotsCaption = new QLabel(QStringLiteral("Codigo: Nome  - Tipo do Filme:"), this);
+    slotsCaption->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    grid.add({{caption(m_txtData, "Data:"), nullptr, 0, 1},
+              {caption(m_txtCodigo, "Nº da Referência:"), nullptr, 0, 2, 2},
+              {m_txtData, nullptr, 1, 1, 1, dateTwips},
+              {m_txtCodigo, nullptr, 1, 2, 2, 2175},
+              {caption(m_cboClientes, "Nome e Nº do Cadastro do Cliente:"), nullptr, 3, 1, 4},
+              {m_cboClientes, nullptr, 4, 1, 4},
+              {m_text1, nullptr, 4, 5, 1, 225},
+              {m_lblnome, nullptr, 5, 1, 4},
+              {caption(m_cbo1, "Código do Filme:"), nullptr, 6, 1, 2},
+              {caption(m_txtValor, "Valor da Locação:"), nullptr, 6, 3},
+              {caption(m_txtDesconto, "Valor com Desconto:"), nullptr, 6, 4},
+              {m_cbo1, nullptr, 7, 1, 2, codeTwips},
+              {m_txtValor, nullptr, 7, 3, 1, 1935},
+              {m_txtDesconto, nullptr, 7, 4, 1, 2295},
+              {slotsCaption, nullptr, 8, 3, 3},
+              {m_slots, nullptr, 9, 0, 7}});
+    // The buttons stand beside the customer and the video lines.
+    layout->addWidget(m_cmdSalvar, 2, 6, 3, 1, Qt::AlignLeft | Qt::AlignBottom);
+    layout->addWidget(m_cmdDesfazer, 5, 6, 4, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    // A wider code field pushes the money fields right, not the reference;
+    // room the slots leave over goes right of the buttons.
+    layout->setColumnStretch(2, 1);
+    layout->setColumnStretch(6, 1000);
+    for (QPushButton* button : {m_cmdSalvar, m_cmdDesfazer})
+        button->setFixedSize(FormGrid::pixels(1095), FormGrid::pixels(735));
+    for (QWidget* field :
+         {static_cast<QWidget*>(m_txtData), static_cast<QWidget*>(m_txtCodigo),
+          static_cast<QWidget*>(m_cboClientes), static_cast<QWidget*>(m_text1), static_cast<QWidget*>(m_cbo1),
+          static_cast<QWidget*>(m_txtValor), static_cast<QWidget*>(m_txtDesconto)})
+        field->setFixedHeight(FormGrid::pixels(360));
+    for (int row : {0, 3, 6})
+        layout->setRowMinimumHeight(row, FormGrid::pixels(255));
+    layout->setRowMinimumHeight(2, FormGrid::pixels(360));
+    layout->setRowMinimumHeight(5, FormGrid::pixels(240));
+    layout->setRowMinimumHeight(8, FormGrid::pixels(360));
 
     setTabOrderChain({m_txtCodigo, m_cboClientes, m_text1, m_cbo1, m_txtDesconto, m_cmdSalvar, m_txtValor,
                       m_txtData, m_cmdDesfazer});
-}
-
-// A slot's code shows whole, however long: the code label grows past its
-// drawn width when it must, and the description gives up that room.
-void frmLocacao::fitSlot(int k)
-{
-    const bool left = k < 8;
-    const int top = 3120 + 480 * (k % 8);
-    const QRect code = twips(left ? 240 : 4680, top, 615, 255);
-    const QRect description = twips(left ? 960 : 5400, top, left ? 3495 : 3615, 255);
-    QRect c = code;
-    c.setWidth(std::max(code.width(), m_lblCodigo[k]->sizeHint().width()));
-    m_lblCodigo[k]->setGeometry(c);
-    const int gap = description.left() - (code.left() + code.width());
-    QRect d = description;
-    d.setLeft(std::max(description.left(), c.left() + c.width() + gap));
-    m_lbl[k]->setGeometry(d);
 }
 
 void frmLocacao::ClearFields()
 {
     m_txtData->setText(platform::todayText());
     m_txtCodigo->setText(QString::number(counter::RentalDraft::FirstNumber));
-    m_cboClientes->setCurrentIndex(-1);
-    m_cboClientes->clearEditText();
-    m_cbo1->setCurrentIndex(-1);
-    m_cbo1->clearEditText();
+    clearCombo(m_cboClientes);
+    clearCombo(m_cbo1);
     m_txtValor->clear();
     m_txtDesconto->setText(NoDiscount);
     m_draft.clear();
@@ -250,8 +200,8 @@ RentalNote frmLocacao::WriteRental() const
     note.number = m_txtCodigo->text();
     note.customer = m_lblnome->text();
     for (int k = 0; k < Slots; ++k) {
-        note.descriptions[k] = m_lbl[k]->text();
-        note.codes[k] = m_lblCodigo[k]->text();
+        note.descriptions[k] = m_slots->description(k);
+        note.codes[k] = m_slots->code(k);
     }
     note.value = m_txtValor->text();
     note.discount = m_txtDesconto->text();
@@ -269,9 +219,8 @@ void frmLocacao::showValue()
 void frmLocacao::showSlot(int k)
 {
     const bool used = k < m_draft.count();
-    m_lbl[k]->setText(used ? m_draft.slot(k).description : QString());
-    m_lblCodigo[k]->setText(used ? m_draft.slot(k).code : QString());
-    fitSlot(k);
+    m_slots->setSlot(k, used ? m_draft.slot(k).code : QString(),
+                     used ? m_draft.slot(k).description : QString());
 }
 
 void frmLocacao::sayDiscountTooLarge(const QString& consequence)
@@ -293,19 +242,22 @@ void frmLocacao::sayDiscountInvalid()
                             Info);
 }
 
+// Tells why what was typed is refused, and clears it for the next try.
+bool frmLocacao::refuse(QComboBox* combo, const QString& message, const QString& title)
+{
+    MessageBox::information(this, message, title);
+    clearCombo(combo);
+    return false;
+}
+
 bool frmLocacao::confirmCustomer()
 {
     const QString name = m_cboClientes->currentText();
     bool found = false;
     if (!guarded([&] { found = m_draft.confirmRenter(name); }))
         return false;
-    if (!found) {
-        MessageBox::information(this, QStringLiteral("Cliente não Encontrado ou Cadastrado"),
-                                QStringLiteral("Informação de Clientes"));
-        m_cboClientes->setCurrentIndex(-1);
-        m_cboClientes->clearEditText();
-        return false;
-    }
+    if (!found)
+        return refuse(m_cboClientes, QStringLiteral("Cliente não Encontrado ou Cadastrado"), CustomerInfo);
     m_lblnome->setText(m_draft.renter());
     return true;
 }
@@ -316,12 +268,7 @@ bool frmLocacao::enterVideo()
     counter::RentalDraft::EntryResult result;
     if (!guarded([&] { result = m_draft.enter(m_cbo1->currentText()); }))
         return false;
-    auto refuse = [this](const QString& message) {
-        MessageBox::information(this, message, VideoInfo);
-        m_cbo1->setCurrentIndex(-1);
-        m_cbo1->clearEditText();
-        return false;
-    };
+    auto refuse = [this](const QString& message) { return this->refuse(m_cbo1, message, VideoInfo); };
     switch (result.outcome) {
     case Entry::NotFound:
         return refuse(QStringLiteral("Vídeo não cadastrado"));
@@ -387,8 +334,7 @@ void frmLocacao::undo()
     const int k = m_draft.count();
     showSlot(k);
     showValue();
-    m_cbo1->setCurrentIndex(-1);
-    m_cbo1->clearEditText();
+    clearCombo(m_cbo1);
     if (k == 0) {
         m_cmdDesfazer->setEnabled(false);
         m_cboClientes->setFocus();
@@ -405,7 +351,7 @@ void frmLocacao::save()
     switch (m_draft.checkSave(m_txtDesconto->text())) {
     case Check::NoRenter:
         MessageBox::information(this, QStringLiteral("Informe o cliente antes de salvar a nota."),
-                                QStringLiteral("Informação de Clientes"));
+                                CustomerInfo);
         m_cboClientes->setFocus();
         return;
     case Check::NoVideos:

@@ -4,13 +4,12 @@
 #include "counter/RentalDraft.h"
 #include "platform/widgets/TaskWindow.h"
 
-#include <array>
-
 class claFenwaurda;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class SlotGrid;
 
 // The counter's rental note: the customer confirmed by name, up to sixteen
 // videos by code (each takes a copy off the shelf at once), a discount, then
@@ -34,6 +33,7 @@ private:
     void ClearFields();
     RentalNote WriteRental() const;
 
+    bool refuse(QComboBox* combo, const QString& message, const QString& title);
     bool confirmCustomer();
     bool enterVideo();
     bool leaveDiscount();
@@ -44,7 +44,6 @@ private:
 
     void showValue();
     void showSlot(int k);
-    void fitSlot(int k);
     void sayDiscountTooLarge(const QString& consequence);
     void sayDiscountInvalid();
 
@@ -61,8 +60,7 @@ private:
     QLineEdit* m_txtDesconto = nullptr;
     QPushButton* m_cmdSalvar = nullptr;
     QPushButton* m_cmdDesfazer = nullptr;
-    std::array<QLabel*, Slots> m_lbl{};       // slot descriptions, lbl1..lbl16
-    std::array<QLabel*, Slots> m_lblCodigo{}; // slot codes, lblCodigo0..15
-    bool m_acting = false;                    // Salvar or Desfazer is leaving the focused field
-    bool m_discountLeftByPress = false;       // by a click or an access key
+    SlotGrid* m_slots = nullptr;
+    bool m_acting = false;              // Salvar or Desfazer is leaving the focused field
+    bool m_discountLeftByPress = false; // by a click or an access key
 };

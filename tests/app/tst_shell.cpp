@@ -1,5 +1,6 @@
 // The shell: splash, main window with its menu, About box and start-up.
 
+#include "OutsideReader.h"
 #include "WindowTest.h"
 #include "app/AppInfo.h"
 #include "app/Startup.h"
@@ -197,33 +198,6 @@ int customers(const QString& folder)
     store::Database db(folder);
     QSqlQuery q(db.connection());
     return q.exec(u"SELECT COUNT(*) FROM tblClientes"_s) && q.next() ? q.value(0).toInt() : -1;
-}
-
-// The customers another program reads in the data file of folder, from a
-// process of its own that then closes the file, as the sqlite3 tool would;
-// -1 when it cannot read them.
-int customersSeenFromOutside(const QString& folder)
-{
-    QProcess p;
-    p.start(QCoreApplication::applicationFilePath(), {u"--count-child"_s, folder});
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return -1;
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toInt();
-}
-
-int countChildMain(const QString& folder)
-{
-    int n = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"outside"_s);
-        db.setDatabaseName(store::Database::filePath(folder));
-        QSqlQuery q(db);
-        if (db.open() && q.exec(u"SELECT COUNT(*) FROM tblClientes"_s) && q.next())
-            n = q.value(0).toInt();
-    }
-    QSqlDatabase::removeDatabase(u"outside"_s);
-    std::printf("%d\n", n);
-    return n < 0 ? 1 : 0;
 }
 
 } // namespace

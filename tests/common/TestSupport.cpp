@@ -165,3 +165,15 @@ void enterText(QWidget* field, const QString& text)
     typeOver(field, text);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 }
+
+void barcodeRows()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("code");
+    QTest::newRow("EAN-13") << "7891234567895"
+                            << "7891234567895";
+    QTest::newRow("twenty digits") << "12345678901234567890"
+                                   << "12345678901234567890";
+    QTest::newRow("the twenty-first is cut") << "123456789012345678901"
+                                             << "12345678901234567890";
+}

@@ -76,5 +76,9 @@ void typeOver(QWidget* field, const QString& text);
 // The same, then Enter.
 void enterText(QWidget* field, const QString& text);
 
+// Data rows (typed, code) of what a barcode scanner types: EAN-13, twenty
+// digits, and a twenty-first digit the code field cuts.
+void barcodeRows();
+
 // Shows a window and makes it active so focus and keys behave as on screen.
 void showAndFocus(QWidget* window);

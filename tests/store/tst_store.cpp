@@ -1,3 +1,4 @@
+#include "../common/OutsideReader.h"
 #include "platform/ProgramDir.h"
 #include "store/Backup.h"
 #include "store/Database.h"
@@ -349,33 +350,6 @@ int seekStatements(Database& db)
     for (sqlite3_stmt* s = sqlite3_next_stmt(raw, nullptr); s; s = sqlite3_next_stmt(raw, s))
         n += seeks.contains(QString::fromUtf8(sqlite3_sql(s))) ? 1 : 0;
     return n;
-}
-
-// The customers another program reads in the data file of folder, from a
-// process of its own that then closes the file, as the sqlite3 tool would;
-// -1 when it cannot read them.
-int customersSeenFromOutside(const QString& folder)
-{
-    QProcess p;
-    p.start(QCoreApplication::applicationFilePath(), {u"--count-child"_s, folder});
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return -1;
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().toInt();
-}
-
-int countChildMain(const QString& folder)
-{
-    int n = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"outside"_s);
-        db.setDatabaseName(Database::filePath(folder));
-        QSqlQuery q(db);
-        if (db.open() && q.exec(u"SELECT COUNT(*) FROM tblClientes"_s) && q.next())
-            n = q.value(0).toInt();
-    }
-    QSqlDatabase::removeDatabase(u"outside"_s);
-    std::printf("%d\n", n);
-    return n < 0 ? 1 : 0;
 }
 
 // The permission bits of a file or folder, -1 when it is not there.

@@ -524,17 +524,7 @@ private slots:
         QCOMPARE(shop->rows("tblVideos").last()["Nome"].toString(), QStringLiteral("Tubarão"));
     }
 
-    void codesFromABarcode_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("code");
-        QTest::newRow("EAN-13") << "7891234567895"
-                                << "7891234567895";
-        QTest::newRow("twenty digits") << "12345678901234567890"
-                                       << "12345678901234567890";
-        QTest::newRow("the twenty-first is cut") << "123456789012345678901"
-                                                 << "12345678901234567890";
-    }
+    void codesFromABarcode_data() { barcodeRows(); }
 
     // What a scanner types (digits, then Enter) is taken whole and stored.
     void codesFromABarcode()

@@ -11,12 +11,11 @@ bool Application::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const store::StoreError& error) {
-        MessageBox::warning(activeWindow(), error.message(), QString::fromUtf8(TaskWindow::StoreErrorTitle));
+        MessageBox::warning(activeWindow(), QString::fromUtf8(TaskWindow::StoreErrorTitle), error.message());
     } catch (const std::exception& error) {
-        MessageBox::warning(activeWindow(),
+        MessageBox::warning(activeWindow(), QStringLiteral("Fenwarda de Vídeo"),
                             QStringLiteral("Ocorreu um erro inesperado:\n%1\nA operação não foi concluída.")
-                                .arg(QString::fromLocal8Bit(error.what())),
-                            QStringLiteral("Fenwarda de Vídeo"));
+                                .arg(QString::fromLocal8Bit(error.what())));
     }
     return false;
 }

@@ -68,7 +68,7 @@ bool Startup::start()
 {
     m_lock = std::make_unique<store::InstanceLock>(m_folder);
     if (!m_lock->tryLock()) {
-        MessageBox::warning(nullptr, m_lock->errorMessage(), app::applicationTitle());
+        MessageBox::warning(nullptr, app::applicationTitle(), m_lock->errorMessage());
         return false;
     }
 
@@ -159,7 +159,7 @@ void Startup::keepBackup()
     try {
         store::keepBackup(*m_db, QDate::currentDate());
     } catch (const store::StoreError& error) {
-        MessageBox::warning(m_menu.get(), error.message(), QStringLiteral("Erro no Arquivo de Dados"));
+        MessageBox::warning(m_menu.get(), QStringLiteral("Erro no Arquivo de Dados"), error.message());
     }
 }
 
@@ -172,7 +172,7 @@ void Startup::showMenu()
     if (!m_openError.isEmpty()) {
         // Queued: the splash's key or timer handler is still on the stack.
         QTimer::singleShot(0, m_menu.get(), [this] {
-            MessageBox::warning(m_menu.get(), m_openError, QStringLiteral("Erro no Arquivo de Dados"));
+            MessageBox::warning(m_menu.get(), QStringLiteral("Erro no Arquivo de Dados"), m_openError);
         });
     }
 }

@@ -199,7 +199,7 @@ void frmMenu::runEntry(QAction* entry)
     try {
         window = factory(m_db);
     } catch (const store::StoreError& error) {
-        MessageBox::warning(this, error.message(), QStringLiteral("Erro no Arquivo de Dados"));
+        MessageBox::warning(this, QStringLiteral("Erro no Arquivo de Dados"), error.message());
         return;
     }
     if (!window)

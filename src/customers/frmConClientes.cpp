@@ -55,8 +55,8 @@ bool frmConClientes::lookUp()
     if (!guarded([&] { person = m_people.find(m_cboCliente->currentText()); }))
         return false;
     if (!person)
-        return refuse(QStringLiteral("Cliente não Encontrado ou Cadastrado"),
-                      QStringLiteral("Informação de Clientes"));
+        return refuse(QStringLiteral("Informação de Clientes"),
+                      QStringLiteral("Cliente não Encontrado ou Cadastrado"));
     // A dependant shows only whose dependant the person is.
     const bool holder = person->role == counter::PeopleSearch::Role::Holder;
     for (const auto& [edit, column] : m_details)

@@ -2,6 +2,7 @@
 
 #include "ListIndex.h"
 #include "claFenwaurda.h"
+#include "platform/widgets/MessageBox.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -68,4 +69,17 @@ void setLookupItems(QComboBox* combo, QAbstractItemModel* list)
     combo->setModel(list);
     combo->setCurrentIndex(-1);
     lookup_detail::ListIndex::of(list, combo->modelColumn(), combo->rootModelIndex())->setIncremental(true);
+}
+
+void clearLookup(QComboBox* combo)
+{
+    combo->setCurrentIndex(-1);
+    combo->clearEditText();
+}
+
+bool refuseLookup(QComboBox* combo, const QString& title, const QString& text)
+{
+    MessageBox::information(combo->window(), title, text);
+    clearLookup(combo);
+    return false;
 }

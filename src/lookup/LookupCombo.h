@@ -3,6 +3,7 @@
 #include <QStringList>
 
 class QAbstractItemModel;
+class QString;
 class QComboBox;
 class QWidget;
 class claFenwaurda;
@@ -18,3 +19,9 @@ void setLookupItems(QComboBox* combo, const QStringList& items);
 // row at a time as records are stored); its index is kept with it and
 // updated in place. nullptr shows an empty list.
 void setLookupItems(QComboBox* combo, QAbstractItemModel* list);
+
+// Empties the combo: no item chosen, nothing typed.
+void clearLookup(QComboBox* combo);
+// What was typed in the combo finds nothing: says so in an information box
+// and empties the combo for the next try. Always false, for leave checks.
+bool refuseLookup(QComboBox* combo, const QString& title, const QString& text);

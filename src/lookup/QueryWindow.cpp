@@ -4,7 +4,6 @@
 #include "claFenwaurda.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/LeaveChecks.h"
-#include "platform/widgets/MessageBox.h"
 #include "views/PickList.h"
 
 #include <QComboBox>
@@ -53,19 +52,15 @@ void QueryWindow::finishQuery(store::PickListKind list, const std::function<void
     m_key->setFocus();
 }
 
-bool QueryWindow::refuse(const QString& text, const QString& title)
+bool QueryWindow::refuse(const QString& title, const QString& text)
 {
-    MessageBox::information(this, text, title);
-    m_key->setCurrentIndex(-1);
-    m_key->clearEditText();
     clearResults();
-    return false;
+    return refuseLookup(m_key, title, text);
 }
 
 void QueryWindow::clearQuery()
 {
-    m_key->setCurrentIndex(-1);
-    m_key->clearEditText();
+    clearLookup(m_key);
     clearResults();
     m_key->setFocus();
 }

@@ -37,7 +37,7 @@ protected:
     virtual void clearResults() = 0;
 
     // What was typed finds nothing: says so and empties the window. False.
-    bool refuse(const QString& text, const QString& title);
+    bool refuse(const QString& title, const QString& text);
     void clearQuery();
 
 private:

@@ -32,12 +32,6 @@ const QString Info = QStringLiteral("Informação");
 const QString VideoInfo = QStringLiteral("Informação de Vídeo");
 const QString CustomerInfo = QStringLiteral("Informação de Clientes");
 
-void clearCombo(QComboBox* combo)
-{
-    combo->setCurrentIndex(-1);
-    combo->clearEditText();
-}
-
 } // namespace
 
 frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
@@ -177,8 +171,8 @@ void frmLocacao::ClearFields()
 {
     m_txtData->setText(platform::todayText());
     m_txtCodigo->setText(QString::number(counter::RentalDraft::FirstNumber));
-    clearCombo(m_cboClientes);
-    clearCombo(m_cbo1);
+    clearLookup(m_cboClientes);
+    clearLookup(m_cbo1);
     m_txtValor->clear();
     m_txtDesconto->setText(NoDiscount);
     m_draft.clear();
@@ -226,28 +220,18 @@ void frmLocacao::showSlot(int k)
 void frmLocacao::sayDiscountTooLarge(const QString& consequence)
 {
     MessageBox::information(
-        this,
+        this, Info,
         QStringLiteral("O desconto de %1 é maior que o valor da locação, %2.\n")
                 .arg(platform::formatMoney(m_draft.discount()), platform::formatMoney(m_draft.total())) +
-            consequence,
-        Info);
+            consequence);
 }
 
 void frmLocacao::sayDiscountInvalid()
 {
-    MessageBox::information(this,
+    MessageBox::information(this, Info,
                             QStringLiteral("O desconto \"%1\" não é um valor válido.\n"
                                            "Digite o valor do desconto em reais, por exemplo 2,00.")
-                                .arg(m_txtDesconto->text().trimmed()),
-                            Info);
-}
-
-// Tells why what was typed is refused, and clears it for the next try.
-bool frmLocacao::refuse(QComboBox* combo, const QString& message, const QString& title)
-{
-    MessageBox::information(this, message, title);
-    clearCombo(combo);
-    return false;
+                                .arg(m_txtDesconto->text().trimmed()));
 }
 
 bool frmLocacao::confirmCustomer()
@@ -257,7 +241,8 @@ bool frmLocacao::confirmCustomer()
     if (!guarded([&] { found = m_draft.confirmRenter(name); }))
         return false;
     if (!found)
-        return refuse(m_cboClientes, QStringLiteral("Cliente não Encontrado ou Cadastrado"), CustomerInfo);
+        return refuseLookup(m_cboClientes, CustomerInfo,
+                            QStringLiteral("Cliente não Encontrado ou Cadastrado"));
     m_lblnome->setText(m_draft.renter());
     return true;
 }
@@ -268,7 +253,7 @@ bool frmLocacao::enterVideo()
     counter::RentalDraft::EntryResult result;
     if (!guarded([&] { result = m_draft.enter(m_cbo1->currentText()); }))
         return false;
-    auto refuse = [this](const QString& message) { return this->refuse(m_cbo1, message, VideoInfo); };
+    auto refuse = [this](const QString& message) { return refuseLookup(m_cbo1, VideoInfo, message); };
     switch (result.outcome) {
     case Entry::NotFound:
         return refuse(QStringLiteral("Vídeo não cadastrado"));
@@ -283,12 +268,11 @@ bool frmLocacao::enterVideo()
                                      "Grave esta nota e faça outra para os demais vídeos.")
                           .arg(platform::formatMoney(platform::MaxNoteValue)));
     case Entry::LeftoversStuck:
-        MessageBox::warning(this,
+        MessageBox::warning(this, QString::fromUtf8(StoreErrorTitle),
                             QStringLiteral("Uma locação interrompida deixou vídeos fora do estoque, e eles "
                                            "ainda não puderam voltar:\n%1\n"
                                            "Nenhum vídeo pode ser incluído na nota até que voltem.")
-                                .arg(result.error),
-                            QString::fromUtf8(StoreErrorTitle));
+                                .arg(result.error));
         return false;
     case Entry::Entered:
         break;
@@ -334,7 +318,7 @@ void frmLocacao::undo()
     const int k = m_draft.count();
     showSlot(k);
     showValue();
-    clearCombo(m_cbo1);
+    clearLookup(m_cbo1);
     if (k == 0) {
         m_cmdDesfazer->setEnabled(false);
         m_cboClientes->setFocus();
@@ -350,15 +334,14 @@ void frmLocacao::save()
     using Check = counter::RentalDraft::SaveCheck;
     switch (m_draft.checkSave(m_txtDesconto->text())) {
     case Check::NoRenter:
-        MessageBox::information(this, QStringLiteral("Informe o cliente antes de salvar a nota."),
-                                CustomerInfo);
+        MessageBox::information(this, CustomerInfo,
+                                QStringLiteral("Informe o cliente antes de salvar a nota."));
         m_cboClientes->setFocus();
         return;
     case Check::NoVideos:
-        MessageBox::information(this,
+        MessageBox::information(this, Info,
                                 QStringLiteral("A nota não tem nenhum vídeo e não foi gravada.\n"
-                                               "Inclua ao menos um vídeo antes de salvar."),
-                                Info);
+                                               "Inclua ao menos um vídeo antes de salvar."));
         m_cbo1->setFocus();
         return;
     case Check::DiscountTooLarge:
@@ -377,7 +360,7 @@ void frmLocacao::save()
     }
     showValue();
 
-    const bool print = MessageBox::question(this, QStringLiteral("Deseja Imprimir o Movimento?"), PrintTitle);
+    const bool print = MessageBox::question(this, PrintTitle, QStringLiteral("Deseja Imprimir o Movimento?"));
     const RentalNote note = WriteRental();
     // Stored first, printed after: a slip never stands for a note the file
     // does not hold. A failed store keeps the note on screen to try again.
@@ -401,8 +384,8 @@ void frmLocacao::printNote(const RentalNote& note)
     if (printer)
         error = printer->errorText();
     MessageBox::warning(
-        this, QStringLiteral("A nota %1 foi gravada, mas não foi impressa: %2.").arg(note.number, error),
-        PrintTitle);
+        this, PrintTitle,
+        QStringLiteral("A nota %1 foi gravada, mas não foi impressa: %2.").arg(note.number, error));
 }
 
 bool frmLocacao::eventFilter(QObject* watched, QEvent* event)

@@ -33,7 +33,6 @@ private:
     void ClearFields();
     RentalNote WriteRental() const;
 
-    bool refuse(QComboBox* combo, const QString& message, const QString& title);
     bool confirmCustomer();
     bool enterVideo();
     bool leaveDiscount();

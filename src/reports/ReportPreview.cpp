@@ -244,7 +244,7 @@ bool ReportPreview::print(QPrinter& printer)
     const bool ok = m_report->render(printer, first, last);
     QApplication::restoreOverrideCursor();
     if (!ok)
-        MessageBox::warning(this, QStringLiteral("Não foi possível imprimir o relatório."), windowTitle());
+        MessageBox::warning(this, windowTitle(), QStringLiteral("Não foi possível imprimir o relatório."));
     return ok;
 }
 
@@ -275,11 +275,10 @@ bool ReportPreview::savePdf(const QString& path)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         MessageBox::warning(
-            this,
+            this, windowTitle(),
             QStringLiteral("Não foi possível criar o arquivo %1.\nVerifique se a pasta existe e "
                            "permite gravação.")
-                .arg(shown),
-            windowTitle());
+                .arg(shown));
         return false;
     }
 
@@ -319,11 +318,10 @@ bool ReportPreview::savePdf(const QString& path)
     // The writer never reports a failed write; the file remembers one.
     if (!rendered || !file.commit()) {
         MessageBox::warning(
-            this,
+            this, windowTitle(),
             QStringLiteral("Não foi possível gravar o arquivo %1.\nVerifique se há espaço livre "
                            "no disco.\nO relatório não foi salvo.")
-                .arg(shown),
-            windowTitle());
+                .arg(shown));
         return false;
     }
     return true;

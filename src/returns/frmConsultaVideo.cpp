@@ -69,8 +69,8 @@ bool frmConsultaVideo::lookUp()
         }))
         return false;
     if (!found)
-        return refuse(QStringLiteral("Video não Encontrado ou Cadastrado"),
-                      QStringLiteral("Informação de Vídeo"));
+        return refuse(QStringLiteral("Informação de Vídeo"),
+                      QStringLiteral("Video não Encontrado ou Cadastrado"));
     m_txtSituacao->setText(rentedOn ? QStringLiteral("Locado") : QStringLiteral("Não Locado"));
     m_txtData->setText(rentedOn.value_or(QString()));
     return true;

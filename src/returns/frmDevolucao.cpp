@@ -142,7 +142,7 @@ bool frmDevolucao::leaveNote()
         }))
         return false;
     if (!found) {
-        MessageBox::information(this, QStringLiteral("Registro de Locação não encontrado"), ReturnInfo);
+        MessageBox::information(this, ReturnInfo, QStringLiteral("Registro de Locação não encontrado"));
         return false;
     }
     if (code != m_note) {
@@ -171,8 +171,8 @@ bool frmDevolucao::leaveVideo()
         }))
         return false;
     if (code.isEmpty() || !listed.contains(code)) {
-        MessageBox::information(this, QStringLiteral("Vídeo não alugado para esta Nota"),
-                                QStringLiteral("Informação"));
+        MessageBox::information(this, QStringLiteral("Informação"),
+                                QStringLiteral("Vídeo não alugado para esta Nota"));
         m_cboCodigoVideo->setCurrentIndex(-1);
         m_cboCodigoVideo->clearEditText();
         m_video.clear();
@@ -182,11 +182,10 @@ bool frmDevolucao::leaveVideo()
     if (!inCatalogue)
         // Deleted while it was out: it can still come back, or the note
         // would stay pending for ever.
-        MessageBox::information(this,
+        MessageBox::information(this, ReturnInfo,
                                 QStringLiteral("O vídeo %1 não está mais no cadastro de vídeos.\n"
                                                "A devolução libera a vaga da nota sem alterar o estoque.")
-                                    .arg(code),
-                                ReturnInfo);
+                                    .arg(code));
     m_lblnome->setText(title);
     m_video = code;
     return true;
@@ -196,13 +195,13 @@ void frmDevolucao::bookReturn()
 {
     if (m_note.isEmpty()) {
         MessageBox::information(
-            this, QStringLiteral("Informe o código da locação antes de confirmar a devolução."), ReturnInfo);
+            this, ReturnInfo, QStringLiteral("Informe o código da locação antes de confirmar a devolução."));
         m_cboCodigo->setFocus();
         return;
     }
     if (m_video.isEmpty() || m_cboCodigoVideo->currentText() != m_video) {
-        MessageBox::information(
-            this, QStringLiteral("Informe o vídeo devolvido antes de confirmar a devolução."), ReturnInfo);
+        MessageBox::information(this, ReturnInfo,
+                                QStringLiteral("Informe o vídeo devolvido antes de confirmar a devolução."));
         m_cboCodigoVideo->setFocus();
         return;
     }
@@ -211,8 +210,8 @@ void frmDevolucao::bookReturn()
         return;
     if (!booked) {
         // Gone since it was chosen: show the note as the file has it now.
-        MessageBox::information(this, QStringLiteral("Vídeo não alugado para esta Nota"),
-                                QStringLiteral("Informação"));
+        MessageBox::information(this, QStringLiteral("Informação"),
+                                QStringLiteral("Vídeo não alugado para esta Nota"));
         QStringList open;
         guarded([&] { open = store::openVideoCodes(db(), m_note); });
         showOpenVideos(open);

@@ -153,8 +153,8 @@ bool VideoFields::priceAccepted(QWidget* window)
                   .arg(text, platform::formatMoney(platform::MaxPrice));
         break;
     }
-    MessageBox::information(window, why + QStringLiteral("\nDigite o preço em reais, por exemplo 2,50."),
-                            QStringLiteral("Informação de Vídeo"));
+    MessageBox::information(window, QStringLiteral("Informação de Vídeo"),
+                            why + QStringLiteral("\nDigite o preço em reais, por exemplo 2,50."));
     return false;
 }
 
@@ -167,11 +167,10 @@ bool VideoFields::readyToStore(QWidget* window)
     if (counter::VideoRecords::priceRule(txtValor->text()) != platform::PriceReading::Empty)
         return true;
     txtValor->clear();
-    if (MessageBox::question(window,
+    if (MessageBox::question(window, QStringLiteral("Pergunta de Preço de Locação"),
                              QStringLiteral("O Preço de Locação está vazio: o vídeo será alugado por %1.\n"
                                             "Deseja gravar o vídeo sem preço?")
-                                 .arg(platform::formatMoney(0)),
-                             QStringLiteral("Pergunta de Preço de Locação")))
+                                 .arg(platform::formatMoney(0))))
         return true;
     txtValor->setFocus();
     return false;

@@ -84,8 +84,8 @@ bool frmConVideo::lookUp()
     if (!guarded([&] { found = videos().find(tblVideos::indNome, m_key->currentText()); }))
         return false;
     if (!found)
-        return refuse(QStringLiteral("Vídeo não Encontrado ou Cadastrado!"),
-                      QStringLiteral("Informação de Vídeo"));
+        return refuse(QStringLiteral("Informação de Vídeo"),
+                      QStringLiteral("Vídeo não Encontrado ou Cadastrado!"));
     const store::RecordCursor& row = videos();
     m_txtCodigo->setText(row.text(tblVideos::Codigo));
     m_txtGenero->setText(row.text(tblVideos::Genero));

@@ -62,7 +62,7 @@ struct Form
         checks.add(a, [this] {
             ++aChecks;
             if (a->text() == QLatin1String("bad")) {
-                MessageBox::information(&window, QStringLiteral("ruim"), QStringLiteral("Teste"));
+                MessageBox::information(&window, QStringLiteral("Teste"), QStringLiteral("ruim"));
                 return false;
             }
             return true;
@@ -94,15 +94,15 @@ private slots:
 
     void messageBoxScript()
     {
-        MessageBox::information(nullptr, QStringLiteral("Texto"), QStringLiteral("Título"));
+        MessageBox::information(nullptr, QStringLiteral("Título"), QStringLiteral("Texto"));
         MessageBox::setNextAnswer(QMessageBox::Yes);
         MessageBox::setNextAnswer(QMessageBox::No);
-        QVERIFY(MessageBox::question(nullptr, QStringLiteral("Q1"), QStringLiteral("T1")));
-        QVERIFY(!MessageBox::question(nullptr, QStringLiteral("Q2"), QStringLiteral("T2")));
+        QVERIFY(MessageBox::question(nullptr, QStringLiteral("T1"), QStringLiteral("Q1")));
+        QVERIFY(!MessageBox::question(nullptr, QStringLiteral("T2"), QStringLiteral("Q2")));
         // An unscripted question is answered No, never Yes by accident.
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("no scripted answer"));
-        QVERIFY(!MessageBox::question(nullptr, QStringLiteral("Q3"), QStringLiteral("T3")));
-        MessageBox::warning(nullptr, QStringLiteral("Falhou"), QStringLiteral("Erro"));
+        QVERIFY(!MessageBox::question(nullptr, QStringLiteral("T3"), QStringLiteral("Q3")));
+        MessageBox::warning(nullptr, QStringLiteral("Erro"), QStringLiteral("Falhou"));
 
         const auto& shown = MessageBox::shown();
         QCOMPARE(shown.size(), 5);
@@ -127,7 +127,7 @@ private slots:
                 captions << b->text();
             box->button(QMessageBox::No)->click();
         });
-        const bool yes = MessageBox::question(nullptr, QStringLiteral("Sair?"), QStringLiteral("Pergunta"));
+        const bool yes = MessageBox::question(nullptr, QStringLiteral("Pergunta"), QStringLiteral("Sair?"));
         MessageBox::setTestMode(true);
         QVERIFY(!yes);
         captions.sort();
@@ -383,7 +383,7 @@ private slots:
         int cChecks = 0;
         f.checks.add(f.c, [&] {
             ++cChecks;
-            MessageBox::information(&f.window, QStringLiteral("ruim"), QStringLiteral("Teste"));
+            MessageBox::information(&f.window, QStringLiteral("Teste"), QStringLiteral("ruim"));
             return false;
         });
         activate(&f.window);

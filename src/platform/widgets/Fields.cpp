@@ -187,7 +187,7 @@ private:
         QString title = m_edit->window()->windowTitle();
         if (title.isEmpty())
             title = QStringLiteral("Fenwarda de Vídeo");
-        MessageBox::information(m_edit->window(), message.join(u'\n'), title);
+        MessageBox::information(m_edit->window(), title, message.join(u'\n'));
     }
 
     QLineEdit* m_edit;

@@ -50,17 +50,17 @@ QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const Q
 
 } // namespace
 
-void MessageBox::information(QWidget* parent, const QString& text, const QString& title)
+void MessageBox::information(QWidget* parent, const QString& title, const QString& text)
 {
     ask(parent, QMessageBox::Information, text, title, QMessageBox::Ok);
 }
 
-void MessageBox::warning(QWidget* parent, const QString& text, const QString& title)
+void MessageBox::warning(QWidget* parent, const QString& title, const QString& text)
 {
     ask(parent, QMessageBox::Warning, text, title, QMessageBox::Ok);
 }
 
-bool MessageBox::question(QWidget* parent, const QString& text, const QString& title)
+bool MessageBox::question(QWidget* parent, const QString& title, const QString& text)
 {
     return ask(parent, QMessageBox::Question, text, title, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;

@@ -21,11 +21,11 @@ public:
     };
 
     // Information icon, one "OK" button.
-    static void information(QWidget* parent, const QString& text, const QString& title);
+    static void information(QWidget* parent, const QString& title, const QString& text);
     // Warning icon, one "OK" button: store and printer failures.
-    static void warning(QWidget* parent, const QString& text, const QString& title);
+    static void warning(QWidget* parent, const QString& title, const QString& text);
     // Question icon, "&Sim" and "&Não"; true for Sim.
-    static bool question(QWidget* parent, const QString& text, const QString& title);
+    static bool question(QWidget* parent, const QString& title, const QString& text);
 
     // Test mode: no box appears; each box is recorded and answered from the
     // script (Yes/No for questions), or with No when the script is empty.

@@ -46,7 +46,7 @@ bool ModifyRecordWindow::lookUp()
     if (!guarded([&] { found = service().find(key); }))
         return false;
     if (!found) {
-        MessageBox::information(this, m_flow.notFound, m_flow.notFoundTitle);
+        MessageBox::information(this, m_flow.notFoundTitle, m_flow.notFound);
         if (auto* edit = qobject_cast<QLineEdit*>(keyField()))
             edit->clear();
         return false;
@@ -68,7 +68,7 @@ bool ModifyRecordWindow::mayAct()
         return false;
     if (m_showing)
         return true;
-    MessageBox::information(this, m_flow.noneShown, QString::fromUtf8(SystemInfoTitle));
+    MessageBox::information(this, QString::fromUtf8(SystemInfoTitle), m_flow.noneShown);
     keyField()->setFocus();
     return false;
 }
@@ -76,7 +76,7 @@ bool ModifyRecordWindow::mayAct()
 void ModifyRecordWindow::finish(const counter::RecordService::Outcome& outcome)
 {
     if (outcome.status == counter::RecordService::Outcome::Gone)
-        MessageBox::information(this, m_flow.notFound, m_flow.notFoundTitle);
+        MessageBox::information(this, m_flow.notFoundTitle, m_flow.notFound);
     ClearFields();
     m_showing = false;
     keyField()->setFocus();
@@ -100,8 +100,8 @@ void ModifyRecordWindow::deleteRecord()
 {
     if (!mayAct())
         return;
-    if (!MessageBox::question(this, m_flow.askDelete + platform::fieldText(m_flow.name),
-                              QStringLiteral("Pergunta de Exclusão de Registro")))
+    if (!MessageBox::question(this, QStringLiteral("Pergunta de Exclusão de Registro"),
+                              m_flow.askDelete + platform::fieldText(m_flow.name)))
         return;
     counter::RecordService::Outcome outcome;
     if (guarded([&] { outcome = service().remove(m_shownKey); }))

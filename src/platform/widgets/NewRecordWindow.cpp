@@ -50,7 +50,7 @@ bool NewRecordWindow::leaveKey(const Key& key)
 
 void NewRecordWindow::showDuplicate(const counter::Record& record)
 {
-    MessageBox::information(this, m_flow.duplicate, QString::fromUtf8(SystemInfoTitle));
+    MessageBox::information(this, QString::fromUtf8(SystemInfoTitle), m_flow.duplicate);
     ShowRecord(record);
     m_buttons->offerNew();
 }

@@ -80,7 +80,7 @@ void RecordWindow::explain(const counter::RecordService::Outcome& outcome, const
         }
         return;
     case Outcome::Taken:
-        MessageBox::information(this, taken, QString::fromUtf8(SystemInfoTitle));
+        MessageBox::information(this, QString::fromUtf8(SystemInfoTitle), taken);
         break;
     case Outcome::Refused:
         // The fields say why where the value is typed.

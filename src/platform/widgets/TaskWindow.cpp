@@ -32,8 +32,8 @@ bool TaskWindow::requireFilled(std::initializer_list<Required> fields)
     for (const Required& r : fields) {
         if (r.text.isEmpty()) {
             MessageBox::information(
-                this, QStringLiteral("O Campo:    ((%1))    não pode ter valor nulo").arg(r.name),
-                QStringLiteral("Mensagem de Informação"));
+                this, QStringLiteral("Mensagem de Informação"),
+                QStringLiteral("O Campo:    ((%1))    não pode ter valor nulo").arg(r.name));
             r.field->setFocus();
             return false;
         }
@@ -60,7 +60,7 @@ bool TaskWindow::leaveKey(const std::function<bool()>& taken, const std::functio
 
 bool TaskWindow::askForAnother(const QString& question)
 {
-    if (MessageBox::question(this, question, QStringLiteral("Pergunta para Novo Cadastro")))
+    if (MessageBox::question(this, QStringLiteral("Pergunta para Novo Cadastro"), question))
         return true;
     close();
     return false;
@@ -92,7 +92,7 @@ bool TaskWindow::guarded(const std::function<void()>& work)
         if (error.message() == m_shownError)
             return false;
         m_shownError = error.message();
-        MessageBox::warning(this, error.message(), QString::fromUtf8(StoreErrorTitle));
+        MessageBox::warning(this, QString::fromUtf8(StoreErrorTitle), error.message());
         // Queued after the box: its own event loop must not end the step.
         QTimer::singleShot(0, this, [this] { m_shownError.clear(); });
         return false;

@@ -30,8 +30,8 @@ std::map<std::pair<int, bool>, Open>& shops()
 
 const std::vector<int>& shopScales()
 {
-    static const std::vector<int> names{10000, 100000, 400000};
-    return names;
+    static const std::vector<int> customers{10000, 100000, 400000};
+    return customers;
 }
 
 store::Database& shop(int customers, bool writable)
@@ -42,10 +42,10 @@ store::Database& shop(int customers, bool writable)
     QString base = qEnvironmentVariable("FENWARDA_BENCH_SHOP");
     if (base.isEmpty())
         base = QDir::temp().path();
-    const QString folder = QDir(base).filePath(QStringLiteral("fenwarda-bench-shop-%1").arg(customers));
+    const QString folder = QDir(base).filePath(QStringLiteral("fenwarda-bench-shop-%1c").arg(customers));
     QDir().mkpath(folder);
     if (!QFile::exists(store::Database::filePath(folder)))
-        generateShop(folder, {customers, customers, customers / 5});
+        generateShop(folder, {customers, customers, customers / 20});
     QString use = folder;
     if (writable) {
         open.copy = std::make_unique<QTemporaryDir>();

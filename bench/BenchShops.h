@@ -8,14 +8,10 @@ class Database;
 
 namespace bench {
 
-// Every benchmark runs at three scales: 2,500, 25,000 and 100,000
-// customers, whose four name columns give 10,000, 100,000 and 400,000
-// names; as many videos as customers, a fifth as many open notes.
+// Every benchmark runs at three scales: 10,000, 100,000 and 400,000
+// customers (up to four names each: 1.6 million names at the top), as many
+// videos, and one open note for every twenty customers.
 const std::vector<int>& shopScales();
-inline int customersFor(int names)
-{
-    return names / 4;
-}
 
 // The store on the shop of that many customers, made once in
 // FENWARDA_BENCH_SHOP (default: the temporary directory) and reused by later

@@ -1,5 +1,5 @@
-// The rental window at 10,000, 100,000 and 400,000 names (2,500 to 100,000
-// customers, as many videos, a fifth as many open notes): opening it,
+// The rental window at 10,000, 100,000 and 400,000 customers (as many
+// videos, one open note for every twenty customers): opening it,
 // entering a video (lookup, slot, price, shelf count and the composing
 // record committed), undoing one and saving a note, each through the real
 // window.
@@ -36,7 +36,7 @@ namespace {
 
 int customers(const benchmark::State& state)
 {
-    return bench::customersFor(int(state.range(0)));
+    return int(state.range(0));
 }
 
 store::Database& shop(const benchmark::State& state)
@@ -187,16 +187,16 @@ void BM_TakeAndGiveBackStoreOnly(benchmark::State& state)
 
 void scales(benchmark::internal::Benchmark* b)
 {
-    for (int names : bench::shopScales())
-        b->Arg(names);
+    for (int customers : bench::shopScales())
+        b->Arg(customers);
 }
 
 // Names, then the case.
 void scalesByCase(benchmark::internal::Benchmark* b)
 {
-    for (int names : bench::shopScales())
+    for (int customers : bench::shopScales())
         for (int c : {0, 1})
-            b->Args({names, c});
+            b->Args({customers, c});
 }
 
 template <typename Window> void openWindow(benchmark::State& state)

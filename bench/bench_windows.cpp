@@ -1,6 +1,6 @@
 // Opening the query windows, and the store time of the lookups that run when
-// a field is left, at 10,000, 100,000 and 400,000 names (2,500 to 100,000
-// customers and as many videos).
+// a field is left, at 10,000, 100,000 and 400,000 customers (and as many
+// videos).
 //
 // The shops are made once (see BenchShops.h) and reused by later runs.
 
@@ -33,7 +33,7 @@ enum class Opening { Again, FirstInTheRun, FirstAfterStart };
 
 template <typename Window> void openWindow(benchmark::State& state, const char* combo, Opening opening)
 {
-    const int customers = bench::customersFor(int(state.range(0)));
+    const int customers = int(state.range(0));
     bench::shop(customers);
     int items = 0;
     const auto openOnce = [&](store::Database& db, bool timed) {
@@ -102,7 +102,7 @@ void BM_OpenVideoQueryFirstAfterStart(benchmark::State& state)
 // seeks that miss).
 void BM_CustomerNameLookupWorstCase(benchmark::State& state)
 {
-    store::Database& db = bench::shop(bench::customersFor(int(state.range(0))));
+    store::Database& db = bench::shop(int(state.range(0)));
     store::RecordCursor probe(db, tblClientes::Table);
     store::RecordCursor check(db, tblClientes::Table);
     QString name;
@@ -143,7 +143,7 @@ void BM_CustomerNameLookupWorstCase(benchmark::State& state)
 // the table.
 void BM_VideoTitleLookup(benchmark::State& state)
 {
-    store::Database& db = bench::shop(bench::customersFor(int(state.range(0))));
+    store::Database& db = bench::shop(int(state.range(0)));
     store::RecordCursor c(db, tblVideos::Table);
     const int half = c.count() / 2;
     c.moveFirst();
@@ -163,8 +163,8 @@ void BM_VideoTitleLookup(benchmark::State& state)
 
 void scales(benchmark::internal::Benchmark* b)
 {
-    for (int names : bench::shopScales())
-        b->Arg(names);
+    for (int customers : bench::shopScales())
+        b->Arg(customers);
 }
 
 } // namespace

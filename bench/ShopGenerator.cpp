@@ -206,6 +206,10 @@ void generateShop(const QString& folder, const ShopSize& size)
             QString dep[3];
             for (int k = 0; k < 3; ++k)
                 dep[k] = k < dependants ? make.pick(firstNames) + ' ' + family : QString("");
+            // Some names exist only as a third dependant: the longest way
+            // a name is found.
+            if (dependants == 3 && make.between(0, 4) == 0)
+                dep[2] += QStringLiteral(" Neto");
             holders.append(dependants > 0 && make.between(0, 4) == 0 ? dep[0] : name);
             insert(db, customers,
                    {QString::number(i + 1), make.date(), name,

@@ -1,5 +1,7 @@
 #include "RentalNote.h"
 
+#include "counter/RentalDraft.h"
+#include "platform/Formats.h"
 #include "platform/print/LinePrinter.h"
 
 namespace {
@@ -20,6 +22,22 @@ void labelled(LinePrinter& printer, const QString& label, int column, const QStr
 }
 
 } // namespace
+
+RentalNote noteOf(const counter::RentalDraft& draft, const QString& date, const QString& number,
+                  const QString& discount)
+{
+    RentalNote note;
+    note.date = date;
+    note.number = number;
+    note.customer = draft.renter();
+    for (int k = 0; k < draft.count(); ++k) {
+        note.descriptions[k] = draft.slot(k).description;
+        note.codes[k] = draft.slot(k).code;
+    }
+    note.value = platform::formatMoney(draft.value());
+    note.discount = discount;
+    return note;
+}
 
 bool printRentalNote(LinePrinter& printer, const RentalNote& note)
 {
@@ -52,4 +70,14 @@ bool printRentalNote(LinePrinter& printer, const RentalNote& note)
     printer.printAt(45, note.discount);
     printer.endLine();
     return printer.endDocument();
+}
+
+bool printOnDefaultPrinter(const RentalNote& note, QString* error)
+{
+    std::unique_ptr<LinePrinter> printer = platform::openDefaultPrinter(error);
+    if (printer && printRentalNote(*printer, note))
+        return true;
+    if (printer)
+        *error = printer->errorText();
+    return false;
 }

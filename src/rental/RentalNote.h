@@ -5,6 +5,10 @@
 
 class LinePrinter;
 
+namespace counter {
+class RentalDraft;
+}
+
 // A rental note as the rental window shows it, every value as its text.
 struct RentalNote
 {
@@ -19,6 +23,15 @@ struct RentalNote
     QString discount;
 };
 
+// The note as stored, for the slip: the draft's renter, slots and value,
+// the date, number and discount as the window shows them.
+RentalNote noteOf(const counter::RentalDraft& draft, const QString& date, const QString& number,
+                  const QString& discount);
+
 // Prints the "Movimento de Locação" slip and sends it. False when the
 // printer failed (its errorText() says why).
 bool printRentalNote(LinePrinter& printer, const RentalNote& note);
+
+// Prints the slip on the system's default printer; false with *error
+// saying why when it could not.
+bool printOnDefaultPrinter(const RentalNote& note, QString* error);

@@ -338,11 +338,13 @@ private slots:
         // The next video makes room for the discount.
         enterText(w<QComboBox>("cbo1"), "11");
         QCOMPARE(w("txtValor")->text(), money("3,50"));
-        MessageBox::setNextAnswer(QMessageBox::No);
+        MessageBox::setNextAnswer(QMessageBox::Yes);
         w<QPushButton>("cmdSalvar")->click();
         QCOMPARE(shop->count("tblLocacao"), 1);
         QCOMPARE(shop->rows("tblLocacao")[0].value("Valor").toString(), money("3,50"));
         QCOMPARE(shop->rows("tblLocacao")[0].value("Desconto").toString(), money("5,00"));
+        // The slip says what the file holds: the value less the discount.
+        QCOMPARE(printedLines.last(), "Valor: | " + money("3,50") + " | Desconto: | " + money("5,00"));
     }
 
     void undoThatLeavesTheDiscountTooLargeSaysSo()

@@ -76,7 +76,7 @@ void RecordWindow::explain(const counter::RecordService::Outcome& outcome, const
         // The service found it empty: the message names it as the rule does.
         for (const counter::Required& r : m_service->rules().required) {
             if (r.column == outcome.column)
-                requireFilled({{field, QString(), r.name}});
+                sayRequired(field, r.name);
         }
         return;
     case Outcome::Taken:

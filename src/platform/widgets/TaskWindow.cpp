@@ -27,18 +27,11 @@ store::RecordCursor& TaskWindow::cursor(const QString& table)
     return *slot;
 }
 
-bool TaskWindow::requireFilled(std::initializer_list<Required> fields)
+void TaskWindow::sayRequired(QWidget* field, const QString& name)
 {
-    for (const Required& r : fields) {
-        if (r.text.isEmpty()) {
-            MessageBox::information(
-                this, QStringLiteral("Mensagem de Informação"),
-                QStringLiteral("O Campo:    ((%1))    não pode ter valor nulo").arg(r.name));
-            r.field->setFocus();
-            return false;
-        }
-    }
-    return true;
+    MessageBox::information(this, QStringLiteral("Mensagem de Informação"),
+                            QStringLiteral("O Campo:    ((%1))    não pode ter valor nulo").arg(name));
+    field->setFocus();
 }
 
 bool TaskWindow::leaveKey(const std::function<bool()>& taken, const std::function<void()>& onTaken,

@@ -33,6 +33,8 @@ public:
     static QLineEdit* displayField(QWidget* parent, const char* name);
     // A label whose buddy is field; the field's accessible name is the label.
     static QLabel* labelFor(QWidget* field, const QString& text, QWidget* parent);
+    // Tab goes from each widget to the next, in this order.
+    static void setTabOrderChain(std::initializer_list<QWidget*> order);
 
 protected:
     store::Database& db() { return m_db; }
@@ -42,15 +44,9 @@ protected:
     // that failed while the window opened is tried again. Throws StoreError.
     store::RecordCursor& cursor(const QString& table);
 
-    struct Required
-    {
-        QWidget* field;
-        QString text;
-        QString name; // as the message names it
-    };
-    // Checks the fields in order; the first empty one is reported with the
-    // required-field message and gets the focus. True when all are filled.
-    bool requireFilled(std::initializer_list<Required> fields);
+    // Tells the operator that the field, named as the message names it,
+    // must be filled, and puts the focus there.
+    void sayRequired(QWidget* field, const QString& name);
 
     // Leaving a key that must be free: a taken key goes to onTaken (which
     // shows the stored record); a free one starts a new row in the table
@@ -64,8 +60,6 @@ protected:
 
     // Call once the widgets exist: Enter then moves on in every field.
     void finishSetup();
-    // Tab goes from each widget to the next, in this order.
-    static void setTabOrderChain(std::initializer_list<QWidget*> order);
 
     // Runs work; a store failure is shown to the operator and gives false.
     // The same failure again before the event loop turns is not shown twice.

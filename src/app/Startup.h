@@ -20,9 +20,10 @@ class InstanceLock;
 // The start of the program: one copy per data file, the splash first and
 // fast, the data file opened while the splash is on screen, then the main
 // window.
-class Startup : public QObject
+class Startup final : public QObject
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Startup)
 public:
     // Names, version, icon and quit rules of the application object.
     static void configure(QApplication& app);

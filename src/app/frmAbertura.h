@@ -8,9 +8,10 @@ class QTimer;
 
 // The splash shown at start. It ends on the first of: Timer1, a key that
 // produces a character, or a click on Frame1; finished() is emitted once.
-class frmAbertura : public QWidget
+class frmAbertura final : public QWidget
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmAbertura)
 public:
     static constexpr int SplashMilliseconds = 3000;
 

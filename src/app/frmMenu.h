@@ -13,9 +13,10 @@ class Database;
 // The main window: the menu is the only way into the task windows. While a
 // task window (or the About box) is open the whole main window is disabled,
 // so only one task runs at a time; report windows leave it enabled.
-class frmMenu : public QMainWindow
+class frmMenu final : public QMainWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmMenu)
 public:
     // Builds a window for an entry; the window opens its own cursors.
     using WindowFactory = std::function<QWidget*(store::Database&)>;

@@ -3,9 +3,10 @@
 #include <QWidget>
 
 // The About box: fixed texts and the logo, closed with the window's close box.
-class frmSobre : public QWidget
+class frmSobre final : public QWidget
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmSobre)
 public:
     explicit frmSobre(QWidget* parent = nullptr);
 };

@@ -11,6 +11,7 @@ class QLineEdit;
 class frmConClientes final : public QueryWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmConClientes)
 public:
     explicit frmConClientes(store::Database& db, QWidget* parent = nullptr);
 

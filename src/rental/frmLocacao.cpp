@@ -28,7 +28,7 @@ const QString NoDiscount = QStringLiteral("R$0,00");
 using namespace rentalMessages;
 
 frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
-    : TaskWindow(db, Title, parent), m_autoComplete(new claFenwaurda(this)), m_draft(db)
+    : TaskWindow(db, Title, parent), m_draft(db)
 {
     setObjectName(QStringLiteral("frmLocacao"));
     setFont(formFont());
@@ -66,7 +66,7 @@ frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
     });
     setLookupItems(m_ui.cboClientes, names);
     setLookupItems(m_ui.cbo1, codes);
-    ClearFields();
+    clearFields();
     showNextNumber();
     m_ui.cmdDesfazer->setEnabled(false);
     m_ui.cboClientes->setFocus();
@@ -74,7 +74,7 @@ frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
 
 frmLocacao::~frmLocacao() = default;
 
-void frmLocacao::ClearFields()
+void frmLocacao::clearFields()
 {
     m_ui.txtData->setText(platform::todayText());
     m_ui.txtCodigo->setText(QString::number(counter::RentalDraft::FirstNumber));
@@ -224,7 +224,7 @@ void frmLocacao::save()
     if (print && !printOnDefaultPrinter(note, &error))
         MessageBox::warning(this, PrintTitle, notPrinted(note.number, error));
 
-    ClearFields();
+    clearFields();
     m_ui.cboClientes->setFocus();
     showNextNumber();
     m_ui.cmdDesfazer->setEnabled(false);
@@ -244,6 +244,6 @@ void frmLocacao::closeEvent(QCloseEvent* event)
     // A note never saved gives every copy back, without a question; if the
     // file fails now, the next start gives them back.
     if (m_draft.count() > 0 && guarded([this] { m_draft.abandon(); }))
-        ClearFields();
+        clearFields();
     TaskWindow::closeEvent(event);
 }

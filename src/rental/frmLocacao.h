@@ -4,9 +4,8 @@
 #include "RentalNote.h"
 #include "SlotGrid.h"
 #include "counter/RentalDraft.h"
+#include "lookup/claFenwaurda.h"
 #include "platform/widgets/TaskWindow.h"
-
-class claFenwaurda;
 
 // The counter's rental note: the customer confirmed by name, up to sixteen
 // videos by code (each takes a copy off the shelf at once), a discount, then
@@ -14,6 +13,7 @@ class claFenwaurda;
 class frmLocacao final : public TaskWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmLocacao)
 public:
     explicit frmLocacao(store::Database& db, QWidget* parent = nullptr);
     ~frmLocacao() override;
@@ -26,7 +26,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void ClearFields();
+    void clearFields();
 
     bool confirmCustomer();
     bool enterVideo();
@@ -39,7 +39,7 @@ private:
     void showSlot(int k);
     void sayDiscountTooLarge(const QString& consequence);
 
-    claFenwaurda* m_autoComplete;
+    claFenwaurda* const m_autoComplete = new claFenwaurda(this);
     counter::RentalDraft m_draft;
 
     RentalForm m_ui;

@@ -26,7 +26,7 @@ public:
 // never replaced or emptied (an empty one is refused, not taken for a new
 // shop). A read-only connection (the reports' own) never creates the file
 // and cannot write to it. The files are owner-only.
-class Database
+class Database final
 {
 public:
     static constexpr const char* FileName = "Fenwaurda.mdb";

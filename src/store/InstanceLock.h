@@ -17,7 +17,7 @@ namespace store {
 // disk through a file server here, whose locks are seen). On a network disk
 // a lock of another computer cannot be judged from here: the operator is
 // told which computer holds it and how to free it.
-class InstanceLock
+class InstanceLock final
 {
 public:
     explicit InstanceLock(const QString& folder);

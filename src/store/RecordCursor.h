@@ -26,7 +26,7 @@ QString unstorableText(const QString& text);
 // throws StoreError on failure; nothing is written by a failed call. A
 // column name that is not in the table, or reading with no current row, is a
 // programming error and throws StoreError of kind Other.
-class RecordCursor
+class RecordCursor final
 {
 public:
     // Throws StoreError when the table is unknown or missing in the file.

@@ -6,7 +6,7 @@ class Database;
 
 // Writes that belong together: BEGIN IMMEDIATE now, COMMIT on commit(),
 // ROLLBACK when the scope ends without one (an exception on the way).
-class Transaction
+class Transaction final
 {
 public:
     explicit Transaction(Database& db); // throws StoreError

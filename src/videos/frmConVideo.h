@@ -13,6 +13,7 @@ class RecordCursor;
 class frmConVideo final : public QueryWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmConVideo)
 public:
     explicit frmConVideo(store::Database& db, QWidget* parent = nullptr);
 

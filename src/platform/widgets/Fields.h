@@ -64,9 +64,10 @@ QString fieldText(const QWidget* field);
 // A line edit with a digit mask: '#' marks an optional digit, any other
 // character is a literal. Reads as "" while no digit is typed, and as the
 // shown text with its literals otherwise ("123.456.789-01").
-class MaskedEdit : public QLineEdit
+class MaskedEdit final : public QLineEdit
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MaskedEdit)
 public:
     explicit MaskedEdit(const QString& mask, QWidget* parent = nullptr);
 

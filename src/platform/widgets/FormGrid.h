@@ -15,7 +15,7 @@ class QWidget;
 //     grid.add({{txtCodigo, "Código:", 0, 0},
 //               {txtLocal, "Local da Loja:", 1, 2},
 //               {cmdOk, nullptr, 2, 3, 1, 855}});
-class FormGrid
+class FormGrid final
 {
 public:
     struct Cell

@@ -19,9 +19,10 @@ class QWidget;
 //  - closing the window runs no checks.
 // A check may move the focus itself (for instance to the next field to fill);
 // the helper then leaves the focus where the check put it.
-class LeaveChecks : public QObject
+class LeaveChecks final : public QObject
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(LeaveChecks)
 public:
     explicit LeaveChecks(QWidget* window);
 

@@ -52,8 +52,8 @@ bool ModifyRecordWindow::lookUp()
         return false;
     }
     // Nothing of the record shown before may stay on screen.
-    ClearFields();
-    ShowRecord(*found);
+    clearFields();
+    showRecord(*found);
     m_shownKey = key;
     m_showing = true;
     m_flow.next->setFocus();
@@ -77,7 +77,7 @@ void ModifyRecordWindow::finish(const counter::RecordService::Outcome& outcome)
 {
     if (outcome.status == counter::RecordService::Outcome::Gone)
         MessageBox::information(this, m_flow.notFoundTitle, m_flow.notFound);
-    ClearFields();
+    clearFields();
     m_showing = false;
     keyField()->setFocus();
 }

@@ -51,7 +51,7 @@ bool NewRecordWindow::leaveKey(const Key& key)
 void NewRecordWindow::showDuplicate(const counter::Record& record)
 {
     MessageBox::information(this, QString::fromUtf8(SystemInfoTitle), m_flow.duplicate);
-    ShowRecord(record);
+    showRecord(record);
     m_buttons->offerNew();
 }
 
@@ -80,14 +80,14 @@ void NewRecordWindow::save()
     }
 
     if (askForAnother(m_flow.another)) {
-        ClearFields();
+        clearFields();
         firstKey()->setFocus();
     }
 }
 
 void NewRecordWindow::startOver()
 {
-    ClearFields();
+    clearFields();
     m_buttons->offerSave();
     firstKey()->setFocus();
 }

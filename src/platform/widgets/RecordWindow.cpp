@@ -42,14 +42,14 @@ QLineEdit* RecordWindow::addDate(DateRole role, const char* label)
     return m_txtData;
 }
 
-void RecordWindow::ClearFields()
+void RecordWindow::clearFields()
 {
     m_fields->clear();
     if (m_txtData && m_dateRole == DateRole::Registration)
         m_txtData->setText(platform::todayText());
 }
 
-void RecordWindow::ShowRecord(const counter::Record& record)
+void RecordWindow::showRecord(const counter::Record& record)
 {
     m_fields->show(record);
     if (m_txtData && m_dateRole == DateRole::Registration)

@@ -41,9 +41,9 @@ protected:
     QLineEdit* date() const { return m_txtData; }
 
     // Empties the fields; a registration date shows today again.
-    void ClearFields();
+    void clearFields();
     // A record into the fields, with a registration date.
-    void ShowRecord(const counter::Record& record);
+    void showRecord(const counter::Record& record);
     // The fields as a record, with a registration date.
     counter::Record readRecord() const;
     // Tells the operator why the service did not store: a required field

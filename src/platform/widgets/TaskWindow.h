@@ -20,6 +20,7 @@ class RecordCursor;
 class TaskWindow : public QWidget
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TaskWindow)
 public:
     TaskWindow(store::Database& db, const QString& title, QWidget* parent = nullptr);
     ~TaskWindow() override;

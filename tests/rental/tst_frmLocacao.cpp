@@ -613,15 +613,28 @@ private slots:
         QCOMPARE(qtde("10"), 2);
     }
 
+    void abandonedNoteGivesCopiesBack_data()
+    {
+        QTest::addColumn<bool>("byEscape");
+        QTest::newRow("close box") << false;
+        QTest::newRow("Esc") << true;
+    }
+
     void abandonedNoteGivesCopiesBack()
     {
+        QFETCH(bool, byEscape);
         open();
         customer("Maria Silva");
         video("10");
         video("10");
         video("12");
         QCOMPARE(qtde("10"), 1);
-        form->close();
+        if (byEscape) {
+            QTest::keyClick(focus(), Qt::Key_Escape);
+            QVERIFY(form->isHidden());
+        } else {
+            form->close();
+        }
         QCOMPARE(qtde("10"), 3);
         QCOMPARE(qtde("12"), 3);
         QCOMPARE(shop->count("tblLocacao"), 0);

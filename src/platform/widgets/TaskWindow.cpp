@@ -6,6 +6,7 @@
 #include "store/RecordCursor.h"
 #include "store/StoreError.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -18,6 +19,15 @@ TaskWindow::TaskWindow(store::Database& db, const QString& title, QWidget* paren
 }
 
 TaskWindow::~TaskWindow() = default;
+
+void TaskWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
 
 store::RecordCursor& TaskWindow::cursor(const QString& table)
 {

@@ -6,6 +6,7 @@
 #include <memory>
 
 class LeaveChecks;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 
@@ -38,6 +39,10 @@ public:
     static void setTabOrderChain(std::initializer_list<QWidget*> order);
 
 protected:
+    // Esc that no field took (an open list takes it first) closes the
+    // window as its close box does.
+    void keyPressEvent(QKeyEvent* event) override;
+
     store::Database& db() { return m_db; }
     LeaveChecks& leaveChecks() { return *m_checks; }
 

@@ -9,6 +9,8 @@
 
 #include "BenchShops.h"
 
+#include "counter/ReturnDesk.h"
+#include "counter/VideoStatus.h"
 #include "platform/Formats.h"
 #include "platform/widgets/MessageBox.h"
 #include "rental/frmLocacao.h"
@@ -17,7 +19,6 @@
 #include "store/Database.h"
 #include "store/PendingNote.h"
 #include "store/RecordCursor.h"
-#include "store/Returns.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -243,7 +244,7 @@ void BM_StatusQueryStoreTime(benchmark::State& state)
         }
         code = q.value(0).toString();
     }
-    store::RentalStatus status(shop(state));
+    counter::VideoStatus status(shop(state));
     for (auto _ : state) {
         const std::optional<QString> date = status.rentalDateOf(code);
         if (date.has_value() != (state.range(1) == 0))
@@ -257,6 +258,7 @@ void BM_StatusQueryStoreTime(benchmark::State& state)
 void BM_BookReturn(benchmark::State& state)
 {
     store::Database& db = shop(state);
+    counter::ReturnDesk desk(db);
     int i = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -269,8 +271,8 @@ void BM_BookReturn(benchmark::State& state)
         q.addBindValue(code(state, i + 1));
         q.exec();
         state.ResumeTiming();
-        store::bookReturn(db, note, code(state, i));
-        store::bookReturn(db, note, code(state, i + 1));
+        desk.book(note, code(state, i));
+        desk.book(note, code(state, i + 1));
     }
     state.counters["returns_per_iteration"] = 2;
 }

@@ -1,0 +1,169 @@
+#include "ReturnDesk.h"
+
+#include "KeptStatements.h"
+#include "store/Database.h"
+#include "store/Names.h"
+#include "store/Queries.h"
+#include "store/RecordCursor.h"
+#include "store/Schema.h"
+#include "store/Transaction.h"
+
+#include <QSqlQuery>
+#include <array>
+
+namespace counter {
+
+using namespace store::names;
+using store::quoted;
+using tblLocacao::codeColumn;
+using tblLocacao::Slots;
+
+namespace {
+
+const QString Reading = QStringLiteral("ler a locação");
+const QString Writing = QStringLiteral("gravar a devolução");
+
+// Keys of the kept statements; one to free each slot follows FreeSlot.
+enum Statement : size_t { FindNote, FindVideo, RaiseShelf, DeleteNote, FreeSlot };
+
+// A key the operator typed or picked: the empty text, and one SQLite could
+// not keep as it is, name no row.
+bool namesNothing(const QString& key)
+{
+    return key.isEmpty() || !store::unstorableText(key).isEmpty();
+}
+
+QString text(const QSqlQuery& q, int column)
+{
+    return q.isNull(column) ? QString() : q.value(column).toString();
+}
+
+struct NoteRow
+{
+    qint64 rowid = -1;
+    QString date;
+    QStringList slotCodes; // all sixteen, free ones empty
+};
+
+// The note by its unique code, in one seek.
+std::optional<NoteRow> readNote(KeptStatements& statements, const QString& code)
+{
+    if (namesNothing(code))
+        return std::nullopt;
+    static const QString sql = [] {
+        QStringList columns{QStringLiteral("rowid"), quoted(tblLocacao::Data)};
+        for (int slot = 0; slot < Slots; ++slot)
+            columns.append(quoted(codeColumn(slot)));
+        return QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 1")
+            .arg(columns.join(QLatin1Char(',')), quoted(tblLocacao::Table), quoted(tblLocacao::Codigo));
+    }();
+    QSqlQuery& q = statements.run(FindNote, sql, {code}, Reading);
+    if (!statements.next(q, Reading))
+        return std::nullopt;
+    NoteRow row;
+    row.rowid = q.value(0).toLongLong();
+    row.date = text(q, 1);
+    for (int slot = 0; slot < Slots; ++slot)
+        row.slotCodes.append(text(q, 2 + slot));
+    q.finish();
+    return row;
+}
+
+QStringList openCodes(const QStringList& slotCodes)
+{
+    QStringList out;
+    for (const QString& code : slotCodes)
+        if (!code.isEmpty())
+            out.append(code);
+    return out;
+}
+
+} // namespace
+
+ReturnDesk::ReturnDesk(store::Database& db) : m_statements(std::make_unique<KeptStatements>(db)) {}
+
+ReturnDesk::~ReturnDesk() = default;
+
+QStringList ReturnDesk::noteCodes()
+{
+    return store::rentalNoteCodes(m_statements->db());
+}
+
+std::optional<ReturnDesk::Note> ReturnDesk::findNote(const QString& code)
+{
+    const std::optional<NoteRow> row = readNote(*m_statements, code);
+    if (!row)
+        return std::nullopt;
+    return Note{row->date, openCodes(row->slotCodes)};
+}
+
+ReturnDesk::Video ReturnDesk::checkVideo(const QStringList& openCodes, const QString& code)
+{
+    Video video;
+    if (code.isEmpty() || !openCodes.contains(code))
+        return video;
+    static const QString sql =
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 1")
+            .arg(quoted(tblVideos::Nome), quoted(tblVideos::Table), quoted(tblVideos::Codigo));
+    QSqlQuery& q = m_statements->run(FindVideo, sql, {code}, Reading);
+    if (m_statements->next(q, Reading)) {
+        video.check = VideoCheck::InCatalogue;
+        video.title = text(q, 0);
+        q.finish();
+    } else {
+        // Deleted while it was out: it can still come back, or the note
+        // would stay pending for ever.
+        video.check = VideoCheck::NotInCatalogue;
+    }
+    return video;
+}
+
+std::optional<ReturnDesk::Booked> ReturnDesk::book(const QString& noteCode, const QString& videoCode)
+{
+    if (namesNothing(videoCode))
+        return std::nullopt;
+    KeptStatements& statements = *m_statements;
+    store::Transaction t(statements.db());
+    const std::optional<NoteRow> note = readNote(statements, noteCode);
+    if (!note)
+        return std::nullopt;
+    Booked booked;
+    booked.slot = int(note->slotCodes.indexOf(videoCode));
+    if (booked.slot < 0)
+        return std::nullopt;
+
+    // By the unique code, on the count as it stands in the file; a count
+    // that holds no number counts as none.
+    static const QString raise =
+        QStringLiteral("UPDATE %1 SET %2 = COALESCE(CAST(%2 AS INTEGER), 0) + 1 WHERE %3 = ?")
+            .arg(quoted(tblVideos::Table), quoted(tblVideos::QTDE), quoted(tblVideos::Codigo));
+    QSqlQuery& shelf = statements.run(RaiseShelf, raise, {videoCode}, Writing);
+    booked.videoInCatalogue = shelf.numRowsAffected() > 0;
+    shelf.finish();
+
+    QStringList slotCodes = note->slotCodes;
+    slotCodes[booked.slot] = QString();
+    booked.stillOpen = openCodes(slotCodes);
+    if (booked.stillOpen.isEmpty()) {
+        static const QString remove =
+            QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(tblLocacao::Table));
+        statements.run(DeleteNote, remove, {note->rowid}, Writing).finish();
+        booked.noteDeleted = true;
+    } else {
+        // A returned slot holds no value, as a slot never used on an older file.
+        static const std::array<QString, Slots> free = [] {
+            std::array<QString, Slots> out;
+            for (int slot = 0; slot < Slots; ++slot)
+                out[size_t(slot)] = QStringLiteral("UPDATE %1 SET %2 = NULL, %3 = NULL WHERE rowid = ?")
+                                        .arg(quoted(tblLocacao::Table), quoted(codeColumn(slot)),
+                                             quoted(tblLocacao::videoColumn(slot)));
+            return out;
+        }();
+        statements.run(FreeSlot + size_t(booked.slot), free[size_t(booked.slot)], {note->rowid}, Writing)
+            .finish();
+    }
+    t.commit();
+    return booked;
+}
+
+} // namespace counter

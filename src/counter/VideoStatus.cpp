@@ -6,7 +6,6 @@
 #include "store/Schema.h"
 
 #include <QSqlQuery>
-#include <array>
 
 namespace counter {
 
@@ -19,8 +18,8 @@ namespace {
 
 const QString Reading = QStringLiteral("consultar as locações");
 
-// Keys of the kept statements; one seek per slot follows FirstSlot.
-enum Statement : size_t { FindVideo, FirstSlot };
+// Keys of the kept statements.
+enum Statement : size_t { FindVideo, RentalDate };
 
 bool namesNothing(const QString& key)
 {
@@ -60,25 +59,26 @@ std::optional<QString> VideoStatus::rentalDateOf(const QString& code)
 {
     if (namesNothing(code))
         return std::nullopt;
-    // Equal keys sit in an index in rowid order, so ordering by rowid walks
-    // the slot's index and stops at its first entry.
-    static const std::array<QString, Slots> seeks = [] {
-        std::array<QString, Slots> out;
+    // One limited seek per slot, lowest slot first; equal keys sit in an
+    // index in rowid order, so each stops at its index's first entry.
+    // COALESCE stops at the first slot that finds a note, and one statement
+    // reads the file once instead of sixteen times. A date with no value
+    // reads as an empty text, so that only "no note" gives NULL.
+    static const QString sql = [] {
+        QStringList seeks;
         for (int slot = 0; slot < Slots; ++slot)
-            out[size_t(slot)] =
-                QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY rowid LIMIT 1")
-                    .arg(quoted(tblLocacao::Data), quoted(tblLocacao::Table), quoted(codeColumn(slot)));
-        return out;
+            seeks.append(
+                QStringLiteral("(SELECT IFNULL(%1, '') FROM %2 WHERE %3 = ? ORDER BY rowid LIMIT 1)")
+                    .arg(quoted(tblLocacao::Data), quoted(tblLocacao::Table), quoted(codeColumn(slot))));
+        return QStringLiteral("SELECT COALESCE(%1)").arg(seeks.join(QStringLiteral(", ")));
     }();
-    for (int slot = 0; slot < Slots; ++slot) {
-        QSqlQuery& q = m_statements->run(FirstSlot + size_t(slot), seeks[size_t(slot)], {code}, Reading);
-        if (m_statements->next(q, Reading)) {
-            const QString date = text(q, 0);
-            q.finish();
-            return date;
-        }
-    }
-    return std::nullopt;
+    const QVariantList codes(Slots, code);
+    QSqlQuery& q = m_statements->run(RentalDate, sql, codes, Reading);
+    std::optional<QString> date;
+    if (m_statements->next(q, Reading) && !q.isNull(0))
+        date = q.value(0).toString();
+    q.finish();
+    return date;
 }
 
 } // namespace counter

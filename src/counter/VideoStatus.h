@@ -38,8 +38,9 @@ public:
 
     // The note that has the video out: the lowest slot holding the code
     // wins, then the first note in that slot's index order (ties in
-    // insertion order). One limited seek per slot, lowest first, so the
-    // time does not grow with the notes holding the code.
+    // insertion order). One limited seek per slot, lowest first, stopping
+    // at the first that finds one, so the time does not grow with the notes
+    // holding the code.
     std::optional<QString> rentalDateOf(const QString& code);
 
 private:

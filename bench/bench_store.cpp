@@ -362,7 +362,8 @@ void BM_EnterAndUndoAgainstBare(benchmark::State& state)
     Bare bare(db);
     sqlite3_stmt* begin = bare.prepare(QStringLiteral("BEGIN IMMEDIATE"));
     sqlite3_stmt* commit = bare.prepare(QStringLiteral("COMMIT"));
-    sqlite3_stmt* findVideo = bare.prepare(QStringLiteral("SELECT rowid, * FROM tblVideos WHERE Codigo = ?"));
+    sqlite3_stmt* findVideo =
+        bare.prepare(QStringLiteral("SELECT Nome, Tipo, Valor FROM tblVideos WHERE Codigo = ? LIMIT 1"));
     sqlite3_stmt* shelf =
         bare.prepare(QStringLiteral("UPDATE tblVideos SET QTDE = COALESCE(QTDE, 0) + ? WHERE Codigo = ?"));
     sqlite3_stmt* record =

@@ -1,6 +1,7 @@
 #include "KeptStatements.h"
 
 #include "store/Database.h"
+#include "store/RecordCursor.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -49,6 +50,16 @@ bool KeptStatements::next(QSqlQuery& query, const QString& what)
     if (error.isValid())
         m_db.fail(error, what);
     return false;
+}
+
+QString KeptStatements::text(const QSqlQuery& query, int column)
+{
+    return query.isNull(column) ? QString() : query.value(column).toString();
+}
+
+bool KeptStatements::namesNothing(const QString& key)
+{
+    return key.isEmpty() || !store::unstorableText(key).isEmpty();
 }
 
 } // namespace counter

@@ -34,6 +34,12 @@ public:
 
     store::Database& db() { return m_db; }
 
+    // A column of the current row as a text; no value reads as an empty text.
+    static QString text(const QSqlQuery& query, int column);
+    // A key the operator typed or picked names no row when it is empty, or
+    // when SQLite could not keep it as it is.
+    static bool namesNothing(const QString& key);
+
 private:
     store::Database& m_db;
     quint64 m_serial = 0;

@@ -1,13 +1,16 @@
 #include "RentalDraft.h"
 
+#include "KeptStatements.h"
 #include "PeopleSearch.h"
 #include "platform/Formats.h"
 #include "store/Names.h"
 #include "store/PendingNote.h"
 #include "store/RecordCursor.h"
+#include "store/Schema.h"
 #include "store/StoreError.h"
 
 #include <QHash>
+#include <QSqlQuery>
 #include <algorithm>
 
 namespace counter {
@@ -16,7 +19,7 @@ using namespace store::names;
 
 RentalDraft::RentalDraft(store::Database& db)
     : m_db(db), m_pending(std::make_unique<store::PendingNote>(db)),
-      m_people(std::make_unique<PeopleSearch>(db))
+      m_people(std::make_unique<PeopleSearch>(db)), m_statements(std::make_unique<KeptStatements>(db))
 {
 }
 
@@ -47,12 +50,22 @@ bool RentalDraft::confirmRenter(const QString& name)
 RentalDraft::EntryResult RentalDraft::enter(const QString& code)
 {
     EntryResult result;
-    store::RecordCursor& video = cursor(m_videos, tblVideos::Table);
-    if (!video.find(tblVideos::indCodigo, code))
+    if (KeptStatements::namesNothing(code))
         return result;
-    const QString title = video.text(tblVideos::Nome);
-    const QString category = video.text(tblVideos::Tipo);
-    result.price = video.text(tblVideos::Valor);
+    // The video by its unique code: the one seek of an entry, on a
+    // statement kept for the draft's life.
+    static const QString sql = QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %5 = ? LIMIT 1")
+                                   .arg(store::quoted(tblVideos::Nome), store::quoted(tblVideos::Tipo),
+                                        store::quoted(tblVideos::Valor), store::quoted(tblVideos::Table),
+                                        store::quoted(tblVideos::Codigo));
+    static const QString what = QStringLiteral("buscar na tabela %1").arg(tblVideos::Table);
+    QSqlQuery& video = m_statements->run(0, sql, {code}, what);
+    if (!m_statements->next(video, what))
+        return result;
+    const QString title = KeptStatements::text(video, 0);
+    const QString category = KeptStatements::text(video, 1);
+    result.price = KeptStatements::text(video, 2);
+    video.finish();
 
     if (m_count == Slots) {
         result.outcome = Entry::Full;

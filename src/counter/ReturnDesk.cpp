@@ -4,7 +4,6 @@
 #include "store/Database.h"
 #include "store/Names.h"
 #include "store/Queries.h"
-#include "store/RecordCursor.h"
 #include "store/Schema.h"
 #include "store/Transaction.h"
 
@@ -26,18 +25,6 @@ const QString Writing = QStringLiteral("gravar a devolução");
 // Keys of the kept statements; one to free each slot follows FreeSlot.
 enum Statement : size_t { FindNote, FindVideo, RaiseShelf, DeleteNote, FreeSlot };
 
-// A key the operator typed or picked: the empty text, and one SQLite could
-// not keep as it is, name no row.
-bool namesNothing(const QString& key)
-{
-    return key.isEmpty() || !store::unstorableText(key).isEmpty();
-}
-
-QString text(const QSqlQuery& q, int column)
-{
-    return q.isNull(column) ? QString() : q.value(column).toString();
-}
-
 struct NoteRow
 {
     qint64 rowid = -1;
@@ -48,7 +35,7 @@ struct NoteRow
 // The note by its unique code, in one seek.
 std::optional<NoteRow> readNote(KeptStatements& statements, const QString& code)
 {
-    if (namesNothing(code))
+    if (KeptStatements::namesNothing(code))
         return std::nullopt;
     static const QString sql = [] {
         QStringList columns{QStringLiteral("rowid"), quoted(tblLocacao::Data)};
@@ -62,9 +49,9 @@ std::optional<NoteRow> readNote(KeptStatements& statements, const QString& code)
         return std::nullopt;
     NoteRow row;
     row.rowid = q.value(0).toLongLong();
-    row.date = text(q, 1);
+    row.date = KeptStatements::text(q, 1);
     for (int slot = 0; slot < Slots; ++slot)
-        row.slotCodes.append(text(q, 2 + slot));
+        row.slotCodes.append(KeptStatements::text(q, 2 + slot));
     q.finish();
     return row;
 }
@@ -108,7 +95,7 @@ ReturnDesk::Video ReturnDesk::checkVideo(const QStringList& openCodes, const QSt
     QSqlQuery& q = m_statements->run(FindVideo, sql, {code}, Reading);
     if (m_statements->next(q, Reading)) {
         video.check = VideoCheck::InCatalogue;
-        video.title = text(q, 0);
+        video.title = KeptStatements::text(q, 0);
         q.finish();
     } else {
         // Deleted while it was out: it can still come back, or the note
@@ -120,7 +107,7 @@ ReturnDesk::Video ReturnDesk::checkVideo(const QStringList& openCodes, const QSt
 
 std::optional<ReturnDesk::Booked> ReturnDesk::book(const QString& noteCode, const QString& videoCode)
 {
-    if (namesNothing(videoCode))
+    if (KeptStatements::namesNothing(videoCode))
         return std::nullopt;
     KeptStatements& statements = *m_statements;
     store::Transaction t(statements.db());

@@ -2,7 +2,6 @@
 
 #include "KeptStatements.h"
 #include "store/Names.h"
-#include "store/RecordCursor.h"
 #include "store/Schema.h"
 
 #include <QSqlQuery>
@@ -21,17 +20,6 @@ const QString Reading = QStringLiteral("consultar as locações");
 // Keys of the kept statements.
 enum Statement : size_t { FindVideo, RentalDate };
 
-bool namesNothing(const QString& key)
-{
-    // A code SQLite would bind altered names no row.
-    return key.isEmpty() || !store::unstorableText(key).isEmpty();
-}
-
-QString text(const QSqlQuery& q, int column)
-{
-    return q.isNull(column) ? QString() : q.value(column).toString();
-}
-
 } // namespace
 
 VideoStatus::VideoStatus(store::Database& db) : m_statements(std::make_unique<KeptStatements>(db)) {}
@@ -40,7 +28,7 @@ VideoStatus::~VideoStatus() = default;
 
 std::optional<VideoStatus::Video> VideoStatus::find(const QString& code)
 {
-    if (namesNothing(code))
+    if (KeptStatements::namesNothing(code))
         return std::nullopt;
     static const QString sql =
         QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %5 = ? LIMIT 1")
@@ -49,7 +37,8 @@ std::optional<VideoStatus::Video> VideoStatus::find(const QString& code)
     QSqlQuery& q = m_statements->run(FindVideo, sql, {code}, Reading);
     if (!m_statements->next(q, Reading))
         return std::nullopt;
-    Video video{text(q, 0), text(q, 1), text(q, 2), std::nullopt};
+    Video video{KeptStatements::text(q, 0), KeptStatements::text(q, 1), KeptStatements::text(q, 2),
+                std::nullopt};
     q.finish();
     video.rentedOn = rentalDateOf(code);
     return video;
@@ -57,7 +46,7 @@ std::optional<VideoStatus::Video> VideoStatus::find(const QString& code)
 
 std::optional<QString> VideoStatus::rentalDateOf(const QString& code)
 {
-    if (namesNothing(code))
+    if (KeptStatements::namesNothing(code))
         return std::nullopt;
     // One limited seek per slot, lowest slot first; equal keys sit in an
     // index in rowid order, so each stops at its index's first entry.

@@ -10,7 +10,6 @@
 #include "store/StoreError.h"
 
 #include <QHash>
-#include <QSqlQuery>
 #include <algorithm>
 
 namespace counter {
@@ -59,13 +58,16 @@ RentalDraft::EntryResult RentalDraft::enter(const QString& code)
                                         store::quoted(tblVideos::Valor), store::quoted(tblVideos::Table),
                                         store::quoted(tblVideos::Codigo));
     static const QString what = QStringLiteral("buscar na tabela %1").arg(tblVideos::Table);
-    QSqlQuery& video = m_statements->run(0, sql, {code}, what);
-    if (!m_statements->next(video, what))
+    QString title, category;
+    if (!m_statements->first(
+            0, sql, {code},
+            [&](const KeptStatements::Row& r) {
+                title = r.text(0);
+                category = r.text(1);
+                result.price = r.text(2);
+            },
+            what))
         return result;
-    const QString title = KeptStatements::text(video, 0);
-    const QString category = KeptStatements::text(video, 1);
-    result.price = KeptStatements::text(video, 2);
-    video.finish();
 
     if (m_count == Slots) {
         result.outcome = Entry::Full;

@@ -7,7 +7,6 @@
 #include "store/Schema.h"
 #include "store/Transaction.h"
 
-#include <QSqlQuery>
 #include <array>
 
 namespace counter {
@@ -44,15 +43,18 @@ std::optional<NoteRow> readNote(KeptStatements& statements, const QString& code)
         return QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 1")
             .arg(columns.join(QLatin1Char(',')), quoted(tblLocacao::Table), quoted(tblLocacao::Codigo));
     }();
-    QSqlQuery& q = statements.run(FindNote, sql, {code}, Reading);
-    if (!statements.next(q, Reading))
-        return std::nullopt;
     NoteRow row;
-    row.rowid = q.value(0).toLongLong();
-    row.date = KeptStatements::text(q, 1);
-    for (int slot = 0; slot < Slots; ++slot)
-        row.slotCodes.append(KeptStatements::text(q, 2 + slot));
-    q.finish();
+    const bool found = statements.first(
+        FindNote, sql, {code},
+        [&](const KeptStatements::Row& r) {
+            row.rowid = r.value(0).toLongLong();
+            row.date = r.text(1);
+            for (int slot = 0; slot < Slots; ++slot)
+                row.slotCodes.append(r.text(2 + slot));
+        },
+        Reading);
+    if (!found)
+        return std::nullopt;
     return row;
 }
 
@@ -92,11 +94,10 @@ ReturnDesk::Video ReturnDesk::checkVideo(const QStringList& openCodes, const QSt
     static const QString sql =
         QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 1")
             .arg(quoted(tblVideos::Nome), quoted(tblVideos::Table), quoted(tblVideos::Codigo));
-    QSqlQuery& q = m_statements->run(FindVideo, sql, {code}, Reading);
-    if (m_statements->next(q, Reading)) {
+    if (m_statements->first(
+            FindVideo, sql, {code}, [&](const KeptStatements::Row& r) { video.title = r.text(0); },
+            Reading)) {
         video.check = VideoCheck::InCatalogue;
-        video.title = KeptStatements::text(q, 0);
-        q.finish();
     } else {
         // Deleted while it was out: it can still come back, or the note
         // would stay pending for ever.
@@ -124,9 +125,7 @@ std::optional<ReturnDesk::Booked> ReturnDesk::book(const QString& noteCode, cons
     static const QString raise =
         QStringLiteral("UPDATE %1 SET %2 = COALESCE(CAST(%2 AS INTEGER), 0) + 1 WHERE %3 = ?")
             .arg(quoted(tblVideos::Table), quoted(tblVideos::QTDE), quoted(tblVideos::Codigo));
-    QSqlQuery& shelf = statements.run(RaiseShelf, raise, {videoCode}, Writing);
-    booked.videoInCatalogue = shelf.numRowsAffected() > 0;
-    shelf.finish();
+    booked.videoInCatalogue = statements.write(RaiseShelf, raise, {videoCode}, Writing) > 0;
 
     QStringList slotCodes = note->slotCodes;
     slotCodes[booked.slot] = QString();
@@ -134,7 +133,7 @@ std::optional<ReturnDesk::Booked> ReturnDesk::book(const QString& noteCode, cons
     if (booked.stillOpen.isEmpty()) {
         static const QString remove =
             QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(tblLocacao::Table));
-        statements.run(DeleteNote, remove, {note->rowid}, Writing).finish();
+        statements.write(DeleteNote, remove, {note->rowid}, Writing);
         booked.noteDeleted = true;
     } else {
         // A returned slot holds no value, as a slot never used on an older file.
@@ -146,8 +145,7 @@ std::optional<ReturnDesk::Booked> ReturnDesk::book(const QString& noteCode, cons
                                              quoted(tblLocacao::videoColumn(slot)));
             return out;
         }();
-        statements.run(FreeSlot + size_t(booked.slot), free[size_t(booked.slot)], {note->rowid}, Writing)
-            .finish();
+        statements.write(FreeSlot + size_t(booked.slot), free[size_t(booked.slot)], {note->rowid}, Writing);
     }
     t.commit();
     return booked;

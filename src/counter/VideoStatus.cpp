@@ -4,8 +4,6 @@
 #include "store/Names.h"
 #include "store/Schema.h"
 
-#include <QSqlQuery>
-
 namespace counter {
 
 using namespace store::names;
@@ -34,12 +32,16 @@ std::optional<VideoStatus::Video> VideoStatus::find(const QString& code)
         QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %5 = ? LIMIT 1")
             .arg(quoted(tblVideos::Nome), quoted(tblVideos::QTDE), quoted(tblVideos::Local),
                  quoted(tblVideos::Table), quoted(tblVideos::Codigo));
-    QSqlQuery& q = m_statements->run(FindVideo, sql, {code}, Reading);
-    if (!m_statements->next(q, Reading))
+    Video video;
+    if (!m_statements->first(
+            FindVideo, sql, {code},
+            [&](const KeptStatements::Row& r) {
+                video.title = r.text(0);
+                video.onShelf = r.text(1);
+                video.place = r.text(2);
+            },
+            Reading))
         return std::nullopt;
-    Video video{KeptStatements::text(q, 0), KeptStatements::text(q, 1), KeptStatements::text(q, 2),
-                std::nullopt};
-    q.finish();
     video.rentedOn = rentalDateOf(code);
     return video;
 }
@@ -62,11 +64,14 @@ std::optional<QString> VideoStatus::rentalDateOf(const QString& code)
         return QStringLiteral("SELECT COALESCE(%1)").arg(seeks.join(QStringLiteral(", ")));
     }();
     const QVariantList codes(Slots, code);
-    QSqlQuery& q = m_statements->run(RentalDate, sql, codes, Reading);
     std::optional<QString> date;
-    if (m_statements->next(q, Reading) && !q.isNull(0))
-        date = q.value(0).toString();
-    q.finish();
+    m_statements->first(
+        RentalDate, sql, codes,
+        [&](const KeptStatements::Row& r) {
+            if (!r.value(0).isNull())
+                date = r.text(0);
+        },
+        Reading);
     return date;
 }
 

@@ -286,6 +286,34 @@ private slots:
         QVERIFY(!desk.findNote("101"));
         QCOMPARE(desk.findNote("102")->openCodes, QStringList({"7"}));
     }
+
+    // Where SQLite cannot be reached under Qt's driver, the same answers
+    // come through Qt SQL.
+    void throughQtSql()
+    {
+        m_db.reset();
+        m_db = std::make_unique<store::Database>(m_dir->path());
+        m_db->setDirectAllowed(false);
+        m_db->open();
+        QVERIFY(!m_db->directHandle());
+        addNote({"101", "01/11/2026", {{2, "7"}}});
+        addNote({"102", QVariant(), {{1, "7"}, {4, "8"}}});
+        VideoStatus status(*m_db);
+        QCOMPARE(status.rentalDateOf("7"), std::optional<QString>(""));
+        QCOMPARE(status.find("8")->rentedOn, std::optional<QString>(""));
+        QCOMPARE(status.find("8")->onShelf, QStringLiteral("2"));
+        QVERIFY(!status.rentalDateOf("9"));
+        ReturnDesk desk(*m_db);
+        QCOMPARE(desk.findNote("102")->openCodes, QStringList({"7", "8"}));
+        QCOMPARE(desk.checkVideo({"7", "8"}, "8").title, QStringLiteral("Filme 8"));
+        QVERIFY(!desk.book("102", "9"));
+        QCOMPARE(desk.book("102", "7")->slot, 1);
+        QCOMPARE(status.rentalDateOf("7"), std::optional<QString>("01/11/2026"));
+        QVERIFY(desk.book("102", "8")->noteDeleted);
+        QCOMPARE(qtde("7").toInt(), 3);
+        QCOMPARE(qtde("8").toInt(), 3);
+        QCOMPARE(notes(), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestReturnDesk)

@@ -1,10 +1,12 @@
 #include "RentalDraft.h"
 
+#include "KeptStatements.h"
 #include "PeopleSearch.h"
 #include "platform/Formats.h"
 #include "store/Names.h"
 #include "store/PendingNote.h"
 #include "store/RecordCursor.h"
+#include "store/Schema.h"
 #include "store/StoreError.h"
 
 #include <QHash>
@@ -16,7 +18,7 @@ using namespace store::names;
 
 RentalDraft::RentalDraft(store::Database& db)
     : m_db(db), m_pending(std::make_unique<store::PendingNote>(db)),
-      m_people(std::make_unique<PeopleSearch>(db))
+      m_people(std::make_unique<PeopleSearch>(db)), m_statements(std::make_unique<KeptStatements>(db))
 {
 }
 
@@ -47,12 +49,25 @@ bool RentalDraft::confirmRenter(const QString& name)
 RentalDraft::EntryResult RentalDraft::enter(const QString& code)
 {
     EntryResult result;
-    store::RecordCursor& video = cursor(m_videos, tblVideos::Table);
-    if (!video.find(tblVideos::indCodigo, code))
+    if (KeptStatements::namesNothing(code))
         return result;
-    const QString title = video.text(tblVideos::Nome);
-    const QString category = video.text(tblVideos::Tipo);
-    result.price = video.text(tblVideos::Valor);
+    // The video by its unique code: the one seek of an entry, on a
+    // statement kept for the draft's life.
+    static const QString sql = QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %5 = ? LIMIT 1")
+                                   .arg(store::quoted(tblVideos::Nome), store::quoted(tblVideos::Tipo),
+                                        store::quoted(tblVideos::Valor), store::quoted(tblVideos::Table),
+                                        store::quoted(tblVideos::Codigo));
+    static const QString what = QStringLiteral("buscar na tabela %1").arg(tblVideos::Table);
+    QString title, category;
+    if (!m_statements->first(
+            0, sql, {code},
+            [&](const KeptStatements::Row& r) {
+                title = r.text(0);
+                category = r.text(1);
+                result.price = r.text(2);
+            },
+            what))
+        return result;
 
     if (m_count == Slots) {
         result.outcome = Entry::Full;

@@ -13,6 +13,7 @@ class RecordCursor;
 
 namespace counter {
 
+class KeptStatements;
 class PeopleSearch;
 
 // The rental note being composed at the counter: the renter, up to sixteen
@@ -106,7 +107,7 @@ private:
     store::Database& m_db;
     std::unique_ptr<store::PendingNote> m_pending;
     std::unique_ptr<PeopleSearch> m_people;
-    std::unique_ptr<store::RecordCursor> m_videos;
+    std::unique_ptr<KeptStatements> m_statements;
     std::unique_ptr<store::RecordCursor> m_numbers;
     std::array<Slot, Slots> m_slots{};
     int m_count = 0;

@@ -1,10 +1,8 @@
 #include "frmConsultaVideo.h"
 
+#include "counter/VideoStatus.h"
 #include "platform/widgets/Fields.h"
-#include "store/Names.h"
 #include "store/Queries.h"
-#include "store/RecordCursor.h"
-#include "store/Returns.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -12,12 +10,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-using namespace store::names;
-
 frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     : QueryWindow(db, QStringLiteral("Consulta para Locação de Vídeos"), "frmConsultaVideo", "cboVideo",
                   platform::FieldLimit::VideoCode, parent),
-      m_status(std::make_unique<store::RentalStatus>(db))
+      m_status(std::make_unique<counter::VideoStatus>(db))
 {
     m_txtVideo = displayField(this, "txtVideo");
     m_txtQTDE = displayField(this, "txtQTDE");
@@ -53,25 +49,17 @@ void frmConsultaVideo::clearResults()
 
 bool frmConsultaVideo::lookUp()
 {
-    const QString code = m_key->currentText();
-    bool found = false;
-    std::optional<QString> rentedOn;
+    std::optional<counter::VideoStatus::Video> video;
     clearResults();
-    if (!guarded([&] {
-            store::RecordCursor& videos = cursor(tblVideos::Table);
-            found = videos.find(tblVideos::indCodigo, code);
-            if (!found)
-                return;
-            m_txtVideo->setText(videos.text(tblVideos::Nome));
-            m_txtQTDE->setText(videos.text(tblVideos::QTDE));
-            m_txtLocal->setText(videos.text(tblVideos::Local));
-            rentedOn = m_status->rentalDateOf(code);
-        }))
+    if (!guarded([&] { video = m_status->find(m_key->currentText()); }))
         return false;
-    if (!found)
+    if (!video)
         return refuse(QStringLiteral("Informação de Vídeo"),
                       QStringLiteral("Video não Encontrado ou Cadastrado"));
-    m_txtSituacao->setText(rentedOn ? QStringLiteral("Locado") : QStringLiteral("Não Locado"));
-    m_txtData->setText(rentedOn.value_or(QString()));
+    m_txtVideo->setText(video->title);
+    m_txtQTDE->setText(video->onShelf);
+    m_txtLocal->setText(video->place);
+    m_txtSituacao->setText(video->rentedOn ? QStringLiteral("Locado") : QStringLiteral("Não Locado"));
+    m_txtData->setText(video->rentedOn.value_or(QString()));
     return true;
 }

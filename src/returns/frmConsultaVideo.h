@@ -6,8 +6,8 @@
 
 class QLineEdit;
 
-namespace store {
-class RentalStatus;
+namespace counter {
+class VideoStatus;
 }
 
 // Tells whether a video is out: "Locado" with the date of the note that
@@ -23,7 +23,7 @@ private:
     bool lookUp() override;
     void clearResults() override;
 
-    std::unique_ptr<store::RentalStatus> m_status;
+    std::unique_ptr<counter::VideoStatus> m_status;
     QLineEdit* m_txtVideo = nullptr;
     QLineEdit* m_txtQTDE = nullptr;
     QLineEdit* m_txtSituacao = nullptr;

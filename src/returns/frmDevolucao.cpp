@@ -1,5 +1,6 @@
 #include "frmDevolucao.h"
 
+#include "counter/ReturnDesk.h"
 #include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
 #include "platform/Formats.h"
@@ -7,10 +8,6 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
-#include "store/Names.h"
-#include "store/Queries.h"
-#include "store/RecordCursor.h"
-#include "store/Returns.h"
 #include "videos/VideoFields.h"
 
 #include <QComboBox>
@@ -21,8 +18,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-using namespace store::names;
-
 namespace {
 
 const QString ReturnInfo = QStringLiteral("Informação de Devolução");
@@ -30,7 +25,8 @@ const QString ReturnInfo = QStringLiteral("Informação de Devolução");
 } // namespace
 
 frmDevolucao::frmDevolucao(store::Database& db, QWidget* parent)
-    : TaskWindow(db, QStringLiteral("Devolução de Vídeos"), parent), m_autoComplete(new claFenwaurda(this))
+    : TaskWindow(db, QStringLiteral("Devolução de Vídeos"), parent),
+      m_desk(std::make_unique<counter::ReturnDesk>(db)), m_autoComplete(new claFenwaurda(this))
 {
     setObjectName(QStringLiteral("frmDevolucao"));
     setFont(formFont());
@@ -45,7 +41,7 @@ frmDevolucao::frmDevolucao(store::Database& db, QWidget* parent)
     finishSetup();
 
     QStringList notes;
-    guarded([&] { notes = store::rentalNoteCodes(db); });
+    guarded([&] { notes = m_desk->noteCodes(); });
     setLookupItems(m_cboCodigo, notes);
     m_cboCodigo->clearEditText();
     setLookupItems(m_cboCodigoVideo, {});
@@ -53,6 +49,8 @@ frmDevolucao::frmDevolucao(store::Database& db, QWidget* parent)
     m_txtData->setText(platform::todayText());
     m_txtData->setFocus();
 }
+
+frmDevolucao::~frmDevolucao() = default;
 
 void frmDevolucao::buildLayout()
 {
@@ -129,19 +127,10 @@ void frmDevolucao::showOpenVideos(const QStringList& codes)
 bool frmDevolucao::leaveNote()
 {
     const QString code = m_cboCodigo->currentText();
-    bool found = false;
-    QString date;
-    QStringList open;
-    if (!guarded([&] {
-            store::RecordCursor& notes = cursor(tblLocacao::Table);
-            found = notes.find(tblLocacao::indCodigo, code);
-            if (found) {
-                date = notes.text(tblLocacao::Data);
-                open = store::openVideoCodes(db(), code);
-            }
-        }))
+    std::optional<counter::ReturnDesk::Note> note;
+    if (!guarded([&] { note = m_desk->findNote(code); }))
         return false;
-    if (!found) {
+    if (!note) {
         MessageBox::information(this, ReturnInfo, QStringLiteral("Registro de Locação não encontrado"));
         return false;
     }
@@ -150,8 +139,8 @@ bool frmDevolucao::leaveNote()
         m_lblnome->clear();
     }
     m_note = code;
-    m_lblData->setText(date);
-    showOpenVideos(open);
+    m_lblData->setText(note->date);
+    showOpenVideos(note->openCodes);
     return true;
 }
 
@@ -161,16 +150,11 @@ bool frmDevolucao::leaveVideo()
     QStringList listed;
     for (int i = 0; i < m_cboCodigoVideo->count(); ++i)
         listed.append(m_cboCodigoVideo->itemText(i));
-    bool inCatalogue = false;
-    QString title;
-    if (!code.isEmpty() && listed.contains(code) && !guarded([&] {
-            store::RecordCursor& videos = cursor(tblVideos::Table);
-            inCatalogue = videos.find(tblVideos::indCodigo, code);
-            if (inCatalogue)
-                title = videos.text(tblVideos::Nome);
-        }))
+    using Check = counter::ReturnDesk::VideoCheck;
+    counter::ReturnDesk::Video video;
+    if (!guarded([&] { video = m_desk->checkVideo(listed, code); }))
         return false;
-    if (code.isEmpty() || !listed.contains(code)) {
+    if (video.check == Check::NotOnNote) {
         MessageBox::information(this, QStringLiteral("Informação"),
                                 QStringLiteral("Vídeo não alugado para esta Nota"));
         m_cboCodigoVideo->setCurrentIndex(-1);
@@ -179,14 +163,12 @@ bool frmDevolucao::leaveVideo()
         m_lblnome->clear();
         return false;
     }
-    if (!inCatalogue)
-        // Deleted while it was out: it can still come back, or the note
-        // would stay pending for ever.
+    if (video.check == Check::NotInCatalogue)
         MessageBox::information(this, ReturnInfo,
                                 QStringLiteral("O vídeo %1 não está mais no cadastro de vídeos.\n"
                                                "A devolução libera a vaga da nota sem alterar o estoque.")
                                     .arg(code));
-    m_lblnome->setText(title);
+    m_lblnome->setText(video.title);
     m_video = code;
     return true;
 }
@@ -205,16 +187,16 @@ void frmDevolucao::bookReturn()
         m_cboCodigoVideo->setFocus();
         return;
     }
-    std::optional<store::ReturnBooked> booked;
-    if (!guarded([&] { booked = store::bookReturn(db(), m_note, m_video); }))
+    std::optional<counter::ReturnDesk::Booked> booked;
+    if (!guarded([&] { booked = m_desk->book(m_note, m_video); }))
         return;
     if (!booked) {
         // Gone since it was chosen: show the note as the file has it now.
         MessageBox::information(this, QStringLiteral("Informação"),
                                 QStringLiteral("Vídeo não alugado para esta Nota"));
-        QStringList open;
-        guarded([&] { open = store::openVideoCodes(db(), m_note); });
-        showOpenVideos(open);
+        std::optional<counter::ReturnDesk::Note> note;
+        guarded([&] { note = m_desk->findNote(m_note); });
+        showOpenVideos(note ? note->openCodes : QStringList());
         m_video.clear();
         return;
     }

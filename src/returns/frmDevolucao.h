@@ -2,6 +2,11 @@
 
 #include "platform/widgets/TaskWindow.h"
 
+#include <memory>
+
+namespace counter {
+class ReturnDesk;
+}
 class claFenwaurda;
 class QComboBox;
 class QLabel;
@@ -16,6 +21,7 @@ class frmDevolucao final : public TaskWindow
     Q_OBJECT
 public:
     explicit frmDevolucao(store::Database& db, QWidget* parent = nullptr);
+    ~frmDevolucao() override;
 
 private:
     void buildLayout();
@@ -24,6 +30,7 @@ private:
     void bookReturn();
     void showOpenVideos(const QStringList& codes);
 
+    std::unique_ptr<counter::ReturnDesk> m_desk;
     claFenwaurda* m_autoComplete;
     QLineEdit* m_txtData = nullptr;
     QLabel* m_lblData = nullptr;

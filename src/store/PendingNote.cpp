@@ -28,7 +28,7 @@ QString pendingTable()
 struct PendingNote::Statements
 {
     quint64 serial = 0;
-    std::optional<QSqlQuery> shelf, insert, forget, forgetAll, recorded;
+    std::optional<QSqlQuery> shelf, insert, forget, forgetAll, recorded, number;
 };
 
 PendingNote::PendingNote(Database& db) : m_db(db) {}
@@ -165,8 +165,6 @@ void PendingNote::store(const QHash<QString, QString>& note, const QString& numb
     Transaction t(m_db);
     if (!m_notes)
         m_notes = std::make_unique<RecordCursor>(m_db, tblLocacao::Table);
-    if (!m_numbers)
-        m_numbers = std::make_unique<RecordCursor>(m_db, Number::Table);
     RecordCursor& notes = *m_notes;
     notes.addNew();
     // Every column of the note, in table order; one the caller left out is
@@ -174,10 +172,12 @@ void PendingNote::store(const QHash<QString, QString>& note, const QString& numb
     for (const QString& column : table(notes.tableName())->columns)
         notes.setValue(column, note.value(column, QStringLiteral("")));
     notes.update();
-    RecordCursor& numbers = *m_numbers;
-    numbers.addNew();
-    numbers.setValue(Number::Codigo, number);
-    numbers.update();
+    // The number is the note's code, which the cursor has just checked and
+    // stored; its row needs no cursor of its own.
+    run(m_db, statements().number,
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(quoted(Number::Table), quoted(Number::Codigo)),
+        {number}, Writing)
+        .finish();
     forgetAll();
     t.commit();
 }

@@ -41,8 +41,9 @@ public:
     bool giveBack(int slot, const QString& code);
     // Gives back every copy recorded for the note: it is abandoned.
     void giveBackAll();
-    // Stores the note row and its number row and forgets the recorded
-    // copies (they now belong to the stored note), all in one transaction.
+    // Stores the note row and its number row (number is the note's Codigo)
+    // and forgets the recorded copies (they now belong to the stored note),
+    // all in one transaction.
     void store(const QHash<QString, QString>& note, const QString& number);
 
     // Start-up: copies recorded by a run that ended before its note was
@@ -63,7 +64,6 @@ private:
     // saves many times while the window stays open.
     std::unique_ptr<Statements> m_statements;
     std::unique_ptr<RecordCursor> m_notes;
-    std::unique_ptr<RecordCursor> m_numbers;
     bool m_recovered = false;
 };
 

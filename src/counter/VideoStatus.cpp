@@ -1,0 +1,78 @@
+#include "VideoStatus.h"
+
+#include "KeptStatements.h"
+#include "store/Names.h"
+#include "store/Schema.h"
+
+namespace counter {
+
+using namespace store::names;
+using store::quoted;
+using tblLocacao::codeColumn;
+using tblLocacao::Slots;
+
+namespace {
+
+const QString Reading = QStringLiteral("consultar as locações");
+
+// Keys of the kept statements.
+enum Statement : size_t { FindVideo, RentalDate };
+
+} // namespace
+
+VideoStatus::VideoStatus(store::Database& db) : m_statements(std::make_unique<KeptStatements>(db)) {}
+
+VideoStatus::~VideoStatus() = default;
+
+std::optional<VideoStatus::Video> VideoStatus::find(const QString& code)
+{
+    if (KeptStatements::namesNothing(code))
+        return std::nullopt;
+    static const QString sql =
+        QStringLiteral("SELECT %1, %2, %3 FROM %4 WHERE %5 = ? LIMIT 1")
+            .arg(quoted(tblVideos::Nome), quoted(tblVideos::QTDE), quoted(tblVideos::Local),
+                 quoted(tblVideos::Table), quoted(tblVideos::Codigo));
+    Video video;
+    if (!m_statements->first(
+            FindVideo, sql, {code},
+            [&](const KeptStatements::Row& r) {
+                video.title = r.text(0);
+                video.onShelf = r.text(1);
+                video.place = r.text(2);
+            },
+            Reading))
+        return std::nullopt;
+    video.rentedOn = rentalDateOf(code);
+    return video;
+}
+
+std::optional<QString> VideoStatus::rentalDateOf(const QString& code)
+{
+    if (KeptStatements::namesNothing(code))
+        return std::nullopt;
+    // One limited seek per slot, lowest slot first; equal keys sit in an
+    // index in rowid order, so each stops at its index's first entry.
+    // COALESCE stops at the first slot that finds a note, and one statement
+    // reads the file once instead of sixteen times. A date with no value
+    // reads as an empty text, so that only "no note" gives NULL.
+    static const QString sql = [] {
+        QStringList seeks;
+        for (int slot = 0; slot < Slots; ++slot)
+            seeks.append(
+                QStringLiteral("(SELECT IFNULL(%1, '') FROM %2 WHERE %3 = ? ORDER BY rowid LIMIT 1)")
+                    .arg(quoted(tblLocacao::Data), quoted(tblLocacao::Table), quoted(codeColumn(slot))));
+        return QStringLiteral("SELECT COALESCE(%1)").arg(seeks.join(QStringLiteral(", ")));
+    }();
+    const QVariantList codes(Slots, code);
+    std::optional<QString> date;
+    m_statements->first(
+        RentalDate, sql, codes,
+        [&](const KeptStatements::Row& r) {
+            if (!r.value(0).isNull())
+                date = r.text(0);
+        },
+        Reading);
+    return date;
+}
+
+} // namespace counter

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace store {
+class Database;
+}
+
+namespace counter {
+
+class KeptStatements;
+
+// A video by its code, as the status query shows it: title, copies on the
+// shelf, place in the shop, and whether and since when it is out. Reads
+// only; throws StoreError when the file cannot be read.
+class VideoStatus final
+{
+public:
+    struct Video
+    {
+        QString title;
+        QString onShelf; // the shelf count as stored
+        QString place;
+        // The date of the note that has it out; nullopt when none has. A
+        // date with no value reads as an empty text.
+        std::optional<QString> rentedOn;
+    };
+
+    explicit VideoStatus(store::Database& db);
+    ~VideoStatus();
+    VideoStatus(const VideoStatus&) = delete;
+    VideoStatus& operator=(const VideoStatus&) = delete;
+
+    // nullopt when the catalogue has no such video (the empty code names none).
+    std::optional<Video> find(const QString& code);
+
+    // The note that has the video out: the lowest slot holding the code
+    // wins, then the first note in that slot's index order (ties in
+    // insertion order). One limited seek per slot, lowest first, stopping
+    // at the first that finds one, so the time does not grow with the notes
+    // holding the code.
+    std::optional<QString> rentalDateOf(const QString& code);
+
+private:
+    std::unique_ptr<KeptStatements> m_statements;
+};
+
+} // namespace counter

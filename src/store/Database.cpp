@@ -497,7 +497,7 @@ void Database::upgradeSchema(QSqlDatabase& db)
         return;
     run(db, QStringLiteral("BEGIN IMMEDIATE"), path, what);
     try {
-        for (const QString& sql : ownTableStatements())
+        for (const QString& sql : ownTableStatements() + upgradeStatements(version))
             run(db, sql, path, what);
         run(db, QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion), path, what);
         run(db, QStringLiteral("COMMIT"), path, what);

@@ -119,4 +119,33 @@ inline const QString Slot = QStringLiteral("Slot");
 inline const QString Codigo = QStringLiteral("Codigo");
 } // namespace PendingCopies
 
+// The shop's history, kept by the program beside the four tables: a note
+// stays here when it leaves tblLocacao, with each video it held and when
+// that came back. Written in the transaction of the change it records.
+namespace NoteHistory {
+inline const QString Table = QStringLiteral("NoteHistory");
+
+inline const QString Id = QStringLiteral("Id");
+inline const QString Codigo = QStringLiteral("Codigo");
+inline const QString Data = QStringLiteral("Data");       // the note's date, as it shows it
+inline const QString SavedAt = QStringLiteral("SavedAt"); // ISO date and time; none for older notes
+inline const QString Cliente = QStringLiteral("Cliente");
+inline const QString ClienteCodigo = QStringLiteral("ClienteCodigo"); // the renter's account
+inline const QString Valor = QStringLiteral("Valor");                 // as the note holds it
+inline const QString Desconto = QStringLiteral("Desconto");
+} // namespace NoteHistory
+
+namespace RentedVideos {
+inline const QString Table = QStringLiteral("RentedVideos");
+
+inline const QString Note = QStringLiteral("Note"); // NoteHistory.Id
+inline const QString Slot = QStringLiteral("Slot"); // 0..15
+inline const QString Codigo = QStringLiteral("Codigo");
+inline const QString Titulo = QStringLiteral("Titulo");
+inline const QString Tipo = QStringLiteral("Tipo");
+inline const QString Preco = QStringLiteral("Preco");             // centavos; none for older notes
+inline const QString DevolvidoEm = QStringLiteral("DevolvidoEm"); // the return date typed
+inline const QString ReturnedAt = QStringLiteral("ReturnedAt");   // ISO date and time it was booked
+} // namespace RentedVideos
+
 } // namespace store::names

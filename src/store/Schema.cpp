@@ -134,9 +134,69 @@ QStringList ownTableStatements()
 {
     // Both columns are plain identifiers, left unquoted so that the stored
     // statement reads as in files made before.
-    using namespace names::PendingCopies;
-    return {QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2 INTEGER PRIMARY KEY, %3 TEXT NOT NULL)")
-                .arg(quoted(Table), Slot, Codigo)};
+    namespace P = names::PendingCopies;
+    namespace H = names::NoteHistory;
+    namespace V = names::RentedVideos;
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2 INTEGER PRIMARY KEY, %3 TEXT NOT NULL)")
+            .arg(quoted(P::Table), P::Slot, P::Codigo),
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS %1 (%2 INTEGER PRIMARY KEY, %3 TEXT NOT NULL, %4 TEXT, %5 TEXT, "
+            "%6 TEXT, %7 TEXT, %8 TEXT, %9 TEXT)")
+            .arg(H::Table, H::Id, H::Codigo, H::Data, H::SavedAt, H::Cliente, H::ClienteCodigo, H::Valor,
+                 H::Desconto),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)").arg(H::Table, H::Codigo),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)").arg(H::Table, H::ClienteCodigo),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)").arg(H::Table, H::SavedAt),
+        QStringLiteral(
+            "CREATE TABLE IF NOT EXISTS %1 (%2 INTEGER NOT NULL REFERENCES %3 (%4), %5 INTEGER NOT NULL, "
+            "%6 TEXT NOT NULL, %7 TEXT, %8 TEXT, %9 INTEGER, %10 TEXT, %11 TEXT, PRIMARY KEY (%2, %5))")
+            .arg(V::Table, V::Note, H::Table, H::Id, V::Slot, V::Codigo, V::Titulo, V::Tipo, V::Preco)
+            .arg(V::DevolvidoEm, V::ReturnedAt),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)").arg(V::Table, V::Codigo),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)").arg(V::Table, V::ReturnedAt),
+    };
+}
+
+QStringList upgradeStatements(int from)
+{
+    if (from >= 3)
+        return {};
+    namespace H = names::NoteHistory;
+    namespace V = names::RentedVideos;
+    // Older notes carry no time of saving, no account and no prices: the
+    // history holds what the note holds, and no more.
+    QStringList out{QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6) SELECT %7, %8, %9, %10, %11 FROM %12 "
+                                   "ORDER BY rowid")
+                        .arg(H::Table, H::Codigo, H::Data, H::Cliente, H::Valor, H::Desconto,
+                             quoted(names::tblLocacao::Codigo), quoted(names::tblLocacao::Data),
+                             quoted(names::tblLocacao::Clientes), quoted(names::tblLocacao::Valor))
+                        .arg(quoted(names::tblLocacao::Desconto), quoted(names::tblLocacao::Table))};
+    // A slot's text is "title - category"; the category is cut off when it
+    // is one the shop rents by.
+    QString title = QStringLiteral("d");
+    QString category = QStringLiteral("NULL");
+    for (const char* known : {"Super Lançamento", "Lançamento", "48 Horas"}) {
+        const QString suffix = QStringLiteral(" - ") + QString::fromUtf8(known);
+        title =
+            QStringLiteral("CASE WHEN substr(d, -%1) = '%2' THEN substr(d, 1, length(d) - %1) ELSE %3 END")
+                .arg(suffix.size())
+                .arg(suffix, title);
+        category = QStringLiteral("CASE WHEN substr(d, -%1) = '%2' THEN '%3' ELSE %4 END")
+                       .arg(suffix.size())
+                       .arg(suffix, QString::fromUtf8(known), category);
+    }
+    for (int slot = 0; slot < names::tblLocacao::Slots; ++slot)
+        out.append(QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6) SELECT h.%7, %8, c, %9, %10 FROM "
+                                  "(SELECT %11 AS k, %12 AS c, COALESCE(%13, '') AS d FROM %14 WHERE "
+                                  "COALESCE(%12, '') <> '') JOIN %15 h ON h.%16 = k")
+                       .arg(V::Table, V::Note, V::Slot, V::Codigo, V::Titulo, V::Tipo, H::Id)
+                       .arg(slot)
+                       .arg(title, category, quoted(names::tblLocacao::Codigo),
+                            quoted(names::tblLocacao::codeColumn(slot)),
+                            quoted(names::tblLocacao::videoColumn(slot)), quoted(names::tblLocacao::Table),
+                            H::Table, H::Codigo));
+    return out;
 }
 
 QString selectColumns(const TableDef& t)

@@ -8,8 +8,9 @@
 
 namespace store {
 
-// 1: the four tables. 2: adds the program's own PendingCopies.
-constexpr int SchemaVersion = 2;
+// 1: the four tables. 2: adds the program's own PendingCopies. 3: adds the
+// history, NoteHistory and RentedVideos.
+constexpr int SchemaVersion = 3;
 
 struct IndexDef
 {
@@ -48,6 +49,10 @@ const TableDef* table(const QString& name);
 QStringList createStatements();
 // The statements that add the program's own tables (any file version).
 QStringList ownTableStatements();
+// The statements that bring the program's own tables of a file of version
+// from up to date, after ownTableStatements: the notes open in an older
+// file get their history from what tblLocacao holds.
+QStringList upgradeStatements(int from);
 
 // Quotes a schema name for SQL ("Video-1" -> "\"Video-1\"").
 QString quoted(const QString& name);

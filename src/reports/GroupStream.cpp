@@ -162,6 +162,11 @@ GroupStream::~GroupStream()
     end.exec(QStringLiteral("COMMIT")); // a read transaction: nothing to lose if it fails
 }
 
+void GroupStream::setHashBits(int bits)
+{
+    s_hashMask = bits <= 0 || bits >= int(8 * sizeof(size_t)) ? ~size_t(0) : (size_t(1) << bits) - 1;
+}
+
 bool GroupStream::sameKeyAs(qint64 rowid)
 {
     m_fetch->start(rowid);
@@ -185,7 +190,7 @@ bool GroupStream::step()
     }
     const qint64 rowid = m_scan->rowid();
     m_scan->key(m_key);
-    const size_t hash = qHash(m_key);
+    const size_t hash = qHash(m_key) & s_hashMask;
     bool repeat = false;
     const auto seen = m_seen.constFind(hash);
     if (seen == m_seen.cend()) {

@@ -44,6 +44,11 @@ public:
     // known; no value reads as an empty text. Throws StoreError.
     QList<QStringList> keys(int first, int count);
 
+    // Keeps only the low bits of each combination's hash (all of them for
+    // 0), so that many combinations share a hash, as a few may in a big
+    // shop: for tests.
+    static void setHashBits(int bits);
+
     class Cursor;
 
 private:
@@ -67,6 +72,7 @@ private:
     // later ones' rows aside. Dropped once the table has ended.
     QHash<size_t, qint64> m_seen;
     QHash<size_t, QList<qint64>> m_sharedHash;
+    inline static size_t s_hashMask = ~size_t(0);
     QByteArray m_key;
     QByteArray m_otherKey;
 };

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -101,6 +102,7 @@ constexpr qreal MinZoom = 0.25;
 constexpr qreal MaxZoom = 4.0;
 constexpr int ProgressDelay = 500;                // ms before a long save shows its progress
 constexpr std::chrono::milliseconds ReadTurn{15}; // short enough for the window to keep answering
+constexpr int EventsEvery = 50;                   // ms between two looks at the events while saving
 
 QPushButton* button(const QString& caption, const QString& name, const QString& accessible, QWidget* parent)
 {
@@ -366,12 +368,18 @@ bool ReportPreview::savePdf(const QString& path)
     progress.setMinimumDuration(ProgressDelay);
     progress.setAutoReset(false); // a Cancel on the last page still counts
     progress.setValue(0);
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
     const auto pageDone = [&](int done) {
         progress.setValue(done);
         // Events only once the dialog shows: from then on it keeps every
         // other window from acting (or closing) while the windows repaint.
-        if (progress.isVisible())
+        // A few times a second is enough, and a big report has thousands
+        // of pages.
+        if (progress.isVisible() && sinceEvents.elapsed() >= EventsEvery) {
             QCoreApplication::processEvents();
+            sinceEvents.restart();
+        }
         if (m_onPdfProgress)
             m_onPdfProgress(progress);
         return !progress.wasCanceled();

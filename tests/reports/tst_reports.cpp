@@ -7,6 +7,7 @@
 #include "app/Tasks.h"
 #include "app/frmMenu.h"
 #include "platform/widgets/MessageBox.h"
+#include "reports/GroupStream.h"
 #include "reports/ReportPreview.h"
 #include "reports/datFenwarda.h"
 #include "reports/rptClientes.h"
@@ -324,6 +325,7 @@ private slots:
         QTest::addColumn<QString>("empty");
         QTest::addColumn<QStringList>("fields"); // as each group draws them
         QTest::addColumn<bool>("writeMeanwhile");
+        QTest::addColumn<int>("hashBits"); // 0: the whole hash
         const QStringList customerFields{u"Nome"_s, u"RG"_s, u"CPF"_s, u"Celular"_s, u"FoneResidencial"_s};
         const QStringList videoFields{u"Codigo"_s, u"Nome"_s, u"Genero"_s, u"QTDE"_s};
         QStringList noteFields{u"Data"_s, u"Clientes"_s, u"Codigo"_s};
@@ -331,13 +333,18 @@ private slots:
             noteFields.append(u"Video-%1"_s.arg(k));
         for (bool write : {false, true}) {
             const char* when = write ? " written meanwhile" : "";
-            QTest::addRow("rptClientes%s", when)
-                << 0 << 400 << QStringList{u"Codigo"_s, u"CPF"_s} << u"Celular"_s << customerFields << write;
+            QTest::addRow("rptClientes%s", when) << 0 << 400 << QStringList{u"Codigo"_s, u"CPF"_s}
+                                                 << u"Celular"_s << customerFields << write << 0;
             QTest::addRow("rptVideos%s", when)
-                << 1 << 300 << QStringList{u"Codigo"_s} << u"Genero"_s << videoFields << write;
+                << 1 << 300 << QStringList{u"Codigo"_s} << u"Genero"_s << videoFields << write << 0;
             QTest::addRow("rptLocacao%s", when)
-                << 2 << 120 << QStringList{u"Codigo"_s} << u"Clientes"_s << noteFields << write;
+                << 2 << 120 << QStringList{u"Codigo"_s} << u"Clientes"_s << noteFields << write << 0;
         }
+        // Different combinations under one hash are still told apart.
+        QTest::addRow("rptClientes, four hashes")
+            << 0 << 400 << QStringList{u"Codigo"_s, u"CPF"_s} << u"Celular"_s << customerFields << false << 2;
+        QTest::addRow("rptLocacao written meanwhile, two hashes")
+            << 2 << 120 << QStringList{u"Codigo"_s} << u"Clientes"_s << noteFields << true << 1;
     }
 
     void streamedPagesMatchAWholeRead()
@@ -348,6 +355,9 @@ private slots:
         QFETCH(QString, empty);
         QFETCH(QStringList, fields);
         QFETCH(bool, writeMeanwhile);
+        QFETCH(int, hashBits);
+        GroupStream::setHashBits(hashBits);
+        const auto wholeHash = qScopeGuard([] { GroupStream::setHashBits(0); });
         const ReportRow& r = Reports[which];
         const QString table = QString::fromLatin1(r.table);
         addRows(shop->db(), table, withRepeats(r.rows(rows), unique, empty));

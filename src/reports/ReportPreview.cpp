@@ -18,7 +18,6 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QScopeGuard>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QStandardPaths>

@@ -1,5 +1,6 @@
 #include "DataReport.h"
 
+#include "GroupStream.h"
 #include "datFenwarda.h"
 
 #include <QFontMetricsF>
@@ -27,7 +28,7 @@ QString pageNumberText(int page)
 } // namespace
 
 DataReport::DataReport(std::shared_ptr<datFenwarda> env, const QString& name, const QString& command)
-    : m_env(std::move(env)), m_name(name), m_command(command), m_rows(m_env->result(command))
+    : m_env(std::move(env)), m_name(name), m_command(command), m_stream(m_env->result(command))
 {
 }
 
@@ -57,7 +58,7 @@ void LineReport::addGroupItems(QList<Item>& out, int group, qreal top) const
 DataReport::~DataReport()
 {
     // The report's end closes its result: showing it again reads the tables again.
-    m_rows.reset();
+    m_stream.reset();
     m_env->closeResult(m_command);
 }
 
@@ -109,14 +110,45 @@ int DataReport::capacity(int page) const
     return std::max(1, int(room / groupHeight()));
 }
 
-int DataReport::pageCount() const
+int DataReport::pagesFor(int groups) const
 {
-    const int groups = int(m_rows->groups.size());
     const int first = capacity(0);
     if (groups <= first)
         return 1;
     const int rest = capacity(1);
     return 1 + (groups - first + rest - 1) / rest;
+}
+
+bool DataReport::isComplete() const
+{
+    return m_stream->complete();
+}
+
+bool DataReport::readFor(std::chrono::milliseconds budget)
+{
+    return m_stream->readFor(budget);
+}
+
+void DataReport::readTo(int page) const
+{
+    m_stream->readUntil(firstGroup(page) + capacity(page) + 1);
+}
+
+int DataReport::pagesKnown() const
+{
+    return pagesFor(m_stream->groupsKnown());
+}
+
+int DataReport::pageCount() const
+{
+    m_stream->readAll();
+    return pagesFor(m_stream->groupsKnown());
+}
+
+int DataReport::totalGroups() const
+{
+    m_stream->readAll();
+    return m_stream->groupsKnown();
 }
 
 int DataReport::firstGroup(int page) const
@@ -126,8 +158,18 @@ int DataReport::firstGroup(int page) const
 
 int DataReport::groupCount(int page) const
 {
-    const int groups = int(m_rows->groups.size());
-    return std::clamp(groups - firstGroup(page), 0, capacity(page));
+    readTo(page);
+    return std::clamp(m_stream->groupsKnown() - firstGroup(page), 0, capacity(page));
+}
+
+void DataReport::loadKeys(int page) const
+{
+    const int first = firstGroup(page);
+    const int count = groupCount(page);
+    if (first == m_keysFirst && count == m_keys.size())
+        return;
+    m_keys = m_stream->keys(first, count);
+    m_keysFirst = first;
 }
 
 QFont DataReport::font(qreal points, const QPaintDevice& device)
@@ -200,10 +242,12 @@ DataReport::Item DataReport::lineItem(Band band, qreal top, qreal left, qreal ri
 void DataReport::addFields(QList<Item>& out, int group, const QList<Field>& fields, qreal top,
                            qreal points) const
 {
-    const store::Group& g = m_rows->groups.at(group);
-    for (const Field& f : fields)
+    const QStringList& key = m_keys.at(group - m_keysFirst);
+    for (const Field& f : fields) {
+        const qsizetype at = m_stream->by().indexOf(f.column);
         out.append(textItem(Band::GroupHeader, QRectF(f.x, top, f.width, lineHeight(points)),
-                            m_rows->value(g, f.column), points, group));
+                            at < 0 ? QString() : key.at(at), points, group));
+    }
 }
 
 QList<DataReport::Item> DataReport::pageItems(int page) const
@@ -233,8 +277,9 @@ QList<DataReport::Item> DataReport::pageItems(int page) const
     out.append(lineItem(Band::PageHeader, top + captionHeight + HeaderGap, 0, width));
     top += pageHeaderHeight();
 
+    loadKeys(page);
     const int first = firstGroup(page);
-    const int count = groupCount(page);
+    const int count = int(m_keys.size());
     for (int i = 0; i < count; ++i)
         addGroupItems(out, first + i, top + i * groupHeight());
     return out;

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "store/Grouping.h"
-
 #include <QFontMetricsF>
 #include <QHash>
 #include <QList>
 #include <QPageLayout>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,13 +16,16 @@ class QPagedPaintDevice;
 class QPaintDevice;
 class QPainter;
 class datFenwarda;
+class GroupStream;
 
 // A report laid out in bands on A4 pages: the report header (title, page
 // number, line) on the first page, the page number and the page header
 // (column captions, line) on every page, then one group header per group.
 // Every group header of a report has the same height, so the page breaks
-// are known at once and a group never splits across pages. Everything is
-// measured in points from the top left of the printable area.
+// follow from the count of groups and a group never splits across pages.
+// The groups are read as the pages need them: the first page shows while
+// the rest of the table is still to be read. Everything is measured in
+// points from the top left of the printable area.
 class DataReport
 {
 public:
@@ -49,13 +52,26 @@ public:
     QString name() const { return m_name; }
     QString windowTitle() const;
     QString command() const { return m_command; }
-    const store::GroupedRows& rows() const { return *m_rows; }
 
     // A4 portrait with half-inch margins; the printable area in points.
     static QPageLayout pageLayout();
     static QSizeF printableSize();
 
+    // Whether the whole table has been read, and so the page count is known.
+    bool isComplete() const;
+    // Reads on for about budget; true once the whole table has been read.
+    // Throws StoreError.
+    bool readFor(std::chrono::milliseconds budget);
+    // Reads as far as the end of page (and one group past it, so that
+    // whether another page follows is known). Throws StoreError.
+    void readTo(int page) const;
+    // The pages read so far, the last one perhaps not full yet.
+    int pagesKnown() const;
+
+    // The whole report's pages and groups: the rest of the table is read
+    // first. Throws StoreError.
     int pageCount() const;
+    int totalGroups() const;
     // The groups on a page (pages count from 0): [first, first + count).
     int firstGroup(int page) const;
     int groupCount(int page) const;
@@ -89,7 +105,7 @@ protected:
         qreal width;
     };
 
-    // Runs (or reuses) the command's result in env: the rows are read here.
+    // Opens (or reuses) the command's result in env. Throws StoreError.
     DataReport(std::shared_ptr<datFenwarda> env, const QString& name, const QString& command);
 
     void setHeaders(const QString& title, qreal titlePoints, const QList<Caption>& captions,
@@ -108,6 +124,9 @@ private:
     qreal reportHeaderHeight(int page) const;
     qreal pageHeaderHeight() const;
     int capacity(int page) const;
+    int pagesFor(int groups) const;
+    // The grouping values of the groups on page, read once per page shown.
+    void loadKeys(int page) const;
     // Measures texts to fit their boxes, at one point size.
     struct Measure
     {
@@ -124,7 +143,9 @@ private:
     std::shared_ptr<datFenwarda> m_env;
     QString m_name;
     QString m_command;
-    std::shared_ptr<const store::GroupedRows> m_rows;
+    std::shared_ptr<GroupStream> m_stream;
+    mutable int m_keysFirst = -1;
+    mutable QList<QStringList> m_keys;
     QString m_title;
     qreal m_titlePoints = 0;
     QList<Caption> m_captions;

@@ -2,9 +2,11 @@
 
 #include "DataReport.h"
 #include "platform/widgets/MessageBox.h"
+#include "store/StoreError.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -19,6 +21,7 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace reports {
@@ -61,7 +64,17 @@ protected:
         p.setRenderHint(QPainter::Antialiasing);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.translate(DataReport::pageLayout().paintRectPoints().topLeft());
-        m_report.paintPage(p, m_page);
+        try {
+            m_report.paintPage(p, m_page);
+        } catch (const store::StoreError& error) {
+            // Told once, after the paint: a message box must not open inside one.
+            if (!m_told) {
+                m_told = true;
+                QTimer::singleShot(0, this, [this, text = error.message()] {
+                    MessageBox::warning(window(), QStringLiteral("Erro no Arquivo de Dados"), text);
+                });
+            }
+        }
     }
 
 private:
@@ -76,6 +89,7 @@ private:
     const DataReport& m_report;
     int m_page = 0;
     qreal m_zoom = 1.0;
+    bool m_told = false;
 };
 
 } // namespace reports
@@ -85,7 +99,9 @@ namespace {
 constexpr qreal ZoomStep = 1.25;
 constexpr qreal MinZoom = 0.25;
 constexpr qreal MaxZoom = 4.0;
-constexpr int ProgressDelay = 500; // ms before a long save shows its progress
+constexpr int ProgressDelay = 500;                // ms before a long save shows its progress
+constexpr std::chrono::milliseconds ReadTurn{15}; // short enough for the window to keep answering
+constexpr int EventsEvery = 50;                   // ms between two looks at the events while saving
 
 QPushButton* button(const QString& caption, const QString& name, const QString& accessible, QWidget* parent)
 {
@@ -112,8 +128,7 @@ ReportPreview::ReportPreview(std::unique_ptr<DataReport> report, QWidget* parent
     m_page = new QSpinBox(this);
     m_page->setObjectName(QStringLiteral("spnPagina"));
     m_page->setAccessibleName(QStringLiteral("Página"));
-    m_page->setRange(1, m_report->pageCount());
-    m_pageCount = new QLabel(QStringLiteral("de %1").arg(m_report->pageCount()), this);
+    m_pageCount = new QLabel(this);
     m_pageCount->setObjectName(QStringLiteral("lblPaginas"));
     m_next =
         button(QStringLiteral(">"), QStringLiteral("cmdProxima"), QStringLiteral("Próxima página"), this);
@@ -155,7 +170,10 @@ ReportPreview::ReportPreview(std::unique_ptr<DataReport> report, QWidget* parent
     connect(m_first, &QPushButton::clicked, this, [this] { setCurrentPage(0); });
     connect(m_previous, &QPushButton::clicked, this, [this] { setCurrentPage(currentPage() - 1); });
     connect(m_next, &QPushButton::clicked, this, [this] { setCurrentPage(currentPage() + 1); });
-    connect(m_last, &QPushButton::clicked, this, [this] { setCurrentPage(m_report->pageCount() - 1); });
+    connect(m_last, &QPushButton::clicked, this, [this] {
+        if (const int pages = pageCount())
+            setCurrentPage(pages - 1);
+    });
     connect(m_page, &QSpinBox::valueChanged, this, [this](int value) { setCurrentPage(value - 1); });
     connect(zoomOut, &QPushButton::clicked, this, [this] { setZoom(zoom() / ZoomStep); });
     connect(zoomIn, &QPushButton::clicked, this, [this] { setZoom(zoom() * ZoomStep); });
@@ -164,7 +182,10 @@ ReportPreview::ReportPreview(std::unique_ptr<DataReport> report, QWidget* parent
 
     m_choosePrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
-        dialog.setMinMax(1, m_report->pageCount());
+        const int pages = pageCount();
+        if (!pages)
+            return false;
+        dialog.setMinMax(1, pages);
         return dialog.exec() == QDialog::Accepted;
     };
     m_chooseFile = [this] {
@@ -172,9 +193,50 @@ ReportPreview::ReportPreview(std::unique_ptr<DataReport> report, QWidget* parent
                                             QStringLiteral("Arquivos PDF (*.pdf)"));
     };
 
+    m_reading = new QTimer(this);
+    connect(m_reading, &QTimer::timeout, this, &ReportPreview::readMore);
+    if (!m_report->isComplete())
+        m_reading->start(0);
+
     updatePage();
     setZoom(1.0);
     resize(m_view->width() + 60, 820);
+}
+
+bool ReportPreview::reading(const std::function<void()>& read)
+{
+    try {
+        read();
+        return true;
+    } catch (const store::StoreError& error) {
+        // What was read stays on screen; the rest of the table cannot be had.
+        m_reading->stop();
+        MessageBox::warning(this, QStringLiteral("Erro no Arquivo de Dados"), error.message());
+        return false;
+    }
+}
+
+void ReportPreview::readMore()
+{
+    reading([this] {
+        if (m_report->readFor(ReadTurn))
+            m_reading->stop();
+    });
+    updatePage();
+}
+
+int ReportPreview::pageCount()
+{
+    if (!m_report->isComplete()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool read = reading([this] { m_report->pageCount(); });
+        QApplication::restoreOverrideCursor();
+        if (!read)
+            return 0;
+        m_reading->stop();
+        updatePage();
+    }
+    return m_report->pageCount();
 }
 
 ReportPreview::~ReportPreview() = default;
@@ -186,7 +248,9 @@ int ReportPreview::currentPage() const
 
 void ReportPreview::setCurrentPage(int page)
 {
-    page = std::clamp(page, 0, m_report->pageCount() - 1);
+    if (!m_report->isComplete())
+        reading([&] { m_report->readTo(std::max(page, 0)); });
+    page = std::clamp(page, 0, m_report->pagesKnown() - 1);
     if (page == m_view->page() && m_page->value() == page + 1)
         return;
     m_view->setPage(page);
@@ -201,15 +265,20 @@ qreal ReportPreview::zoom() const
 void ReportPreview::updatePage()
 {
     const int page = m_view->page();
-    const int last = m_report->pageCount() - 1;
+    const int known = m_report->pagesKnown();
+    const bool complete = m_report->isComplete();
     {
         const QSignalBlocker block(m_page);
+        m_page->setRange(1, known);
         m_page->setValue(page + 1);
     }
+    // Until the table has been read, the pages so far and a mark that more follow.
+    m_pageCount->setText(complete ? QStringLiteral("de %1").arg(known) : QStringLiteral("de %1…").arg(known));
+    const bool more = page < known - 1 || !complete;
     m_first->setEnabled(page > 0);
     m_previous->setEnabled(page > 0);
-    m_next->setEnabled(page < last);
-    m_last->setEnabled(page < last);
+    m_next->setEnabled(more);
+    m_last->setEnabled(more);
 }
 
 void ReportPreview::setZoom(qreal zoom)
@@ -234,16 +303,20 @@ void ReportPreview::keyPressEvent(QKeyEvent* event)
 
 bool ReportPreview::print(QPrinter& printer)
 {
+    const int pages = pageCount();
+    if (!pages)
+        return false;
     int first = 0;
-    int last = m_report->pageCount() - 1;
+    int last = pages - 1;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
         first = printer.fromPage() - 1;
         last = std::max(first, printer.toPage() - 1);
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = m_report->render(printer, first, last);
+    bool ok = false;
+    const bool read = reading([&] { ok = m_report->render(printer, first, last); });
     QApplication::restoreOverrideCursor();
-    if (!ok)
+    if (read && !ok)
         MessageBox::warning(this, windowTitle(), QStringLiteral("Não foi possível imprimir o relatório."));
     return ok;
 }
@@ -282,7 +355,11 @@ bool ReportPreview::savePdf(const QString& path)
         return false;
     }
 
-    const int pages = m_report->pageCount();
+    const int pages = pageCount();
+    if (!pages) {
+        file.cancelWriting();
+        return false;
+    }
     QProgressDialog progress(QStringLiteral("Salvando o relatório como PDF..."), QStringLiteral("Cancelar"),
                              0, pages, this);
     progress.setWindowTitle(windowTitle());
@@ -290,30 +367,37 @@ bool ReportPreview::savePdf(const QString& path)
     progress.setMinimumDuration(ProgressDelay);
     progress.setAutoReset(false); // a Cancel on the last page still counts
     progress.setValue(0);
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
     const auto pageDone = [&](int done) {
         progress.setValue(done);
         // Events only once the dialog shows: from then on it keeps every
         // other window from acting (or closing) while the windows repaint.
-        if (progress.isVisible())
+        // A few times a second is enough, and a big report has thousands
+        // of pages.
+        if (progress.isVisible() && sinceEvents.elapsed() >= EventsEvery) {
             QCoreApplication::processEvents();
+            sinceEvents.restart();
+        }
         if (m_onPdfProgress)
             m_onPdfProgress(progress);
         return !progress.wasCanceled();
     };
 
     bool rendered = false;
+    bool read = true;
     {
         QPdfWriter writer(&file);
         writer.setPageLayout(DataReport::pageLayout());
         writer.setTitle(m_report->windowTitle());
         writer.setCreator(QStringLiteral("Fenwarda de Vídeo"));
-        rendered = m_report->render(writer, 0, pages - 1, pageDone);
+        read = reading([&] { rendered = m_report->render(writer, 0, pages - 1, pageDone); });
     }
     const bool cancelled = !rendered && progress.wasCanceled();
     progress.reset();
     if (!rendered)
         file.cancelWriting();
-    if (cancelled)
+    if (cancelled || !read)
         return false;
     // The writer never reports a failed write; the file remembers one.
     if (!rendered || !file.commit()) {

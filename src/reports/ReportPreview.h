@@ -11,6 +11,7 @@ class QProgressDialog;
 class QPushButton;
 class QScrollArea;
 class QSpinBox;
+class QTimer;
 
 namespace reports {
 class PageView;
@@ -18,8 +19,10 @@ class PageView;
 
 // The non-modal preview of one report: page through it, zoom, print it on
 // a printer chosen in the print dialog, or save it as a PDF file. Only the
-// page on screen is drawn, so a long report opens at once. The window owns
-// the report; closing it ends the report and its result.
+// page on screen is drawn, and the table is read on in short turns of the
+// event loop while the window answers, so a long report opens at once; the
+// page count shows once the table has been read. The window owns the
+// report; closing it ends the report and its result.
 class ReportPreview : public QWidget
 {
     Q_OBJECT
@@ -61,6 +64,11 @@ private:
     void setZoom(qreal zoom);
     void askAndPrint();
     void askAndSavePdf();
+    void readMore();
+    // Runs read; a file that cannot be read is told, and false.
+    bool reading(const std::function<void()>& read);
+    // Reads the rest of the table now, for what needs the whole of it.
+    int pageCount();
 
     std::unique_ptr<DataReport> m_report;
     reports::PageView* m_view;
@@ -68,6 +76,7 @@ private:
     QSpinBox* m_page;
     QLabel* m_pageCount;
     QLabel* m_zoomText;
+    QTimer* m_reading;
     QPushButton* m_first;
     QPushButton* m_previous;
     QPushButton* m_next;

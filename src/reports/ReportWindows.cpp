@@ -16,8 +16,11 @@ QWidget* ReportWindows::open(const QString& name, store::Database& db, const Mak
     if (!m_env || m_env->folder() != db.folder())
         m_env = std::make_shared<datFenwarda>(db.folder());
     m_env->open();
-    // The rows are read before any widget exists: a failure leaves no window.
-    auto* preview = new ReportPreview(make(m_env));
+    // The first page is read before any widget exists: a failure leaves no
+    // window. The rest is read while the window is up.
+    std::unique_ptr<DataReport> report = make(m_env);
+    report->readTo(0);
+    auto* preview = new ReportPreview(std::move(report));
     m_open.insert(name, preview);
     return preview;
 }

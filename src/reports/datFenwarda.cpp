@@ -88,12 +88,12 @@ void datFenwarda::open()
     m_cnnClientes.open();
 }
 
-std::shared_ptr<const store::GroupedRows> datFenwarda::result(const QString& name)
+std::shared_ptr<GroupStream> datFenwarda::result(const QString& name)
 {
     if (auto open = m_results.value(name))
         return open;
     const Command& c = command(name);
-    auto rows = std::make_shared<const store::GroupedRows>(store::groupRows(m_cnnClientes, c.table, c.by));
+    auto rows = std::make_shared<GroupStream>(folder(), c.table, c.by);
     m_results.insert(name, rows);
     return rows;
 }

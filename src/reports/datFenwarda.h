@@ -1,7 +1,7 @@
 #pragma once
 
+#include "GroupStream.h"
 #include "store/Database.h"
-#include "store/Grouping.h"
 
 #include <QHash>
 #include <QList>
@@ -13,8 +13,9 @@
 
 // The reports' data environment: its own read-only connection to the data
 // file (cnnClientes) and one grouping command per report. A command's
-// result is read when it is first asked for and kept until closed, so a
-// report shows the tables as they were when it opened.
+// result opens when it is first asked for and is read as the report needs
+// it, on a connection of its own that keeps the tables as they were when
+// it opened, until closed.
 class datFenwarda
 {
 public:
@@ -46,13 +47,13 @@ public:
     void open();
     store::Database& cnnClientes() { return m_cnnClientes; }
 
-    // The command's result ("rs" + name), running the command when it is
-    // not open. Throws StoreError.
-    std::shared_ptr<const store::GroupedRows> result(const QString& command);
+    // The command's result ("rs" + name), opening it when it is not open.
+    // Throws StoreError.
+    std::shared_ptr<GroupStream> result(const QString& command);
     bool isResultOpen(const QString& command) const { return m_results.contains(command); }
     void closeResult(const QString& command) { m_results.remove(command); }
 
 private:
     store::Database m_cnnClientes;
-    QHash<QString, std::shared_ptr<const store::GroupedRows>> m_results;
+    QHash<QString, std::shared_ptr<GroupStream>> m_results;
 };

@@ -7,11 +7,13 @@
 #include "app/Tasks.h"
 #include "app/frmMenu.h"
 #include "platform/widgets/MessageBox.h"
+#include "reports/GroupStream.h"
 #include "reports/ReportPreview.h"
 #include "reports/datFenwarda.h"
 #include "reports/rptClientes.h"
 #include "reports/rptLocacao.h"
 #include "reports/rptVideos.h"
+#include "store/Grouping.h"
 #include "store/RecordCursor.h"
 #include "store/Schema.h"
 #include "store/StoreError.h"
@@ -30,6 +32,8 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSpinBox>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTest>
 #include <optional>
@@ -142,6 +146,25 @@ QStringList entries(const QString& folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
+// Every tenth row from the first has no value in the columns with a unique
+// index and an empty text in empty; seven rows later the same grouping
+// values come again, the empty texts now no value: a repeat of that group.
+QList<Row> withRepeats(QList<Row> rows, const QStringList& unique, const QString& empty)
+{
+    for (int i = 0; i < rows.size(); i += 10) {
+        for (const QString& column : unique)
+            rows[i].remove(column);
+        rows[i][empty] = u""_s;
+    }
+    for (int i = 7; i < rows.size(); i += 10) {
+        Row repeat = rows[i - 7];
+        for (auto it = repeat.begin(); it != repeat.end();)
+            it = it.value().toString().isEmpty() ? repeat.erase(it) : std::next(it);
+        rows[i] = repeat;
+    }
+    return rows;
+}
+
 struct ReportRow
 {
     const char* entry;
@@ -183,7 +206,10 @@ private slots:
                   {u"Endereco"_s, u"Rua B"_s}}});
         auto env = std::make_shared<datFenwarda>(shop->folder());
         rptClientes report(env);
-        const store::GroupedRows& rows = report.rows();
+        QCOMPARE(report.totalGroups(), 2);
+        // The rows behind each group, as a whole read of the command groups them.
+        const store::GroupedRows rows = store::groupRows(env->cnnClientes(), u"tblClientes"_s,
+                                                         datFenwarda::command(u"cmdClientes_Grouping"_s).by);
         QCOMPARE(rows.rowCount(), 3);
         QCOMPARE(rows.groups.size(), 2);
         QCOMPARE(rows.groups[0].children, (QList<int>{0, 2}));
@@ -261,7 +287,7 @@ private slots:
             if (report == QLatin1String(r.report))
                 addRows(shop->db(), QString::fromLatin1(r.table), r.rows(groups));
         auto rpt = makeReport(report, std::make_shared<datFenwarda>(shop->folder()));
-        QCOMPARE(rpt->rows().groups.size(), groups);
+        QCOMPARE(rpt->totalGroups(), groups);
         QVERIFY(groups == 0 ? rpt->pageCount() == 1 : rpt->pageCount() >= 3);
 
         const QSizeF printable = DataReport::printableSize();
@@ -286,6 +312,114 @@ private slots:
         QCOMPARE(seen, expected);
         for (int page = 1; page < rpt->pageCount(); ++page)
             QCOMPARE(rpt->firstGroup(page), rpt->firstGroup(page - 1) + rpt->groupCount(page - 1));
+    }
+
+    // The first page shows before the table is read to its end; the pages,
+    // whichever order they are asked in, hold what a whole read groups, as
+    // the file was when the report opened.
+    void streamedPagesMatchAWholeRead_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QStringList>("unique");
+        QTest::addColumn<QString>("empty");
+        QTest::addColumn<QStringList>("fields"); // as each group draws them
+        QTest::addColumn<bool>("writeMeanwhile");
+        QTest::addColumn<int>("hashBits"); // 0: the whole hash
+        const QStringList customerFields{u"Nome"_s, u"RG"_s, u"CPF"_s, u"Celular"_s, u"FoneResidencial"_s};
+        const QStringList videoFields{u"Codigo"_s, u"Nome"_s, u"Genero"_s, u"QTDE"_s};
+        QStringList noteFields{u"Data"_s, u"Clientes"_s, u"Codigo"_s};
+        for (int k = 1; k <= 16; ++k)
+            noteFields.append(u"Video-%1"_s.arg(k));
+        for (bool write : {false, true}) {
+            const char* when = write ? " written meanwhile" : "";
+            QTest::addRow("rptClientes%s", when) << 0 << 400 << QStringList{u"Codigo"_s, u"CPF"_s}
+                                                 << u"Celular"_s << customerFields << write << 0;
+            QTest::addRow("rptVideos%s", when)
+                << 1 << 300 << QStringList{u"Codigo"_s} << u"Genero"_s << videoFields << write << 0;
+            QTest::addRow("rptLocacao%s", when)
+                << 2 << 120 << QStringList{u"Codigo"_s} << u"Clientes"_s << noteFields << write << 0;
+        }
+        // Different combinations under one hash are still told apart.
+        QTest::addRow("rptClientes, four hashes")
+            << 0 << 400 << QStringList{u"Codigo"_s, u"CPF"_s} << u"Celular"_s << customerFields << false << 2;
+        QTest::addRow("rptLocacao written meanwhile, two hashes")
+            << 2 << 120 << QStringList{u"Codigo"_s} << u"Clientes"_s << noteFields << true << 1;
+    }
+
+    void streamedPagesMatchAWholeRead()
+    {
+        QFETCH(int, which);
+        QFETCH(int, rows);
+        QFETCH(QStringList, unique);
+        QFETCH(QString, empty);
+        QFETCH(QStringList, fields);
+        QFETCH(bool, writeMeanwhile);
+        QFETCH(int, hashBits);
+        GroupStream::setHashBits(hashBits);
+        const auto wholeHash = qScopeGuard([] { GroupStream::setHashBits(0); });
+        const ReportRow& r = Reports[which];
+        const QString table = QString::fromLatin1(r.table);
+        addRows(shop->db(), table, withRepeats(r.rows(rows), unique, empty));
+        const QStringList by = datFenwarda::command(makeReport(QString::fromLatin1(r.report),
+                                                               std::make_shared<datFenwarda>(shop->folder()))
+                                                        ->command())
+                                   .by;
+        const store::GroupedRows whole = store::groupRows(shop->db(), table, by);
+        QCOMPARE(whole.groups.size(), rows - rows / 10);
+
+        frmMenu& menu = openMenu();
+        menu.findChild<QAction*>(QString::fromUtf8(r.entry))->trigger();
+        auto* preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
+        QVERIFY(preview);
+        const DataReport& report = preview->report();
+        // Only the first page and one group more read when the window shows.
+        QVERIFY(!report.isComplete());
+        QCOMPARE(report.pagesKnown(), 2);
+        QCOMPARE(child<QLabel>(preview, "lblPaginas")->text(), u"de 2…"_s);
+        QVERIFY(child<QPushButton>(preview, "cmdProxima")->isEnabled());
+
+        if (writeMeanwhile) {
+            // Another window changes, removes and adds rows meanwhile.
+            QSqlQuery q(shop->db().connection());
+            for (const QString& sql :
+                 {u"UPDATE %1 SET %2 = 'Mudado' WHERE rowid > 20"_s, u"DELETE FROM %1 WHERE rowid % 3 = 0"_s,
+                  u"INSERT INTO %1 (%2) VALUES ('Novo')"_s})
+                QVERIFY2(q.exec(sql.arg(table, empty)), qPrintable(q.lastError().text()));
+        }
+
+        // The groups a page draws, each with its texts in drawing order.
+        const auto drawn = [&](int page) {
+            QMap<int, QStringList> groups;
+            for (const Item& i : report.pageItems(page))
+                if (i.band == DataReport::Band::GroupHeader && !i.line)
+                    groups[i.group].append(i.text);
+            return groups;
+        };
+        // What the page holds by the whole read.
+        const auto expected = [&](int page) {
+            QMap<int, QStringList> groups;
+            for (int g = report.firstGroup(page); g < report.firstGroup(page) + report.groupCount(page); ++g)
+                for (const QString& f : fields)
+                    groups[g].append(whole.value(whole.groups.at(g), f));
+            return groups;
+        };
+        // Page by page while the rest is still unread, then backwards.
+        int page = 0;
+        for (; !report.isComplete() || page < report.pagesKnown(); ++page) {
+            QCOMPARE(drawn(page), expected(page));
+            QVERIFY(report.groupCount(page) > 0);
+        }
+        QCOMPARE(report.totalGroups(), whole.groups.size());
+        QCOMPARE(page, report.pageCount());
+        QCOMPARE(report.firstGroup(page - 1) + report.groupCount(page - 1), whole.groups.size());
+        for (int p = report.pageCount() - 1; p >= 0; --p)
+            QCOMPARE(drawn(p), expected(p));
+
+        // The window learns the page count once the table is read.
+        QTRY_COMPARE(child<QLabel>(preview, "lblPaginas")->text(), u"de %1"_s.arg(report.pageCount()));
+        QCOMPARE(child<QSpinBox>(preview, "spnPagina")->maximum(), report.pageCount());
+        QVERIFY(MessageBox::shown().isEmpty());
     }
 
     void slotGridPositions()
@@ -619,13 +753,13 @@ private slots:
         QVERIFY(preview);
         // A window writing meanwhile does not change the open report.
         addRows(shop->db(), u"tblVideos"_s, videos(3).mid(2));
-        QCOMPARE(preview->report().rows().groups.size(), 2);
+        QCOMPARE(preview->report().totalGroups(), 2);
         preview->close();
         QTRY_VERIFY(!preview);
         entry->trigger();
         preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
         QVERIFY(preview);
-        QCOMPARE(preview->report().rows().groups.size(), 3);
+        QCOMPARE(preview->report().totalGroups(), 3);
 
         // The reports' own connection cannot write.
         datFenwarda env(shop->folder());

@@ -19,6 +19,7 @@
 #include "store/Schema.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <benchmark/benchmark.h>
@@ -274,8 +275,8 @@ QString slotList(const QString& format)
     return out.join(QLatin1Char(','));
 }
 
-// One return booked: the shelf count, the slot, and (the second of each
-// round) the note's deletion, each in one transaction.
+// One return booked: the shelf count, the slot, the history and (the
+// second of each round) the note's deletion, each in one transaction.
 void BM_ReturnAgainstBare(benchmark::State& state)
 {
     store::Database& db = writableShop(state);
@@ -298,6 +299,9 @@ void BM_ReturnAgainstBare(benchmark::State& state)
                 .arg(k)
                 .arg(k + 1)));
     sqlite3_stmt* removeNote = bare.prepare(QStringLiteral("DELETE FROM tblLocacao WHERE rowid = ?"));
+    sqlite3_stmt* history =
+        bare.prepare(QStringLiteral("UPDATE RentedVideos SET DevolvidoEm = ?, ReturnedAt = ? WHERE Note = "
+                                    "(SELECT MAX(Id) FROM NoteHistory WHERE Codigo = ?) AND Slot = ?"));
 
     const auto bareReturn = [&](const QByteArray& note, const QByteArray& code) {
         bare.run(begin, {});
@@ -325,6 +329,8 @@ void BM_ReturnAgainstBare(benchmark::State& state)
             sqlite3_bind_int64(freeSlot[size_t(slot)], 1, rowid);
             bare.run(freeSlot[size_t(slot)], {});
         }
+        bare.run(history, {"08/12/2026", QDateTime::currentDateTime().toString(Qt::ISODate).toUtf8(), note,
+                           QByteArray::number(slot)});
         bare.run(commit, {});
     };
 
@@ -339,7 +345,7 @@ void BM_ReturnAgainstBare(benchmark::State& state)
         bare.run(addNote, {theirs.toUtf8(), a.toUtf8(), b.toUtf8()});
         state.ResumeTiming();
         timing.timeService(state, [&] {
-            if (!desk.book(mine, a) || !desk.book(mine, b)->noteDeleted)
+            if (!desk.book(mine, a, "08/12/2026") || !desk.book(mine, b, "08/12/2026")->noteDeleted)
                 state.SkipWithError("the return was not booked");
         });
         timing.timeBare(state, [&] {
@@ -413,7 +419,7 @@ void BM_EnterAndUndoAgainstBare(benchmark::State& state)
 BENCHMARK(BM_EnterAndUndoAgainstBare)->Apply(scales)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
 // A note of two videos saved: the note row with every column, its number
-// row and the composing record forgotten, in one transaction.
+// row, its history and the composing record forgotten, in one transaction.
 void BM_SaveNoteAgainstBare(benchmark::State& state)
 {
     store::Database& db = writableShop(state);
@@ -443,6 +449,12 @@ void BM_SaveNoteAgainstBare(benchmark::State& state)
         bare.prepare(QStringLiteral("UPDATE tblVideos SET QTDE = COALESCE(QTDE, 0) - 1 WHERE Codigo = ?"));
     sqlite3_stmt* record =
         bare.prepare(QStringLiteral("INSERT INTO PendingCopies (Slot, Codigo) VALUES (?, ?)"));
+    sqlite3_stmt* historyNote = bare.prepare(QStringLiteral(
+        "INSERT INTO NoteHistory (Codigo, Data, SavedAt, Cliente, ClienteCodigo, Valor, Desconto) "
+        "VALUES (?, '08/12/2026', ?, ?, '1', 'R$ 7,50', 'R$ 0,00') RETURNING Id"));
+    sqlite3_stmt* historyVideo =
+        bare.prepare(QStringLiteral("INSERT INTO RentedVideos (Note, Slot, Codigo, Titulo, Tipo, Preco) "
+                                    "VALUES (?, ?, ?, 'Um Filme Qualquer', 'Drama', 375)"));
 
     SideBySide save;
     int i = 0;
@@ -502,6 +514,18 @@ void BM_SaveNoteAgainstBare(benchmark::State& state)
             const QByteArray n = theirs.toUtf8();
             bare.run(insertNumber, {n});
             bare.run(forgetAll, {});
+            qint64 id = -1;
+            bare.run(historyNote,
+                     {n, QDateTime::currentDateTime().toString(Qt::ISODate).toUtf8(), renter.toUtf8()},
+                     [&](sqlite3_stmt* s) { id = sqlite3_column_int64(s, 0); });
+            int slot = 0;
+            for (const QString& code : {a, b}) {
+                sqlite3_bind_int64(historyVideo, 1, id);
+                sqlite3_bind_int(historyVideo, 2, slot++);
+                const QByteArray bytes = code.toUtf8();
+                sqlite3_bind_text(historyVideo, 3, bytes.constData(), int(bytes.size()), SQLITE_STATIC);
+                bare.run(historyVideo, {});
+            }
             bare.run(commit, {});
         });
         ++save.operations;

@@ -1,5 +1,6 @@
 #include "RentalDraft.h"
 
+#include "History.h"
 #include "KeptStatements.h"
 #include "PeopleSearch.h"
 #include "platform/Formats.h"
@@ -18,7 +19,8 @@ using namespace store::names;
 
 RentalDraft::RentalDraft(store::Database& db)
     : m_db(db), m_pending(std::make_unique<store::PendingNote>(db)),
-      m_people(std::make_unique<PeopleSearch>(db)), m_statements(std::make_unique<KeptStatements>(db))
+      m_people(std::make_unique<PeopleSearch>(db)), m_history(std::make_unique<History>(db)),
+      m_statements(std::make_unique<KeptStatements>(db))
 {
 }
 
@@ -39,9 +41,11 @@ void RentalDraft::recoverLeftovers()
 
 bool RentalDraft::confirmRenter(const QString& name)
 {
-    if (!m_people->find(name))
+    const std::optional<PeopleSearch::Person> person = m_people->find(name);
+    if (!person)
         return false;
     m_renter = name;
+    m_renterCode = person->customer.value(tblClientes::Codigo);
     m_renterConfirmed = true;
     return true;
 }
@@ -98,7 +102,8 @@ RentalDraft::EntryResult RentalDraft::enter(const QString& code)
     if (!m_pending->takeCopy(m_count + 1, code))
         return result;
 
-    m_slots[size_t(m_count)] = {code, title + QStringLiteral(" - ") + category, reading.centavos};
+    m_slots[size_t(m_count)] = {code, title + QStringLiteral(" - ") + category, reading.centavos, title,
+                                category};
     ++m_count;
     result.outcome = Entry::Entered;
     return result;
@@ -127,6 +132,7 @@ void RentalDraft::clear()
     m_count = 0;
     m_discount = 0;
     m_renter.clear();
+    m_renterCode.clear();
     m_renterConfirmed = false;
 }
 
@@ -205,7 +211,13 @@ void RentalDraft::save(const QString& date, const QString& number, const QString
         columns.insert(tblLocacao::videoColumn(k), m_slots[size_t(k)].description);
         columns.insert(tblLocacao::codeColumn(k), m_slots[size_t(k)].code);
     }
-    m_pending->store(columns, number);
+    History::Note entry{number,       date, customer, m_renterCode, columns.value(tblLocacao::Valor),
+                        discountText, {}};
+    for (int k = 0; k < m_count; ++k) {
+        const Slot& slot = m_slots[size_t(k)];
+        entry.videos.append({k, slot.code, slot.title, slot.category, slot.price});
+    }
+    m_pending->store(columns, number, [&] { m_history->noteSaved(entry); });
     clear();
 }
 

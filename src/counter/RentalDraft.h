@@ -14,6 +14,7 @@ class RecordCursor;
 namespace counter {
 
 class KeptStatements;
+class History;
 class PeopleSearch;
 
 // The rental note being composed at the counter: the renter, up to sixteen
@@ -32,6 +33,8 @@ public:
         QString code;
         QString description; // title, " - ", category
         qint64 price = 0;    // centavos
+        QString title;
+        QString category;
     };
 
     enum class Entry {
@@ -65,6 +68,8 @@ public:
     bool confirmRenter(const QString& name);
     bool renterConfirmed() const { return m_renterConfirmed; }
     QString renter() const { return m_renter; }
+    // The renter's account number.
+    QString renterCode() const { return m_renterCode; }
 
     // One seek for the code, then its copy off the shelf into the next slot.
     EntryResult enter(const QString& code);
@@ -93,8 +98,8 @@ public:
 
     // The number the next note takes.
     QString nextNumber();
-    // Stores the note (after checkSave gave Ready) with its number row, in
-    // one step, and starts an empty draft. customer and discountText are
+    // Stores the note (after checkSave gave Ready) with its number row and
+    // its history, in one step, and starts an empty draft. customer and discountText are
     // stored as the fields show them.
     void save(const QString& date, const QString& number, const QString& customer,
               const QString& discountText);
@@ -107,12 +112,14 @@ private:
     store::Database& m_db;
     std::unique_ptr<store::PendingNote> m_pending;
     std::unique_ptr<PeopleSearch> m_people;
+    std::unique_ptr<History> m_history;
     std::unique_ptr<KeptStatements> m_statements;
     std::unique_ptr<store::RecordCursor> m_numbers;
     std::array<Slot, Slots> m_slots{};
     int m_count = 0;
     qint64 m_discount = 0;
     QString m_renter;
+    QString m_renterCode;
     bool m_renterConfirmed = false;
 };
 

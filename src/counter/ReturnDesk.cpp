@@ -1,5 +1,6 @@
 #include "ReturnDesk.h"
 
+#include "History.h"
 #include "KeptStatements.h"
 #include "store/Database.h"
 #include "store/Names.h"
@@ -69,7 +70,10 @@ QStringList openCodes(const QStringList& slotCodes)
 
 } // namespace
 
-ReturnDesk::ReturnDesk(store::Database& db) : m_statements(std::make_unique<KeptStatements>(db)) {}
+ReturnDesk::ReturnDesk(store::Database& db)
+    : m_statements(std::make_unique<KeptStatements>(db)), m_history(std::make_unique<History>(db))
+{
+}
 
 ReturnDesk::~ReturnDesk() = default;
 
@@ -106,7 +110,8 @@ ReturnDesk::Video ReturnDesk::checkVideo(const QStringList& openCodes, const QSt
     return video;
 }
 
-std::optional<ReturnDesk::Booked> ReturnDesk::book(const QString& noteCode, const QString& videoCode)
+std::optional<ReturnDesk::Booked> ReturnDesk::book(const QString& noteCode, const QString& videoCode,
+                                                   const QString& returnedOn)
 {
     if (KeptStatements::namesNothing(videoCode))
         return std::nullopt;
@@ -147,6 +152,7 @@ std::optional<ReturnDesk::Booked> ReturnDesk::book(const QString& noteCode, cons
         }();
         statements.write(FreeSlot + size_t(booked.slot), free[size_t(booked.slot)], {note->rowid}, Writing);
     }
+    m_history->videoReturned(noteCode, booked.slot, returnedOn);
     t.commit();
     return booked;
 }

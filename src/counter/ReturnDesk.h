@@ -11,6 +11,7 @@ class Database;
 
 namespace counter {
 
+class History;
 class KeptStatements;
 
 // Returns, one copy at a time: the note is found, a video open on it is
@@ -62,10 +63,12 @@ public:
     // the first slot holding the code freed and, when it was the last, the
     // note deleted; all stored together or not at all. nullopt, with nothing
     // written, when the note is gone or the code is not open on it.
-    std::optional<Booked> book(const QString& noteCode, const QString& videoCode);
+    // The history records the return with returnedOn, the date typed.
+    std::optional<Booked> book(const QString& noteCode, const QString& videoCode, const QString& returnedOn);
 
 private:
     std::unique_ptr<KeptStatements> m_statements;
+    std::unique_ptr<History> m_history;
 };
 
 } // namespace counter

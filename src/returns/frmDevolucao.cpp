@@ -188,7 +188,7 @@ void frmDevolucao::bookReturn()
         return;
     }
     std::optional<counter::ReturnDesk::Booked> booked;
-    if (!guarded([&] { booked = m_desk->book(m_note, m_video); }))
+    if (!guarded([&] { booked = m_desk->book(m_note, m_video, m_txtData->text()); }))
         return;
     if (!booked) {
         // Gone since it was chosen: show the note as the file has it now.

@@ -160,7 +160,8 @@ void PendingNote::giveBackAll()
     giveBackRecorded();
 }
 
-void PendingNote::store(const QHash<QString, QString>& note, const QString& number)
+void PendingNote::store(const QHash<QString, QString>& note, const QString& number,
+                        const std::function<void()>& alsoStore)
 {
     Transaction t(m_db);
     if (!m_notes)
@@ -178,6 +179,8 @@ void PendingNote::store(const QHash<QString, QString>& note, const QString& numb
         QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(quoted(Number::Table), quoted(Number::Codigo)),
         {number}, Writing)
         .finish();
+    if (alsoStore)
+        alsoStore();
     forgetAll();
     t.commit();
 }

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace store {
@@ -44,7 +45,10 @@ public:
     // Stores the note row and its number row (number is the note's Codigo)
     // and forgets the recorded copies (they now belong to the stored note),
     // all in one transaction.
-    void store(const QHash<QString, QString>& note, const QString& number);
+    // alsoStore runs last in the same transaction: what it writes is stored
+    // with the note or not at all.
+    void store(const QHash<QString, QString>& note, const QString& number,
+               const std::function<void()>& alsoStore = {});
 
     // Start-up: copies recorded by a run that ended before its note was
     // saved go back on the shelf. Returns how many.

@@ -173,10 +173,10 @@ QStringList upgradeStatements(int from)
                              quoted(names::tblLocacao::Clientes), quoted(names::tblLocacao::Valor))
                         .arg(quoted(names::tblLocacao::Desconto), quoted(names::tblLocacao::Table))};
     // A slot's text is "title - category"; the category is cut off when it
-    // is one the shop rents by.
+    // is one the shop rents by, or none.
     QString title = QStringLiteral("d");
     QString category = QStringLiteral("NULL");
-    for (const char* known : {"Super Lançamento", "Lançamento", "48 Horas"}) {
+    for (const char* known : {"Super Lançamento", "Lançamento", "48 Horas", ""}) {
         const QString suffix = QStringLiteral(" - ") + QString::fromUtf8(known);
         title =
             QStringLiteral("CASE WHEN substr(d, -%1) = '%2' THEN substr(d, 1, length(d) - %1) ELSE %3 END")

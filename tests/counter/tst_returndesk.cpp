@@ -237,7 +237,7 @@ private slots:
         ReturnDesk desk(*m_db);
 
         // The first slot holding the code goes first; its columns hold no value.
-        std::optional<ReturnDesk::Booked> booked = desk.book("101", "7");
+        std::optional<ReturnDesk::Booked> booked = desk.book("101", "7", "08/12/2026");
         QVERIFY(booked);
         QCOMPARE(booked->slot, 0);
         QVERIFY(booked->videoInCatalogue);
@@ -250,14 +250,14 @@ private slots:
         QCOMPARE(slotOf("102", 0).toString(), QStringLiteral("7"));
 
         // Deleted meanwhile: the slot is freed, no count changes.
-        booked = desk.book("101", "8");
+        booked = desk.book("101", "8", "08/12/2026");
         QVERIFY(booked);
         QCOMPARE(booked->slot, 3);
         QVERIFY(!booked->videoInCatalogue);
         QVERIFY(qtde("8").isNull());
         QCOMPARE(scalar("SELECT COUNT(*) FROM tblVideos").toInt(), 2 + 1 - 1);
 
-        booked = desk.book("101", "9");
+        booked = desk.book("101", "9", "08/12/2026");
         QVERIFY(booked);
         QCOMPARE(qtde("9").toInt(), 1);
 
@@ -265,18 +265,18 @@ private slots:
         // nothing written.
         for (const auto& [note, code] : QList<QPair<QString, QString>>{
                  {"101", "8"}, {"101", "56"}, {"101", ""}, {"999", "7"}, {"", "7"}}) {
-            QVERIFY2(!desk.book(note, code), qPrintable(note + '/' + code));
+            QVERIFY2(!desk.book(note, code, "08/12/2026"), qPrintable(note + '/' + code));
             QCOMPARE(qtde("7").toInt(), 3);
             QCOMPARE(notes(), 2);
         }
 
-        booked = desk.book("101", "55");
+        booked = desk.book("101", "55", "08/12/2026");
         QVERIFY(booked);
         QCOMPARE(booked->stillOpen, QStringList({"7"}));
         // The file reopened between returns: the statements follow it.
         m_db->close();
         m_db->open();
-        booked = desk.book("101", "7");
+        booked = desk.book("101", "7", "08/12/2026");
         QVERIFY(booked);
         QCOMPARE(booked->slot, 15);
         QVERIFY(booked->stillOpen.isEmpty());
@@ -306,10 +306,10 @@ private slots:
         ReturnDesk desk(*m_db);
         QCOMPARE(desk.findNote("102")->openCodes, QStringList({"7", "8"}));
         QCOMPARE(desk.checkVideo({"7", "8"}, "8").title, QStringLiteral("Filme 8"));
-        QVERIFY(!desk.book("102", "9"));
-        QCOMPARE(desk.book("102", "7")->slot, 1);
+        QVERIFY(!desk.book("102", "9", "08/12/2026"));
+        QCOMPARE(desk.book("102", "7", "08/12/2026")->slot, 1);
         QCOMPARE(status.rentalDateOf("7"), std::optional<QString>("01/11/2026"));
-        QVERIFY(desk.book("102", "8")->noteDeleted);
+        QVERIFY(desk.book("102", "8", "08/12/2026")->noteDeleted);
         QCOMPARE(qtde("7").toInt(), 3);
         QCOMPARE(qtde("8").toInt(), 3);
         QCOMPARE(notes(), 1);

@@ -416,7 +416,8 @@ private slots:
             return out;
         };
         QCOMPARE(texts(u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s),
-                 (QStringList{"Number", "PendingCopies", "tblClientes", "tblLocacao", "tblVideos"}));
+                 (QStringList{"NoteHistory", "Number", "PendingCopies", "RentedVideos", "tblClientes", "tblLocacao",
+                              "tblVideos"}));
 
         const auto columns = [&](const QString& table) {
             return texts(
@@ -458,6 +459,11 @@ private slots:
             {"tblVideos_indCodigo", "Codigo unique"},
             {"tblVideos_indNome", "Nome"},
             {"tblLocacao_indCodigo", "Codigo unique"},
+            {"NoteHistory_Codigo", "Codigo"},
+            {"NoteHistory_ClienteCodigo", "ClienteCodigo"},
+            {"NoteHistory_SavedAt", "SavedAt"},
+            {"RentedVideos_Codigo", "Codigo"},
+            {"RentedVideos_ReturnedAt", "ReturnedAt"},
         };
         for (int k = 0; k <= 15; ++k)
             expected.insert(u"tblLocacao_ind%1"_s.arg(k), u"Codigo(%1)"_s.arg(k));
@@ -542,7 +548,7 @@ private slots:
         Database db(dir.path());
         db.open();
         QCOMPARE(scalar(db.connection(), u"SELECT COUNT(*) FROM sqlite_master WHERE type='table'"_s).toInt(),
-                 5);
+                 7);
     }
 
     void connectionNamesAreUniqueAndRemoved()

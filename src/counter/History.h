@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+namespace store {
+class Database;
+}
+
+namespace counter {
+
+class KeptStatements;
+
+// Writes the shop's history: every note saved, with its videos, and every
+// video that comes back. Each call runs inside the caller's transaction,
+// so that the history is stored with the change it records or not at all.
+// Throws StoreError.
+class History final
+{
+public:
+    struct Video
+    {
+        int slot = 0;
+        QString code;
+        QString title;
+        QString category;
+        qint64 price = 0; // centavos
+    };
+    struct Note
+    {
+        QString code;
+        QString date; // as the note shows it
+        QString customer;
+        QString customerCode; // the renter's account
+        QString value;        // as stored on the note
+        QString discount;
+        QList<Video> videos;
+    };
+
+    explicit History(store::Database& db);
+    ~History();
+    History(const History&) = delete;
+    History& operator=(const History&) = delete;
+
+    void noteSaved(const Note& note);
+    // The video in slot of the latest note numbered noteCode came back;
+    // returnedOn is the date the operator typed.
+    void videoReturned(const QString& noteCode, int slot, const QString& returnedOn);
+
+private:
+    std::unique_ptr<KeptStatements> m_statements;
+};
+
+} // namespace counter

@@ -148,4 +148,12 @@ inline const QString DevolvidoEm = QStringLiteral("DevolvidoEm"); // the return 
 inline const QString ReturnedAt = QStringLiteral("ReturnedAt");   // ISO date and time it was booked
 } // namespace RentedVideos
 
+// The shop's settings, one row each, kept in the data file.
+namespace Settings {
+inline const QString Table = QStringLiteral("Settings");
+
+inline const QString Name = QStringLiteral("Name");
+inline const QString Value = QStringLiteral("Value");
+} // namespace Settings
+
 } // namespace store::names

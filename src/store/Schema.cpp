@@ -155,6 +155,8 @@ QStringList ownTableStatements()
             .arg(V::DevolvidoEm, V::ReturnedAt),
         QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)").arg(V::Table, V::Codigo),
         QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)").arg(V::Table, V::ReturnedAt),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2 TEXT PRIMARY KEY, %3 TEXT)")
+            .arg(names::Settings::Table, names::Settings::Name, names::Settings::Value),
     };
 }
 

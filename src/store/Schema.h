@@ -9,7 +9,7 @@
 namespace store {
 
 // 1: the four tables. 2: adds the program's own PendingCopies. 3: adds the
-// history, NoteHistory and RentedVideos.
+// history, NoteHistory and RentedVideos, and the shop's Settings.
 constexpr int SchemaVersion = 3;
 
 struct IndexDef

@@ -416,8 +416,8 @@ private slots:
             return out;
         };
         QCOMPARE(texts(u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s),
-                 (QStringList{"NoteHistory", "Number", "PendingCopies", "RentedVideos", "tblClientes", "tblLocacao",
-                              "tblVideos"}));
+                 (QStringList{"NoteHistory", "Number", "PendingCopies", "RentedVideos", "Settings", "tblClientes",
+                              "tblLocacao", "tblVideos"}));
 
         const auto columns = [&](const QString& table) {
             return texts(
@@ -548,7 +548,7 @@ private slots:
         Database db(dir.path());
         db.open();
         QCOMPARE(scalar(db.connection(), u"SELECT COUNT(*) FROM sqlite_master WHERE type='table'"_s).toInt(),
-                 7);
+                 8);
     }
 
     void connectionNamesAreUniqueAndRemoved()

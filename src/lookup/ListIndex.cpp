@@ -17,7 +17,8 @@ namespace lookup_detail {
 namespace {
 
 using Units = std::u16string_view;
-using Lead = std::array<quint64, 2>;
+// The first eight folded code units as two numbers, and the item's length.
+using Lead = std::array<quint64, 3>;
 
 // How many rows a prefix search tries in list order before it asks the
 // sorted index. The item selected now usually still matches, so most
@@ -112,7 +113,8 @@ Lead foldedLead(QStringView s)
         return size < head.size();
     });
     const Units u(head.data(), size);
-    return {leadingUnits(u), leadingUnits(u.substr(std::min<size_t>(4, u.size())))};
+    // Simple case folding keeps the length of a text in code units.
+    return {leadingUnits(u), leadingUnits(u.substr(std::min<size_t>(4, u.size()))), quint64(s.size())};
 }
 
 // Builds run one at a time, beside the user-interface thread; the pool goes
@@ -165,11 +167,24 @@ struct SortedIndex
     }
     void place(int row) { sorted.insert(position(item(row), row), row); }
 
+    // Moves the row to its new place: only the entries between the old
+    // place and the new one shift.
     void setRow(int row, QStringView text)
     {
-        sorted.erase(position(item(row), row));
+        const auto from = position(item(row), row);
         spans[size_t(row)] = append(text);
-        place(row);
+        const Units now = item(row);
+        const auto before = [&](int r) {
+            const int c = item(r).compare(now);
+            return c < 0 || (c == 0 && r < row);
+        };
+        if (from + 1 != sorted.end() && before(*(from + 1))) {
+            const auto to = std::partition_point(from + 1, sorted.end(), before);
+            std::rotate(from, from + 1, to);
+        } else if (from != sorted.begin() && !before(*(from - 1))) {
+            const auto to = std::partition_point(sorted.begin(), from, before);
+            std::rotate(to, from, from + 1);
+        }
     }
     void insertRows(int first, const QStringList& texts)
     {
@@ -509,10 +524,14 @@ int ListIndex::scan(Units folded, int after, bool prefix) const
     const size_t known = std::min<size_t>(folded.size(), 8);
     const quint64 mask0 = known >= 4 ? ~quint64(0) : ~(~quint64(0) >> (16 * known));
     const quint64 mask1 = known <= 4 ? 0 : known == 8 ? ~quint64(0) : ~(~quint64(0) >> (16 * (known - 4)));
-    const Lead want{leadingUnits(folded), leadingUnits(folded.substr(std::min<size_t>(4, folded.size())))};
+    const Lead want{leadingUnits(folded), leadingUnits(folded.substr(std::min<size_t>(4, folded.size()))),
+                    quint64(folded.size())};
+    // An exact search looks only at items of the same length, not at every
+    // item that shares the first letters.
     const auto matches = [&](int row) {
-        return (leads[row][0] & mask0) == (want[0] & mask0) && (leads[row][1] & mask1) == (want[1] & mask1) &&
-               foldedMatch(items[row], folded, !prefix);
+        const Lead& lead = leads[row];
+        return (prefix ? lead[2] >= want[2] : lead[2] == want[2]) && (lead[0] & mask0) == (want[0] & mask0) &&
+               (lead[1] & mask1) == (want[1] & mask1) && foldedMatch(items[row], folded, !prefix);
     };
     for (int row = after + 1; row < n; ++row)
         if (matches(row))

@@ -61,8 +61,9 @@ private:
     int m_column;
     QPersistentModelIndex m_root;
     QStringList m_items;
-    // The first folded code units of each item, for a quick scan.
-    std::vector<std::array<quint64, 2>> m_leads;
+    // The first folded code units and the length of each item, for a quick
+    // scan.
+    std::vector<std::array<quint64, 3>> m_leads;
     // The index of the current list, or none while it is being built.
     std::shared_ptr<SortedIndex> m_index;
     bool m_incremental = false;

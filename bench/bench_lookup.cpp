@@ -306,7 +306,7 @@ KEY_CASES(NoMatch, NoMatch)
 // What the program's start does while the splash is up.
 void programStart(store::Database& db)
 {
-    for (auto kind : {PickListKind::CustomerNames, PickListKind::VideoTitles, PickListKind::VideoCodes}) {
+    for (auto kind : {PickListKind::CustomerNames, PickListKind::VideoCodes, PickListKind::VideoTitles}) {
 #ifdef FENWARDA_BENCH_BEFORE
         views::pickList(db, kind);
 #else
@@ -319,6 +319,15 @@ void programStart(store::Database& db)
             prepareLookup(&list);
 #endif
     }
+}
+
+// Untimed, between two runs: the work the start left in the background is
+// finished, so that it does not slow down the next run.
+void settle(store::Database& db)
+{
+    for (auto kind : {store::PickListKind::CustomerNames, store::PickListKind::VideoCodes,
+                      store::PickListKind::VideoTitles})
+        lookup_detail::ListIndex::of(&views::pickList(db, kind), 0, QModelIndex())->waitUntilReady(120000);
 }
 
 // The event loop runs as long as the splash is up, and no longer.
@@ -359,6 +368,7 @@ void firstKeystrokeAfterAWindowOpens(benchmark::State& state, int splashMsecs)
             state.SkipWithError("wrong completion");
         lookup.AttachTo(nullptr);
         combo.reset();
+        settle(*db);
         db.reset();
     }
     samples.report(state);

@@ -42,8 +42,8 @@ enum class Opening { Again, AfterSplash, SplashSkipped, NoListRead };
 // What the program's start does while the splash is up.
 void programStart(store::Database& db)
 {
-    for (auto kind : {store::PickListKind::CustomerNames, store::PickListKind::VideoTitles,
-                      store::PickListKind::VideoCodes}) {
+    for (auto kind : {store::PickListKind::CustomerNames, store::PickListKind::VideoCodes,
+                      store::PickListKind::VideoTitles}) {
 #ifdef FENWARDA_BENCH_BEFORE
         views::pickList(db, kind);
 #else
@@ -56,6 +56,15 @@ void programStart(store::Database& db)
             prepareLookup(&list);
 #endif
     }
+}
+
+// Untimed, between two runs: the work the start left in the background is
+// finished, so that it does not slow down the next run.
+void settle(store::Database& db)
+{
+    for (auto kind : {store::PickListKind::CustomerNames, store::PickListKind::VideoCodes,
+                      store::PickListKind::VideoTitles})
+        lookup_detail::ListIndex::of(&views::pickList(db, kind), 0, QModelIndex())->waitUntilReady(120000);
 }
 
 void splash(int msecs)
@@ -109,6 +118,7 @@ template <typename Window> void openWindow(benchmark::State& state, const char* 
         state.ResumeTiming();
         openOnce(*db, true);
         state.PauseTiming();
+        settle(*db);
         db.reset();
         state.ResumeTiming();
     }

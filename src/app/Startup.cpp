@@ -132,8 +132,9 @@ void Startup::prepare()
         QTimer::singleShot(0, this, [this] { readPickList(0); });
 }
 
-// The shop's pick lists are read while the splash is up, each on a
-// connection of its own in the background, and then indexed in the
+// The shop's pick lists are read while the splash is up, one after the
+// other on a connection of their own in the background (the two lists of
+// the rental window first), and then indexed in the
 // background too, so that the first window of the day opens at once and its
 // first key finds the index ready. Without a background read, one list is
 // read per turn of the event loop, so that a key on the splash never waits
@@ -141,8 +142,8 @@ void Startup::prepare()
 void Startup::readPickList(int kind)
 {
     using store::PickListKind;
-    const PickListKind kinds[] = {PickListKind::CustomerNames, PickListKind::VideoTitles,
-                                  PickListKind::VideoCodes};
+    const PickListKind kinds[] = {PickListKind::CustomerNames, PickListKind::VideoCodes,
+                                  PickListKind::VideoTitles};
     if (kind >= int(std::size(kinds)) || !m_db || !m_db->isOpen())
         return;
     try {

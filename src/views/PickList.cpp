@@ -2,8 +2,11 @@
 
 #include "store/StoreError.h"
 
+#include <QCoreApplication>
+#include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
@@ -92,6 +95,18 @@ PickList::PickList(store::Database& db, store::PickListKind kind)
 
 namespace {
 
+// The lists are read one after the other, the first asked for first: read
+// side by side they would share the processor and all be late.
+QThreadPool* loadPool()
+{
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        pool->setMaxThreadCount(1);
+    }
+    return pool;
+}
+
 PickList& keptList(store::Database& db, store::PickListKind kind)
 {
     for (const auto& watcher : db.watchers()) {
@@ -134,7 +149,7 @@ void PickList::loadInBackground()
     m_loadTold = true;
     const QString folder = m_db.folder();
     const store::PickSource* source = &m_source;
-    m_load = QtConcurrent::run([folder, source] {
+    m_load = QtConcurrent::run(loadPool(), [folder, source] {
         Read read;
         try {
             // Qt SQL connections belong to the thread that opens them.

@@ -40,7 +40,6 @@ signals:
     void loaded();
 
 public:
-
     // From the database: a row of table was written on its connection.
     void rowWritten(const char* table, qint64 rowid) override;
     // What was written cannot be told (the connection was closed).

@@ -436,6 +436,9 @@ void BM_FirstKeystrokeAfterAListChange(benchmark::State& state)
         QTest::keyClick(f.combo.get(), 'q');
         state.SetIterationTime(samples.end());
     }
+    // Which run was the slowest (the first, or any).
+    state.counters["slowest_run"] =
+        double(std::max_element(samples.wall.begin(), samples.wall.end()) - samples.wall.begin());
     samples.report(state);
     state.counters["index_kept"] = double(kept) / double(state.iterations());
 }

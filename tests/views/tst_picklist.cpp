@@ -1,4 +1,5 @@
 #include "store/Database.h"
+#include "store/Queries.h"
 #include "store/RecordCursor.h"
 #include "store/Transaction.h"
 #include "views/PickList.h"
@@ -208,6 +209,44 @@ private slots:
         auto& titles = static_cast<Titles&>(m_db->keepWatcher(std::make_unique<Titles>()));
         exec(*m_db, sql);
         QCOMPARE(titles.rows, told);
+    }
+
+    // Read at start in the background, on a connection of its own: rows
+    // written meanwhile on this one, which that read cannot see, are read
+    // again once the list is in.
+    void aListReadInTheBackgroundFollowsTheWritesMeanwhile_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::newRow("nothing written") << QString();
+        QTest::newRow("name changed") << "UPDATE tblClientes SET Nome = 'Bia' WHERE Codigo = '3'";
+        QTest::newRow("customer added") << "INSERT INTO tblClientes (Codigo, Nome) VALUES ('9', 'Zeca')";
+        QTest::newRow("customer deleted") << "DELETE FROM tblClientes WHERE Codigo = '1'";
+        QTest::newRow("dependant named") << "UPDATE tblClientes SET Dependente1 = 'Lia' WHERE Codigo = '3'";
+    }
+
+    void aListReadInTheBackgroundFollowsTheWritesMeanwhile()
+    {
+        QFETCH(QString, sql);
+        const QStringList before = store::customerNames(*m_db);
+        views::PickList& list = views::loadPickList(*m_db, PickListKind::CustomerNames);
+        QVERIFY(list.loading());
+        QSignalSpy loaded(&list, &views::PickList::loaded);
+        {
+            // Not committed before the background read is in: it cannot see it.
+            store::Transaction t(*m_db);
+            if (!sql.isEmpty())
+                exec(*m_db, sql);
+            QVERIFY(loaded.wait(60000));
+            QCOMPARE(list.stringList(), before);
+            t.commit();
+        }
+        QSignalSpy resets(&list, &QAbstractItemModel::modelReset);
+        QCOMPARE(&views::pickList(*m_db, PickListKind::CustomerNames), &list);
+        QCOMPARE(list.stringList(), store::customerNames(*m_db));
+        QCOMPARE(list.stringList() != before, !sql.isEmpty());
+        // Brought up to date row by row, not read again.
+        QCOMPARE(resets.count(), 0);
+        QCOMPARE(loaded.count(), 1);
     }
 
     // Rows written by another program are not told to this connection.

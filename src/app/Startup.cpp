@@ -4,6 +4,7 @@
 #include "Tasks.h"
 #include "frmAbertura.h"
 #include "frmMenu.h"
+#include "lookup/LookupCombo.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Backup.h"
 #include "store/Database.h"
@@ -131,18 +132,29 @@ void Startup::prepare()
         QTimer::singleShot(0, this, [this] { readPickList(0); });
 }
 
-// The shop's pick lists are read while the splash is up, so that the first
-// window of the day opens at once; one list per turn of the event loop, so
-// that a key on the splash never waits for all of them.
+// The shop's pick lists are read while the splash is up, one after the
+// other on a connection of their own in the background (the two lists of
+// the rental window first), and then indexed in the
+// background too, so that the first window of the day opens at once and its
+// first key finds the index ready. Without a background read, one list is
+// read per turn of the event loop, so that a key on the splash never waits
+// for all of them.
 void Startup::readPickList(int kind)
 {
     using store::PickListKind;
-    const PickListKind kinds[] = {PickListKind::CustomerNames, PickListKind::VideoTitles,
-                                  PickListKind::VideoCodes};
+    const PickListKind kinds[] = {PickListKind::CustomerNames, PickListKind::VideoCodes,
+                                  PickListKind::VideoTitles};
     if (kind >= int(std::size(kinds)) || !m_db || !m_db->isOpen())
         return;
     try {
-        views::pickList(*m_db, kinds[kind]);
+        views::PickList& list = views::loadPickList(*m_db, kinds[kind]);
+        if (list.loading()) {
+            connect(
+                &list, &views::PickList::loaded, this, [&list] { prepareLookup(&list); },
+                Qt::SingleShotConnection);
+            return readPickList(kind + 1);
+        }
+        prepareLookup(&views::pickList(*m_db, kinds[kind]));
     } catch (const store::StoreError&) {
         return; // the window that needs the list reports the file
     }

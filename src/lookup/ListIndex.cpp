@@ -17,7 +17,8 @@ namespace lookup_detail {
 namespace {
 
 using Units = std::u16string_view;
-using Lead = std::array<quint64, 2>;
+// The first eight folded code units as two numbers, and the item's length.
+using Lead = std::array<quint64, 3>;
 
 // How many rows a prefix search tries in list order before it asks the
 // sorted index. The item selected now usually still matches, so most
@@ -112,7 +113,8 @@ Lead foldedLead(QStringView s)
         return size < head.size();
     });
     const Units u(head.data(), size);
-    return {leadingUnits(u), leadingUnits(u.substr(std::min<size_t>(4, u.size())))};
+    // Simple case folding keeps the length of a text in code units.
+    return {leadingUnits(u), leadingUnits(u.substr(std::min<size_t>(4, u.size()))), quint64(s.size())};
 }
 
 // Builds run one at a time, beside the user-interface thread; the pool goes
@@ -165,11 +167,24 @@ struct SortedIndex
     }
     void place(int row) { sorted.insert(position(item(row), row), row); }
 
+    // Moves the row to its new place: only the entries between the old
+    // place and the new one shift.
     void setRow(int row, QStringView text)
     {
-        sorted.erase(position(item(row), row));
+        const auto from = position(item(row), row);
         spans[size_t(row)] = append(text);
-        place(row);
+        const Units now = item(row);
+        const auto before = [&](int r) {
+            const int c = item(r).compare(now);
+            return c < 0 || (c == 0 && r < row);
+        };
+        if (from + 1 != sorted.end() && before(*(from + 1))) {
+            const auto to = std::partition_point(from + 1, sorted.end(), before);
+            std::rotate(from, from + 1, to);
+        } else if (from != sorted.begin() && !before(*(from - 1))) {
+            const auto to = std::partition_point(sorted.begin(), from, before);
+            std::rotate(to, from, from + 1);
+        }
     }
     void insertRows(int first, const QStringList& texts)
     {
@@ -330,6 +345,40 @@ void ListIndex::readAll()
     m_leads.resize(size_t(m_items.size()));
     for (qsizetype row = 0; row < m_items.size(); ++row)
         m_leads[size_t(row)] = foldedLead(m_items.at(row));
+    sortIntoBuckets();
+}
+
+namespace {
+
+constexpr int Buckets = 1 << 16;
+
+int bucketOf(quint64 lead0)
+{
+    return int((lead0 >> 48 & 0xFF) << 8 | (lead0 >> 32 & 0xFF));
+}
+
+} // namespace
+
+// One counting sort of the leads: a few milliseconds for a million names.
+void ListIndex::sortIntoBuckets()
+{
+    const size_t n = m_leads.size();
+    std::vector<int> start(Buckets + 1, 0);
+    for (const Lead& lead : m_leads)
+        ++start[size_t(bucketOf(lead[0])) + 1];
+    for (size_t b = 1; b < start.size(); ++b)
+        start[b] += start[b - 1];
+    std::vector<int> next(start.begin(), start.end() - 1);
+    std::vector<Lead> leads(n);
+    std::vector<int> rows(n);
+    for (size_t row = 0; row < n; ++row) {
+        const size_t at = size_t(next[size_t(bucketOf(m_leads[row][0]))]++);
+        leads[at] = m_leads[row];
+        rows[at] = int(row);
+    }
+    m_bucketStart = std::move(start);
+    m_bucketLeads = std::move(leads);
+    m_bucketRows = std::move(rows);
 }
 
 void ListIndex::reset()
@@ -394,6 +443,8 @@ void ListIndex::built()
         return;
     }
     m_index = index;
+    if (index)
+        dropBuckets(); // the index answers from now on
     if (!index)
         m_failed = generation; // not tried again until the list changes
 }
@@ -427,6 +478,7 @@ void ListIndex::onRowsInserted(const QModelIndex& parent, int first, int last)
         leads.push_back(foldedLead(rows.back()));
     }
     m_leads.insert(m_leads.begin() + first, leads.begin(), leads.end());
+    dropBuckets();
     if (first == m_items.size())
         m_items.append(rows);
     else
@@ -446,6 +498,7 @@ void ListIndex::onRowsRemoved(const QModelIndex& parent, int first, int last)
         return reset();
     m_items.remove(first, last - first + 1);
     m_leads.erase(m_leads.begin() + first, m_leads.begin() + last + 1);
+    dropBuckets();
     if (m_incremental && ready() && last - first < IncrementalLimit)
         m_index->removeRows(first, last);
     else
@@ -473,6 +526,7 @@ void ListIndex::onDataChanged(const QModelIndex& topLeft, const QModelIndex& bot
         if (inPlace)
             m_index->setRow(row, text);
         m_leads[size_t(row)] = foldedLead(text);
+        dropBuckets();
         m_items[row] = std::move(text);
         anyChange = true;
     }
@@ -502,6 +556,9 @@ int ListIndex::find(QStringView text, int after, bool prefix)
 // wrapping, folded on the fly.
 int ListIndex::scan(Units folded, int after, bool prefix) const
 {
+    // Every item begins with nothing: the linear scan ends at once.
+    if (!folded.empty() && !m_bucketRows.empty() && m_bucketRows.size() == size_t(m_items.size()))
+        return bucketScan(folded, after, prefix);
     const int n = int(m_items.size());
     const QString* items = m_items.constData();
     const Lead* leads = m_leads.data();
@@ -509,10 +566,14 @@ int ListIndex::scan(Units folded, int after, bool prefix) const
     const size_t known = std::min<size_t>(folded.size(), 8);
     const quint64 mask0 = known >= 4 ? ~quint64(0) : ~(~quint64(0) >> (16 * known));
     const quint64 mask1 = known <= 4 ? 0 : known == 8 ? ~quint64(0) : ~(~quint64(0) >> (16 * (known - 4)));
-    const Lead want{leadingUnits(folded), leadingUnits(folded.substr(std::min<size_t>(4, folded.size())))};
+    const Lead want{leadingUnits(folded), leadingUnits(folded.substr(std::min<size_t>(4, folded.size()))),
+                    quint64(folded.size())};
+    // An exact search looks only at items of the same length, not at every
+    // item that shares the first letters.
     const auto matches = [&](int row) {
-        return (leads[row][0] & mask0) == (want[0] & mask0) && (leads[row][1] & mask1) == (want[1] & mask1) &&
-               foldedMatch(items[row], folded, !prefix);
+        const Lead& lead = leads[row];
+        return (prefix ? lead[2] >= want[2] : lead[2] == want[2]) && (lead[0] & mask0) == (want[0] & mask0) &&
+               (lead[1] & mask1) == (want[1] & mask1) && foldedMatch(items[row], folded, !prefix);
     };
     for (int row = after + 1; row < n; ++row)
         if (matches(row))
@@ -521,6 +582,62 @@ int ListIndex::scan(Units folded, int after, bool prefix) const
         if (matches(row))
             return row;
     return -1;
+}
+
+} // namespace lookup_detail
+
+namespace lookup_detail {
+
+void ListIndex::dropBuckets()
+{
+    m_bucketStart = {};
+    m_bucketLeads = {};
+    m_bucketRows = {};
+}
+
+// The search before the index is ready, through the buckets: the rows of
+// the one bucket the first two units name (of the 256 the first unit names,
+// for one unit typed), each in list order.
+int ListIndex::bucketScan(Units folded, int after, bool prefix) const
+{
+    const size_t known = std::min<size_t>(folded.size(), 8);
+    const quint64 mask0 = known >= 4 ? ~quint64(0) : ~(~quint64(0) >> (16 * known));
+    const quint64 mask1 = known <= 4 ? 0 : known == 8 ? ~quint64(0) : ~(~quint64(0) >> (16 * (known - 4)));
+    const Lead want{leadingUnits(folded), leadingUnits(folded.substr(std::min<size_t>(4, folded.size()))),
+                    quint64(folded.size())};
+    const QString* items = m_items.constData();
+    const auto matches = [&](size_t at) {
+        const Lead& lead = m_bucketLeads[at];
+        return (prefix ? lead[2] >= want[2] : lead[2] == want[2]) && (lead[0] & mask0) == (want[0] & mask0) &&
+               (lead[1] & mask1) == (want[1] & mask1) &&
+               (folded.size() <= 8 || foldedMatch(items[m_bucketRows[at]], folded, !prefix));
+    };
+    const int first = bucketOf(want[0]);
+    const int last = folded.size() == 1 ? first | 0xFF : first;
+    int next = -1;
+    int lowest = -1;
+    for (int b = first; b <= last; ++b) {
+        const auto begin = m_bucketRows.begin() + m_bucketStart[size_t(b)];
+        const auto end = m_bucketRows.begin() + m_bucketStart[size_t(b) + 1];
+        if (begin == end)
+            continue;
+        // The first match after the current row, else the first of all.
+        auto it = std::upper_bound(begin, end, after);
+        for (; it != end && (next < 0 || *it < next); ++it)
+            if (matches(size_t(it - m_bucketRows.begin()))) {
+                next = *it;
+                break;
+            }
+        if (next >= 0)
+            continue;
+        const auto stop = std::upper_bound(begin, end, after);
+        for (it = begin; it != stop && (lowest < 0 || *it < lowest); ++it)
+            if (matches(size_t(it - m_bucketRows.begin()))) {
+                lowest = *it;
+                break;
+            }
+    }
+    return next >= 0 ? next : lowest;
 }
 
 } // namespace lookup_detail

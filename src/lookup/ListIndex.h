@@ -56,13 +56,24 @@ private:
     void onRowsRemoved(const QModelIndex& parent, int first, int last);
     void onDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles);
     int scan(std::u16string_view folded, int after, bool prefix) const;
+    void sortIntoBuckets();
+    void dropBuckets();
+    int bucketScan(std::u16string_view folded, int after, bool prefix) const;
 
     QAbstractItemModel* m_model;
     int m_column;
     QPersistentModelIndex m_root;
     QStringList m_items;
-    // The first folded code units of each item, for a quick scan.
-    std::vector<std::array<quint64, 2>> m_leads;
+    // The first folded code units and the length of each item, for a quick
+    // scan.
+    std::vector<std::array<quint64, 3>> m_leads;
+    // Until the index is ready: the rows grouped by their first two folded
+    // code units (the low byte of each), in list order within a group, with
+    // their leads beside them, so that a search looks only at the rows that
+    // can match. Left empty once the list changes before the index is ready.
+    std::vector<int> m_bucketStart;
+    std::vector<std::array<quint64, 3>> m_bucketLeads;
+    std::vector<int> m_bucketRows;
     // The index of the current list, or none while it is being built.
     std::shared_ptr<SortedIndex> m_index;
     bool m_incremental = false;

@@ -71,6 +71,12 @@ void setLookupItems(QComboBox* combo, QAbstractItemModel* list)
     lookup_detail::ListIndex::of(list, combo->modelColumn(), combo->rootModelIndex())->setIncremental(true);
 }
 
+void prepareLookup(QAbstractItemModel* list)
+{
+    // A combo shows column 0 at the top level unless told otherwise.
+    lookup_detail::ListIndex::of(list, 0, QModelIndex())->setIncremental(true);
+}
+
 void clearLookup(QComboBox* combo)
 {
     combo->setCurrentIndex(-1);

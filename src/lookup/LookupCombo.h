@@ -20,6 +20,11 @@ void setLookupItems(QComboBox* combo, const QStringList& items);
 // updated in place. nullptr shows an empty list.
 void setLookupItems(QComboBox* combo, QAbstractItemModel* list);
 
+// Indexes a list kept for the run now, in the background, so that the
+// first window to show it finds the index ready (the program's start does
+// this while the splash is up).
+void prepareLookup(QAbstractItemModel* list);
+
 // Empties the combo: no item chosen, nothing typed.
 void clearLookup(QComboBox* combo);
 // What was typed in the combo finds nothing: says so in an information box

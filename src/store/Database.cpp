@@ -13,13 +13,19 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <optional>
+// Declares the pre-update hook; whether the library has it is asked at run time.
+#ifndef SQLITE_ENABLE_PREUPDATE_HOOK
+#define SQLITE_ENABLE_PREUPDATE_HOOK
+#endif
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -336,9 +342,15 @@ void Database::open()
             m_direct = sameLibraryHandle(db);
         if (m_direct) {
             sqlite3_update_hook(m_direct, &Database::rowWritten, this);
+            m_byColumn = sqlite3_compileoption_used("ENABLE_PREUPDATE_HOOK") != 0;
+            if (m_byColumn)
+                sqlite3_preupdate_hook(m_direct, &Database::rowChanging, this);
             m_noticed = sqlite3_total_changes64(m_direct);
         }
     }
+    if (m_direct)
+        for (size_t i = 0; i < m_watchers.size(); ++i)
+            resolveWatch(i);
     m_serial = ++g_serialCounter;
 }
 
@@ -405,9 +417,101 @@ sqlite3* Database::directHandle()
 
 void Database::rowWritten(void* self, int, const char*, const char* table, qint64 rowid)
 {
-    ++static_cast<Database*>(self)->m_noticed;
-    for (const auto& watcher : static_cast<Database*>(self)->m_watchers)
-        watcher->rowWritten(table, rowid);
+    auto* d = static_cast<Database*>(self);
+    ++d->m_noticed;
+    if (d->m_byColumn)
+        return; // told before the change, by column
+    for (size_t i = 0; i < d->m_watchers.size(); ++i) {
+        const QByteArray& watched = d->m_watches[i].table;
+        if (watched.isEmpty() || watched == table)
+            d->m_watchers[i]->rowWritten(table, rowid);
+    }
+}
+
+namespace {
+
+bool sameValue(sqlite3_value* a, sqlite3_value* b)
+{
+    const int type = sqlite3_value_type(a);
+    if (type != sqlite3_value_type(b))
+        return false;
+    switch (type) {
+    case SQLITE_NULL:
+        return true;
+    case SQLITE_INTEGER:
+        return sqlite3_value_int64(a) == sqlite3_value_int64(b);
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(a) == sqlite3_value_double(b);
+    default:
+        break;
+    }
+    const void* x = sqlite3_value_blob(a);
+    const int bytes = sqlite3_value_bytes(a);
+    const void* y = sqlite3_value_blob(b);
+    return bytes == sqlite3_value_bytes(b) && (bytes == 0 || std::memcmp(x, y, size_t(bytes)) == 0);
+}
+
+} // namespace
+
+// Runs before each row is added, changed or deleted: an update that leaves
+// every column a watcher shows as it was (a shelf count, for the lists of
+// titles) is not told to it.
+void Database::rowChanging(void* self, sqlite3* handle, int operation, const char*, const char* table,
+                           qint64 oldRowid, qint64 newRowid)
+{
+    auto* d = static_cast<Database*>(self);
+    for (size_t i = 0; i < d->m_watchers.size(); ++i) {
+        const Watch& watch = d->m_watches[i];
+        if (!watch.table.isEmpty() && watch.table != table)
+            continue;
+        WriteWatcher& watcher = *d->m_watchers[i];
+        if (operation == SQLITE_INSERT) {
+            watcher.rowWritten(table, newRowid);
+            continue;
+        }
+        if (operation == SQLITE_DELETE) {
+            watcher.rowWritten(table, oldRowid);
+            continue;
+        }
+        bool changed = oldRowid != newRowid || watch.columns.empty();
+        for (size_t c = 0; c < watch.columns.size() && !changed; ++c) {
+            sqlite3_value* before = nullptr;
+            sqlite3_value* after = nullptr;
+            if (sqlite3_preupdate_old(handle, watch.columns[c], &before) != SQLITE_OK ||
+                sqlite3_preupdate_new(handle, watch.columns[c], &after) != SQLITE_OK || !before || !after)
+                changed = true;
+            else
+                changed = !sameValue(before, after);
+        }
+        if (!changed)
+            continue;
+        watcher.rowWritten(table, oldRowid);
+        if (newRowid != oldRowid)
+            watcher.rowWritten(table, newRowid);
+    }
+}
+
+// The watcher's columns as positions in its table, as the file has them;
+// a column that cannot be placed makes every update of the table told.
+void Database::resolveWatch(size_t i)
+{
+    const WriteWatcher& watcher = *m_watchers[i];
+    Watch& watch = m_watches[i];
+    const QString table = watcher.watchedTable();
+    watch.table = table.toUtf8();
+    watch.columns.clear();
+    if (table.isEmpty())
+        return;
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    const QSqlRecord record = db.record(table);
+    for (const QString& name : watcher.watchedColumns()) {
+        const int at = record.indexOf(name);
+        if (at < 0) {
+            watch.columns.clear();
+            return;
+        }
+        watch.columns.push_back(at);
+    }
 }
 
 bool Database::watchesWrites()
@@ -432,7 +536,12 @@ bool Database::inTransaction() const
 
 WriteWatcher& Database::keepWatcher(std::unique_ptr<WriteWatcher> watcher)
 {
-    return *m_watchers.emplace_back(std::move(watcher));
+    WriteWatcher& kept = *m_watchers.emplace_back(std::move(watcher));
+    m_watches.emplace_back();
+    m_watches.back().table = kept.watchedTable().toUtf8();
+    if (m_direct)
+        resolveWatch(m_watches.size() - 1);
+    return kept;
 }
 
 void Database::checkSchema(QSqlDatabase& db)
@@ -544,6 +653,9 @@ void Database::drop()
     m_directStatements.clear();
     if (m_direct) {
         sqlite3_update_hook(m_direct, nullptr, nullptr);
+        if (m_byColumn)
+            sqlite3_preupdate_hook(m_direct, nullptr, nullptr);
+        m_byColumn = false;
         m_direct = nullptr;
     }
     // Another program may write before the file is opened again.

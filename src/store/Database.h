@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,11 @@ public:
     virtual ~WriteWatcher() = default;
     virtual void rowWritten(const char* table, qint64 rowid) = 0;
     virtual void forget() = 0;
+    // What the watcher shows: a row of watchedTable() is told when it is
+    // added or deleted, or when an update changes one of watchedColumns()
+    // (any column when there are none). No table: every row written.
+    virtual QString watchedTable() const { return {}; }
+    virtual QStringList watchedColumns() const { return {}; }
 };
 
 // The one data file, Fenwaurda.mdb, in a given folder. Opening a missing
@@ -97,6 +103,16 @@ private:
     void upgradeSchema(QSqlDatabase& db);
     void drop();
     static void rowWritten(void* self, int operation, const char* database, const char* table, qint64 rowid);
+    static void rowChanging(void* self, sqlite3* handle, int operation, const char* database,
+                            const char* table, qint64 oldRowid, qint64 newRowid);
+    void resolveWatch(size_t watcher);
+
+    // What a watcher is told of, with its columns as positions in the table.
+    struct Watch
+    {
+        QByteArray table;
+        std::vector<int> columns;
+    };
 
     QString m_folder;
     Access m_access;
@@ -110,6 +126,10 @@ private:
     qint64 m_noticed = 0;
     bool m_directAllowed = true;
     std::vector<std::unique_ptr<WriteWatcher>> m_watchers;
+    std::vector<Watch> m_watches; // one for each watcher
+    // Updates are told by the columns they change (the pre-update hook of
+    // SQLite, where the library has it); otherwise every row written is.
+    bool m_byColumn = false;
 };
 
 } // namespace store

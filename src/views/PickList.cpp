@@ -1,43 +1,181 @@
 #include "PickList.h"
 
+#include "store/StoreError.h"
+
+#include <QCoreApplication>
+#include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
 namespace views {
 
 using store::RowItems;
 
-namespace {
+void PickList::RowCounts::assign(const std::vector<RowItems>& rows)
+{
+    m_rowids.resize(rows.size());
+    m_counts.resize(rows.size());
+    m_tree.assign(rows.size() + 1, 0);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        m_rowids[i] = rows[i].rowid;
+        m_counts[i] = rows[i].count;
+        // Linear Fenwick build: each node hands its sum on to its parent.
+        const size_t node = i + 1;
+        m_tree[node] += rows[i].count;
+        const size_t parent = node + (node & (~node + 1));
+        if (parent < m_tree.size())
+            m_tree[parent] += m_tree[node];
+    }
+}
 
-// Past this many rows written, one read of the whole table is quicker.
-constexpr qsizetype RereadLimit = 2000;
+qsizetype PickList::RowCounts::find(qint64 rowid) const
+{
+    return std::lower_bound(m_rowids.begin(), m_rowids.end(), rowid) - m_rowids.begin();
+}
 
-} // namespace
+bool PickList::RowCounts::holds(qsizetype at, qint64 rowid) const
+{
+    return at < qsizetype(m_rowids.size()) && m_rowids[size_t(at)] == rowid;
+}
+
+int PickList::RowCounts::itemsBefore(qsizetype at) const
+{
+    int sum = 0;
+    for (size_t node = size_t(at); node > 0; node &= node - 1)
+        sum += m_tree[node];
+    return sum;
+}
+
+void PickList::RowCounts::add(qsizetype at, int delta)
+{
+    for (size_t node = size_t(at) + 1; node < m_tree.size(); node += node & (~node + 1))
+        m_tree[node] += delta;
+}
+
+void PickList::RowCounts::setCount(qsizetype at, int count)
+{
+    add(at, count - m_counts[size_t(at)]);
+    m_counts[size_t(at)] = count;
+}
+
+// A row that no longer gives items keeps its place with none, so a new row
+// only ever comes at the end, where it costs no more than a change.
+void PickList::RowCounts::insert(qsizetype at, qint64 rowid, int count)
+{
+    if (at == qsizetype(m_rowids.size())) {
+        m_rowids.push_back(rowid);
+        m_counts.push_back(count);
+        const size_t node = m_tree.size();
+        const size_t low = node & (~node + 1);
+        m_tree.push_back(count + itemsBefore(qsizetype(node - 1)) - itemsBefore(qsizetype(node - low)));
+        return;
+    }
+    // A rowid below the last one known (written by hand): placed by a new sum.
+    std::vector<RowItems> rows;
+    rows.reserve(m_rowids.size() + 1);
+    for (size_t i = 0; i < m_rowids.size(); ++i) {
+        if (qsizetype(i) == at)
+            rows.push_back({rowid, count});
+        rows.push_back({m_rowids[i], m_counts[i]});
+    }
+    assign(rows);
+}
 
 PickList::PickList(store::Database& db, store::PickListKind kind)
     : m_db(db), m_kind(kind), m_source(store::pickSource(kind))
 {
+    connect(&m_loadWatcher, &QFutureWatcherBase::finished, this, [this] {
+        if (m_load.isValid() && m_load.isFinished())
+            takeLoaded();
+    });
 }
 
-PickList& pickList(store::Database& db, store::PickListKind kind)
+namespace {
+
+// The lists are read one after the other, the first asked for first: read
+// side by side they would share the processor and all be late.
+QThreadPool* loadPool()
 {
-    PickList* list = nullptr;
+    static QPointer<QThreadPool> pool;
+    if (!pool) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        pool->setMaxThreadCount(1);
+    }
+    return pool;
+}
+
+PickList& keptList(store::Database& db, store::PickListKind kind)
+{
     for (const auto& watcher : db.watchers()) {
         auto* known = dynamic_cast<PickList*>(watcher.get());
         if (known && known->kind() == kind)
-            list = known;
+            return *known;
     }
-    if (!list)
-        list = &static_cast<PickList&>(db.keepWatcher(std::make_unique<PickList>(db, kind)));
-    list->refresh();
-    return *list;
+    return static_cast<PickList&>(db.keepWatcher(std::make_unique<PickList>(db, kind)));
+}
+
+} // namespace
+
+PickList& pickList(store::Database& db, store::PickListKind kind)
+{
+    PickList& list = keptList(db, kind);
+    list.refresh();
+    return list;
+}
+
+PickList& loadPickList(store::Database& db, store::PickListKind kind)
+{
+    PickList& list = keptList(db, kind);
+    list.loadInBackground();
+    return list;
 }
 
 void PickList::rowWritten(const char* table, qint64 rowid)
 {
-    if (!m_stale && m_source.table == QLatin1String(table))
+    if ((!m_stale || loading()) && m_source.table == QLatin1String(table))
         m_written.insert(rowid);
+}
+
+void PickList::loadInBackground()
+{
+    if (loading() || !m_stale || !m_db.watchesWrites())
+        return;
+    // Rows written from now on are read again once the list is in.
+    m_dataVersion = dataVersion();
+    m_written.clear();
+    m_loadTold = true;
+    const QString folder = m_db.folder();
+    const store::PickSource* source = &m_source;
+    m_load = QtConcurrent::run(loadPool(), [folder, source] {
+        Read read;
+        try {
+            // Qt SQL connections belong to the thread that opens them.
+            store::Database reader(folder, store::Database::Access::ReadOnly);
+            store::readPickItems(reader, *source, read.items, &read.rows);
+            read.ok = true;
+        } catch (const store::StoreError&) {
+            // refresh() reads it again, and reports the file.
+        } catch (const std::bad_alloc&) {
+        }
+        return read;
+    });
+    m_loadWatcher.setFuture(m_load);
+}
+
+void PickList::takeLoaded()
+{
+    m_load.waitForFinished();
+    Read read = m_load.result();
+    m_load = QFuture<Read>();
+    if (!read.ok || !m_loadTold)
+        return; // still stale: refresh() reads the whole list
+    m_rows.assign(read.rows);
+    m_stale = false;
+    setStringList(read.items);
+    emit loaded();
 }
 
 // Changes committed by any other connection since the last look.
@@ -51,9 +189,11 @@ qint64 PickList::dataVersion()
 
 void PickList::refresh()
 {
+    if (loading())
+        takeLoaded();
     const qint64 version = dataVersion();
     // Without the connection's own write notices every refresh reads all.
-    if (!m_db.watchesWrites() || version != m_dataVersion || m_written.size() > RereadLimit)
+    if (!m_db.watchesWrites() || version != m_dataVersion)
         m_stale = true;
     m_dataVersion = version;
     if (m_stale)
@@ -73,7 +213,7 @@ void PickList::reload()
     QStringList items;
     std::vector<RowItems> rows;
     store::readPickItems(m_db, m_source, items, &rows);
-    m_rows = std::move(rows);
+    m_rows.assign(rows);
     m_written.clear();
     m_stale = false;
     setStringList(items);
@@ -85,13 +225,10 @@ void PickList::applyRow(qint64 rowid)
 {
     QStringList now;
     store::readPickItems(m_db, m_source, now, nullptr, rowid);
-    const auto at = std::lower_bound(m_rows.begin(), m_rows.end(), rowid,
-                                     [](const RowItems& r, qint64 id) { return r.rowid < id; });
-    const bool known = at != m_rows.end() && at->rowid == rowid;
-    int first = 0;
-    for (auto it = m_rows.begin(); it != at; ++it)
-        first += it->count;
-    const int before = known ? at->count : 0;
+    const qsizetype at = m_rows.find(rowid);
+    const bool known = m_rows.holds(at, rowid);
+    const int first = m_rows.itemsBefore(at);
+    const int before = known ? m_rows.count(at) : 0;
     const int after = int(now.size());
     for (int i = 0; i < std::min(before, after); ++i)
         if (data(index(first + i), Qt::EditRole).toString() != now.at(i))
@@ -103,12 +240,10 @@ void PickList::applyRow(qint64 rowid)
     } else if (after < before) {
         removeRows(first + after, before - after);
     }
-    if (known && after > 0)
-        at->count = after;
-    else if (known)
-        m_rows.erase(at);
+    if (known)
+        m_rows.setCount(at, after);
     else if (after > 0)
-        m_rows.insert(at, {rowid, after});
+        m_rows.insert(at, rowid, after);
 }
 
 } // namespace views

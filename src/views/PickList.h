@@ -3,6 +3,8 @@
 #include "store/Database.h"
 #include "store/Queries.h"
 
+#include <QFuture>
+#include <QFutureWatcher>
 #include <QSet>
 #include <QStringListModel>
 #include <vector>
@@ -26,12 +28,63 @@ public:
     // time, or when what was written cannot be told). Throws StoreError.
     void refresh();
 
+    // Starts reading the whole list in the background, on a connection of
+    // the reading thread's own, unless it is read already or being read:
+    // the list is there when loaded() is emitted, or at the next refresh()
+    // (which waits for the read). Rows written meanwhile are read again then.
+    void loadInBackground();
+    bool loading() const { return m_load.isValid(); }
+
+signals:
+    // A read started by loadInBackground() is in the list.
+    void loaded();
+
+public:
     // From the database: a row of table was written on its connection.
     void rowWritten(const char* table, qint64 rowid) override;
     // What was written cannot be told (the connection was closed).
-    void forget() override { m_stale = true; }
+    void forget() override
+    {
+        m_stale = true;
+        m_loadTold = false;
+    }
+    // Only the listed columns matter: a shelf count changed by a rental is
+    // not a change of the list.
+    QString watchedTable() const override { return m_source.table; }
+    QStringList watchedColumns() const override { return m_source.columns; }
 
 private:
+    struct Read
+    {
+        QStringList items;
+        std::vector<store::RowItems> rows;
+        bool ok = false;
+    };
+    void takeLoaded();
+
+    // The rows of the table as the list knows them, in table order, with how
+    // many items each gives; the items before a row are summed in log time,
+    // so that bringing one row up to date costs the same in any catalogue.
+    class RowCounts
+    {
+    public:
+        void assign(const std::vector<store::RowItems>& rows);
+        // The position of rowid, or where it would go.
+        qsizetype find(qint64 rowid) const;
+        bool holds(qsizetype at, qint64 rowid) const;
+        int count(qsizetype at) const { return m_counts[size_t(at)]; }
+        // How many items the rows before position at give.
+        int itemsBefore(qsizetype at) const;
+        void setCount(qsizetype at, int count);
+        void insert(qsizetype at, qint64 rowid, int count);
+
+    private:
+        void add(qsizetype at, int delta);
+        std::vector<qint64> m_rowids;
+        std::vector<int> m_counts;
+        std::vector<int> m_tree; // Fenwick sums of m_counts, from 1
+    };
+
     void reload();
     void applyRow(qint64 rowid);
     qint64 dataVersion();
@@ -39,14 +92,21 @@ private:
     store::Database& m_db;
     const store::PickListKind m_kind;
     const store::PickSource& m_source;
-    std::vector<store::RowItems> m_rows; // the rows that give items, in table order
+    RowCounts m_rows;
     QSet<qint64> m_written;
     bool m_stale = true;
     qint64 m_dataVersion = -1;
+    QFuture<Read> m_load;
+    QFutureWatcher<Read> m_loadWatcher;
+    // No write went untold while the background read ran.
+    bool m_loadTold = false;
 };
 
 // The database's pick list of kind, brought up to date; the same object for
 // the whole life of the database. Throws StoreError.
 PickList& pickList(store::Database& db, store::PickListKind kind);
+// The same list, its first read started in the background (see
+// PickList::loadInBackground); for the program's start.
+PickList& loadPickList(store::Database& db, store::PickListKind kind);
 
 } // namespace views

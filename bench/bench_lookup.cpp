@@ -55,7 +55,7 @@ struct Field
     {
         setLookupItems(combo.get(), list);
         combo->show();
-        lookup.AttachTo(combo.get());
+        lookup.attachTo(combo.get());
     }
     QLineEdit* edit() const { return combo->lineEdit(); }
     // Puts item row in the field with the part after typed selected, as a
@@ -359,14 +359,14 @@ void firstKeystrokeAfterAWindowOpens(benchmark::State& state, int splashMsecs)
         combo->show();
         setLookupItems(combo.get(), &list);
         claFenwaurda lookup;
-        lookup.AttachTo(combo.get());
+        lookup.attachTo(combo.get());
         ready += lookup.indexReady() ? 1 : 0;
         samples.begin();
         QTest::keyClick(combo.get(), 'q');
         state.SetIterationTime(samples.end());
         if (!combo->lineEdit()->text().startsWith('Q', Qt::CaseInsensitive))
             state.SkipWithError("wrong completion");
-        lookup.AttachTo(nullptr);
+        lookup.attachTo(nullptr);
         combo.reset();
         settle(*db);
         db.reset();

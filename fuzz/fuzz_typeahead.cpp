@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     typeAhead = new claFenwaurda;
-    typeAhead->AttachTo(combo);
+    typeAhead->attachTo(combo);
     return 0;
 }
 

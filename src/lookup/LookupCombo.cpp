@@ -25,7 +25,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::FocusIn && m_autoComplete)
-            m_autoComplete->AttachTo(m_combo);
+            m_autoComplete->attachTo(m_combo);
         return QObject::eventFilter(watched, event);
     }
 

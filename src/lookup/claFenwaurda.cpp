@@ -199,7 +199,7 @@ claFenwaurda::~claFenwaurda()
     d->detach();
 }
 
-void claFenwaurda::AttachTo(QComboBox* combo)
+void claFenwaurda::attachTo(QComboBox* combo)
 {
     if (combo == d->combo)
         return;
@@ -244,7 +244,7 @@ bool claFenwaurda::waitForIndex(int msecs)
     return list && list->waitUntilReady(msecs);
 }
 
-bool claFenwaurda::Contains(const QString& text)
+bool claFenwaurda::contains(const QString& text)
 {
     return d->find(text, 0, false) != -1;
 }

@@ -10,20 +10,21 @@ class QComboBox;
 // item that begins with the typed text is selected and the part not typed
 // yet is highlighted. Backspace and Delete look for an exact match of the
 // shortened text. The class never adds, removes or reorders items.
-class claFenwaurda : public QObject
+class claFenwaurda final : public QObject
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(claFenwaurda)
 public:
     explicit claFenwaurda(QObject* parent = nullptr);
     ~claFenwaurda() override;
 
     // From now on the key events of combo (and no longer of the combo
     // attached before) are handled here. nullptr detaches.
-    void AttachTo(QComboBox* combo);
+    void attachTo(QComboBox* combo);
     QComboBox* attached() const;
 
     // True when some item equals text, letter case ignored.
-    bool Contains(const QString& text);
+    bool contains(const QString& text);
 
     // The searches, as the combo list answers them: the first item at or
     // after after + 1, wrapping to the top and ending at after itself;

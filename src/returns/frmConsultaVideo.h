@@ -15,6 +15,7 @@ class VideoStatus;
 class frmConsultaVideo final : public QueryWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmConsultaVideo)
 public:
     explicit frmConsultaVideo(store::Database& db, QWidget* parent = nullptr);
     ~frmConsultaVideo() override;

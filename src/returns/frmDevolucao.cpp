@@ -26,7 +26,7 @@ const QString ReturnInfo = QStringLiteral("Informação de Devolução");
 
 frmDevolucao::frmDevolucao(store::Database& db, QWidget* parent)
     : TaskWindow(db, QStringLiteral("Devolução de Vídeos"), parent),
-      m_desk(std::make_unique<counter::ReturnDesk>(db)), m_autoComplete(new claFenwaurda(this))
+      m_desk(std::make_unique<counter::ReturnDesk>(db))
 {
     setObjectName(QStringLiteral("frmDevolucao"));
     setFont(formFont());

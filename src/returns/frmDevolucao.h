@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lookup/claFenwaurda.h"
 #include "platform/widgets/TaskWindow.h"
 
 #include <memory>
@@ -7,7 +8,6 @@
 namespace counter {
 class ReturnDesk;
 }
-class claFenwaurda;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -19,6 +19,7 @@ class QPushButton;
 class frmDevolucao final : public TaskWindow
 {
     Q_OBJECT
+    Q_DISABLE_COPY_MOVE(frmDevolucao)
 public:
     explicit frmDevolucao(store::Database& db, QWidget* parent = nullptr);
     ~frmDevolucao() override;
@@ -31,7 +32,7 @@ private:
     void showOpenVideos(const QStringList& codes);
 
     std::unique_ptr<counter::ReturnDesk> m_desk;
-    claFenwaurda* m_autoComplete;
+    claFenwaurda* const m_autoComplete = new claFenwaurda(this);
     QLineEdit* m_txtData = nullptr;
     QLabel* m_lblData = nullptr;
     QComboBox* m_cboCodigo = nullptr;

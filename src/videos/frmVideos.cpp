@@ -30,7 +30,7 @@ bool frmVideos::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn) {
         if (watched == m_fields->cboGenero)
-            m_autoComplete->AttachTo(m_fields->cboGenero);
+            m_autoComplete->attachTo(m_fields->cboGenero);
         else if (watched == m_fields->txtLocal)
             m_fields->txtLocal->setToolTip(
                 QStringLiteral("Local onde o vídeo está localizado dentro da Fenwaurda"));

@@ -162,7 +162,7 @@ private:
             qWarning("window did not become active");
         m_form->combo->setFocus();
         m_lookup = std::make_unique<claFenwaurda>();
-        m_lookup->AttachTo(m_form->combo);
+        m_lookup->attachTo(m_form->combo);
         return m_form.get();
     }
 
@@ -485,7 +485,7 @@ private slots:
         QCOMPARE(first->text(), QString("ANA MARIA"));
 
         f->combo2->setFocus();
-        m_lookup->AttachTo(f->combo2);
+        m_lookup->attachTo(f->combo2);
         QCOMPARE(m_lookup->attached(), f->combo2);
         QVERIFY(f->combo2->completer() == nullptr);
         type(f->combo2, "a");
@@ -551,10 +551,10 @@ private slots:
         QCOMPARE(m_lookup->findExact("ana", 0), 4);
         QCOMPARE(m_lookup->findExact("ANA", 4), 0);
         QCOMPARE(m_lookup->findExact("an", -1), -1);
-        QVERIFY(m_lookup->Contains("bruno"));
-        QVERIFY(m_lookup->Contains("ANA"));
-        QVERIFY(!m_lookup->Contains("BRUN"));
-        QVERIFY(!m_lookup->Contains(""));
+        QVERIFY(m_lookup->contains("bruno"));
+        QVERIFY(m_lookup->contains("ANA"));
+        QVERIFY(!m_lookup->contains("BRUN"));
+        QVERIFY(!m_lookup->contains(""));
     }
 
     void indexedSearchAgreesWithAPlainScan()
@@ -704,11 +704,11 @@ private slots:
         const QStringList items = bigList(200000);
         Form* f = open(items);
         auto lookup = std::make_unique<claFenwaurda>();
-        lookup->AttachTo(f->combo);
+        lookup->attachTo(f->combo);
         lookup.reset();
 
         lookup = std::make_unique<claFenwaurda>();
-        lookup->AttachTo(f->combo);
+        lookup->attachTo(f->combo);
         f->combo->setItemText(5, "Zuleica");
         QCOMPARE(lookup->findPrefix("zu", -1), 5);
         f->combo->setItemText(6, "Zenaide");
@@ -779,7 +779,7 @@ private slots:
         f->combo = nullptr;
         QVERIFY(m_lookup->attached() == nullptr);
         QCOMPARE(m_lookup->findPrefix("a", -1), -1);
-        QVERIFY(!m_lookup->Contains("ANA"));
+        QVERIFY(!m_lookup->contains("ANA"));
         QTest::keyClick(f->next, 'a');
         QCOMPARE(f->next->text(), QString("a"));
     }
@@ -797,15 +797,15 @@ private slots:
         QStringListModel kept(items);
         setLookupItems(f->combo, &kept);
         QVERIFY(m_lookup->waitForIndex(30000));
-        m_lookup->AttachTo(f->combo2);
-        m_lookup->AttachTo(f->combo);
+        m_lookup->attachTo(f->combo2);
+        m_lookup->attachTo(f->combo);
         QVERIFY(m_lookup->indexReady());
         // A second window showing the same list shares its index.
         QComboBox other;
         other.setEditable(true);
         setLookupItems(&other, &kept);
         claFenwaurda second;
-        second.AttachTo(&other);
+        second.attachTo(&other);
         QVERIFY(second.indexReady());
 
         for (int change = 0; change < 300; ++change) {
@@ -844,7 +844,7 @@ private slots:
     void detachedLookupLeavesTheComboAlone()
     {
         Form* f = open({"ANA"});
-        m_lookup->AttachTo(nullptr);
+        m_lookup->attachTo(nullptr);
         type(f->combo, "a");
         QCOMPARE(f->combo->lineEdit()->text(), QString("a"));
         QCOMPARE(m_lookup->findPrefix("a", -1), -1);

@@ -4,6 +4,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QPainter>
 
 namespace {
 
@@ -17,6 +18,23 @@ QFrame* rule(QWidget* parent, QFrame::Shape shape)
 
 // A rule's frame is this thick, its line drawn in the middle.
 constexpr int Rule = 3;
+
+// A description too long for its cell ends in "…" rather than being cut
+// mid-letter; the label keeps the whole text, shown as its tool tip.
+class ElidingLabel final : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
 
 } // namespace
 
@@ -55,7 +73,7 @@ SlotGrid::SlotGrid(QWidget* parent) : QFrame(parent)
         code->setFont(codeFont);
         code->setContentsMargins(P::pixels(120), 0, 0, 0);
         code->setAccessibleName(QStringLiteral("Código do vídeo %1").arg(k + 1));
-        auto* description = new QLabel(this);
+        auto* description = new ElidingLabel(this);
         description->setObjectName(QStringLiteral("lbl%1").arg(k + 1));
         description->setFont(descriptionFont);
         description->setContentsMargins(P::pixels(105), 0, 0, 0);
@@ -73,6 +91,7 @@ void SlotGrid::setSlot(int k, const QString& code, const QString& description)
 {
     m_code[k]->setText(code);
     m_description[k]->setText(description);
+    m_description[k]->setToolTip(description);
     // Placed now, not on the next turn of the event loop: whoever reads the
     // slot next sees it where it shows.
     layout()->activate();

@@ -16,7 +16,7 @@ namespace {
 const QString Reading = QStringLiteral("consultar as locações");
 
 // Keys of the kept statements.
-enum Statement : size_t { FindVideo, RentalDate };
+enum Statement : size_t { FindVideo, RentalDate, FindTitle };
 
 } // namespace
 
@@ -44,6 +44,27 @@ std::optional<VideoStatus::Video> VideoStatus::find(const QString& code)
         return std::nullopt;
     video.rentedOn = rentalDateOf(code);
     return video;
+}
+
+std::optional<VideoStatus::Record> VideoStatus::findTitle(const QString& title)
+{
+    if (KeptStatements::namesNothing(title))
+        return std::nullopt;
+    // Equal titles sit in the index in rowid order: the first one stored.
+    static const QString sql =
+        QStringLiteral("SELECT %1, %2, %3, %4, %5 FROM %6 WHERE %7 = ? ORDER BY rowid LIMIT 1")
+            .arg(quoted(tblVideos::Codigo), quoted(tblVideos::Genero), quoted(tblVideos::QTDE),
+                 quoted(tblVideos::Local), quoted(tblVideos::Valor), quoted(tblVideos::Table),
+                 quoted(tblVideos::Nome));
+    Record record;
+    if (!m_statements->first(
+            FindTitle, sql, {title},
+            [&](const KeptStatements::Row& r) {
+                record = {r.text(0), r.text(1), r.text(2), r.text(3), r.text(4)};
+            },
+            Reading))
+        return std::nullopt;
+    return record;
 }
 
 std::optional<QString> VideoStatus::rentalDateOf(const QString& code)

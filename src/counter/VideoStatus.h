@@ -36,6 +36,19 @@ public:
     // nullopt when the catalogue has no such video (the empty code names none).
     std::optional<Video> find(const QString& code);
 
+    // A video's catalogue record, every value as stored.
+    struct Record
+    {
+        QString code;
+        QString genre;
+        QString onShelf;
+        QString place;
+        QString price;
+    };
+    // The first video stored with this title; nullopt when there is none
+    // (the empty title names none).
+    std::optional<Record> findTitle(const QString& title);
+
     // The note that has the video out: the lowest slot holding the code
     // wins, then the first note in that slot's index order (ties in
     // insertion order). One limited seek per slot, lowest first, stopping

@@ -6,7 +6,6 @@
 #include "platform/widgets/FormGrid.h"
 #include "store/Names.h"
 #include "store/Queries.h"
-#include "store/RecordCursor.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -24,7 +23,7 @@ const QString Title = QStringLiteral("Consulta de Vídeo");
 } // namespace
 
 frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
-    : QueryWindow(db, Title, "frmConVideo", "cboVideo", platform::FieldLimit::Title, parent)
+    : QueryWindow(db, Title, "frmConVideo", "cboVideo", platform::FieldLimit::Title, parent), m_videos(db)
 {
     m_txtCodigo = displayField(this, "txtCodigo");
     m_txtGenero = displayField(this, "txtGenero");
@@ -67,11 +66,6 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     finishQuery(store::PickListKind::VideoTitles);
 }
 
-store::RecordCursor& frmConVideo::videos()
-{
-    return cursor(tblVideos::Table);
-}
-
 void frmConVideo::clearResults()
 {
     for (QLineEdit* edit : {m_txtCodigo, m_txtQTDE, m_txtGenero, m_txtLocal, m_txtValor})
@@ -80,17 +74,16 @@ void frmConVideo::clearResults()
 
 bool frmConVideo::lookUp()
 {
-    bool found = false;
-    if (!guarded([&] { found = videos().find(tblVideos::indNome, m_key->currentText()); }))
+    std::optional<counter::VideoStatus::Record> video;
+    if (!guarded([&] { video = m_videos.findTitle(m_key->currentText()); }))
         return false;
-    if (!found)
+    if (!video)
         return refuse(QStringLiteral("Informação de Vídeo"),
                       QStringLiteral("Vídeo não Encontrado ou Cadastrado!"));
-    const store::RecordCursor& row = videos();
-    m_txtCodigo->setText(row.text(tblVideos::Codigo));
-    m_txtGenero->setText(row.text(tblVideos::Genero));
-    m_txtQTDE->setText(row.text(tblVideos::QTDE));
-    m_txtLocal->setText(row.text(tblVideos::Local));
-    m_txtValor->setText(platform::moneyForDisplay(row.text(tblVideos::Valor)));
+    m_txtCodigo->setText(video->code);
+    m_txtGenero->setText(video->genre);
+    m_txtQTDE->setText(video->onShelf);
+    m_txtLocal->setText(video->place);
+    m_txtValor->setText(platform::moneyForDisplay(video->price));
     return true;
 }

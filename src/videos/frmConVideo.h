@@ -1,12 +1,9 @@
 #pragma once
 
+#include "counter/VideoStatus.h"
 #include "lookup/QueryWindow.h"
 
 class QLineEdit;
-
-namespace store {
-class RecordCursor;
-}
 
 // Shows one video's catalogue record, looked up by its title as the
 // operator leaves the title field. Reads only.
@@ -20,8 +17,8 @@ public:
 private:
     bool lookUp() override;
     void clearResults() override;
-    store::RecordCursor& videos();
 
+    counter::VideoStatus m_videos;
     QLineEdit* m_txtCodigo;
     QLineEdit* m_txtGenero;
     QLineEdit* m_txtQTDE;

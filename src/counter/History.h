@@ -48,6 +48,29 @@ public:
     // returnedOn is the date the operator typed.
     void videoReturned(const QString& noteCode, int slot, const QString& returnedOn);
 
+    // A video on a note of the history, as the queries show it.
+    struct Line
+    {
+        QString note;
+        QString date; // the note's date
+        QString customer;
+        QString code;
+        QString title;
+        bool returned = false;
+        QString returnedOn; // the date typed at the return
+    };
+    // The videos a customer rented, latest note first, at most limit: on
+    // notes of the account customerCode, and on notes of the version before
+    // the history (no account kept) by any of names, the empty one never.
+    QList<Line> customerHistory(const QString& customerCode, const QStringList& names, int limit = 500);
+    // How many times a video was rented, and the notes that have it out now.
+    struct VideoRentals
+    {
+        int times = 0;
+        QList<Line> out;
+    };
+    VideoRentals videoRentals(const QString& code);
+
 private:
     std::unique_ptr<KeptStatements> m_statements;
 };

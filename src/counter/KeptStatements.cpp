@@ -52,7 +52,8 @@ KeptStatements::Kept& KeptStatements::kept(size_t key, const QString& sql, const
     return *slot;
 }
 
-bool KeptStatements::step(Kept& statement, const QVariantList& values, const Read& read, const QString& what)
+bool KeptStatements::step(Kept& statement, const QVariantList& values, const Read& read, const QString& what,
+                          bool all)
 {
     if (sqlite3_stmt* s = statement.direct) {
         int rc = SQLITE_OK;
@@ -70,17 +71,19 @@ bool KeptStatements::step(Kept& statement, const QVariantList& values, const Rea
         }
         if (rc == SQLITE_OK)
             rc = sqlite3_step(s);
-        if (rc == SQLITE_ROW && read) {
+        const bool found = rc == SQLITE_ROW;
+        while (rc == SQLITE_ROW && read) {
             Row row;
             row.m_direct = s;
             read(row);
+            rc = all ? sqlite3_step(s) : SQLITE_DONE;
         }
         // Reset at once: a statement left open would hold its read snapshot.
         sqlite3_reset(s);
         sqlite3_clear_bindings(s);
         if (rc != SQLITE_ROW && rc != SQLITE_DONE)
             m_db.failDirect(what);
-        return rc == SQLITE_ROW;
+        return found;
     }
     QSqlQuery& q = *statement.query;
     for (int i = 0; i < values.size(); ++i)
@@ -91,7 +94,7 @@ bool KeptStatements::step(Kept& statement, const QVariantList& values, const Rea
         m_db.fail(error, what);
     }
     const bool found = q.isSelect() && q.next();
-    if (found && read) {
+    for (bool more = found; more && read; more = all && q.next()) {
         Row row;
         row.m_query = &q;
         read(row);
@@ -107,6 +110,12 @@ bool KeptStatements::first(size_t key, const QString& sql, const QVariantList& v
                            const QString& what)
 {
     return step(kept(key, sql, what), values, read, what);
+}
+
+void KeptStatements::each(size_t key, const QString& sql, const QVariantList& values, const Read& read,
+                          const QString& what)
+{
+    step(kept(key, sql, what), values, read, what, true);
 }
 
 int KeptStatements::write(size_t key, const QString& sql, const QVariantList& values, const QString& what)

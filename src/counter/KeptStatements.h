@@ -51,6 +51,9 @@ public:
     // False when there is none. No statement holds the file afterwards.
     bool first(size_t key, const QString& sql, const QVariantList& values, const Read& read,
                const QString& what);
+    // As first, handing every row to read.
+    void each(size_t key, const QString& sql, const QVariantList& values, const Read& read,
+              const QString& what);
     // Runs a write kept under key; returns the rows it changed.
     int write(size_t key, const QString& sql, const QVariantList& values, const QString& what);
 
@@ -64,7 +67,8 @@ private:
     struct Kept;
     Kept& kept(size_t key, const QString& sql, const QString& what);
     // Steps the statement once; the row, if any, goes to read.
-    bool step(Kept& statement, const QVariantList& values, const Read& read, const QString& what);
+    bool step(Kept& statement, const QVariantList& values, const Read& read, const QString& what,
+              bool all = false);
 
     store::Database& m_db;
     quint64 m_serial = 0;

@@ -147,6 +147,7 @@ QStringList ownTableStatements()
                  H::Desconto),
         QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)").arg(H::Table, H::Codigo),
         QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)").arg(H::Table, H::ClienteCodigo),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)").arg(H::Table, H::Cliente),
         QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%2)").arg(H::Table, H::SavedAt),
         QStringLiteral(
             "CREATE TABLE IF NOT EXISTS %1 (%2 INTEGER NOT NULL REFERENCES %3 (%4), %5 INTEGER NOT NULL, "

@@ -1,3 +1,4 @@
+#include "counter/History.h"
 #include "counter/RentalDraft.h"
 #include "counter/ReturnDesk.h"
 #include "store/Database.h"
@@ -108,6 +109,52 @@ private slots:
             rows("SELECT h.Cliente, v.DevolvidoEm FROM RentedVideos v JOIN NoteHistory h ON h.Id = v.Note "
                  "WHERE v.Codigo = '11' ORDER BY h.Id"),
             (QStringList{"Rui Souza|10/12/2026", "Ana Souza|12/12/2026"}));
+    }
+
+    void customerAndVideoHistoryAreRead()
+    {
+        // An older note (no account kept) and one with an empty renter.
+        exec("INSERT INTO NoteHistory (Codigo, Data, Cliente) VALUES ('90', '01/01/2026', 'Rui Souza'), "
+             "('91', '02/01/2026', '')");
+        exec("INSERT INTO RentedVideos (Note, Slot, Codigo, Titulo) VALUES (1, 0, '11', 'Ran'), (2, 0, '11', "
+             "'Ran')");
+        RentalDraft draft(*m_db);
+        for (const auto& [renter, code, number] :
+             {std::tuple{"Rui Souza", "10", "100"}, {"Ana Souza", "11", "101"}, {"Rui Souza", "11", "102"}}) {
+            QVERIFY(draft.confirmRenter(renter));
+            QCOMPARE(draft.enter(code).outcome, RentalDraft::Entry::Entered);
+            draft.save("05/01/2026", number, renter, "R$ 0,00");
+        }
+        QVERIFY(ReturnDesk(*m_db).book("100", "10", "06/01/2026"));
+        // A namesake registered later: the notes on account 7 stay there.
+        exec("INSERT INTO tblClientes (Codigo, Nome) VALUES ('8', 'Rui Souza')");
+
+        counter::History history(*m_db);
+        const auto show = [](const QList<counter::History::Line>& lines) {
+            QStringList out;
+            for (const auto& l : lines)
+                out.append(
+                    QStringList{l.note, l.customer, l.code, l.returned ? l.returnedOn : "fora"}.join('|'));
+            return out;
+        };
+        // Account 7 rents as Ana and as her dependant Rui; the older note
+        // by a name of the account counts too; customer 8, also named Rui
+        // Souza, has only what was rented on his account.
+        QCOMPARE(show(history.customerHistory("7", {"Ana Souza", "", "Rui Souza", ""})),
+                 (QStringList{"102|Rui Souza|11|fora", "101|Ana Souza|11|fora", "100|Rui Souza|10|06/01/2026",
+                              "90|Rui Souza|11|fora"}));
+        QCOMPARE(show(history.customerHistory("7", {"Ana Souza"}, 2)),
+                 (QStringList{"102|Rui Souza|11|fora", "101|Ana Souza|11|fora"}));
+        QCOMPARE(show(history.customerHistory("8", {"Rui Souza"})), QStringList{"90|Rui Souza|11|fora"});
+        QCOMPARE(show(history.customerHistory("", {"", ""})), QStringList());
+
+        const counter::History::VideoRentals ran = history.videoRentals("11");
+        QCOMPARE(ran.times, 4);
+        QCOMPARE(show(ran.out), (QStringList{"90|Rui Souza|11|fora", "91||11|fora", "101|Ana Souza|11|fora",
+                                             "102|Rui Souza|11|fora"}));
+        QCOMPARE(history.videoRentals("10").times, 1);
+        QVERIFY(history.videoRentals("10").out.isEmpty());
+        QCOMPARE(history.videoRentals("").times, 0);
     }
 
     void historyIsStoredWithTheChangeOrNotAtAll()

@@ -461,6 +461,7 @@ private slots:
             {"tblLocacao_indCodigo", "Codigo unique"},
             {"NoteHistory_Codigo", "Codigo"},
             {"NoteHistory_ClienteCodigo", "ClienteCodigo"},
+            {"NoteHistory_Cliente", "Cliente"},
             {"NoteHistory_SavedAt", "SavedAt"},
             {"RentedVideos_Codigo", "Codigo"},
             {"RentedVideos_ReturnedAt", "ReturnedAt"},

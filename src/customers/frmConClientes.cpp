@@ -1,5 +1,6 @@
 #include "frmConClientes.h"
 
+#include "lookup/HistoryList.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/MessageBox.h"
@@ -7,6 +8,7 @@
 #include "store/Queries.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -15,7 +17,7 @@ using namespace store::names;
 frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     : QueryWindow(db, QStringLiteral("Consulta de Clientes e Dependentes"), "frmConClientes", "cboCliente",
                   platform::FieldLimit::PersonName, parent),
-      m_people(db)
+      m_people(db), m_history(db)
 {
     FormGrid grid(this);
 
@@ -43,6 +45,14 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
         grid.add({{edit, f.label, f.row, f.col, f.span}});
         m_details.append({edit, f.column});
     }
+    m_lstHistorico =
+        new HistoryList(this, "lstHistorico",
+                        {QStringLiteral("Nota"), QStringLiteral("Data"), QStringLiteral("Cliente"),
+                         QStringLiteral("Vídeo"), QStringLiteral("Título"), QStringLiteral("Devolução")});
+    m_lstHistorico->setMinimumHeight(FormGrid::pixels(2400));
+    QLabel* listCaption = grid.add({{m_lstHistorico, "Histórico:", 6, 0, 3}}).last();
+    // A list's caption stands at its top line.
+    listCaption->setAlignment((listCaption->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
     setTabOrder(m_cboCliente, m_cmdOk);
 
     // The list is read once; a failure leaves it empty and the window usable.
@@ -64,6 +74,19 @@ bool frmConClientes::lookUp()
     m_txtStatus->setText(holder
                              ? QStringLiteral("Cliente Titular")
                              : QStringLiteral("Dependente de: ") + person->customer.value(tblClientes::Nome));
+    // What the whole account rented, the dependants' notes included.
+    QList<counter::History::Line> lines;
+    guarded([&] {
+        QStringList names;
+        for (const QString& column : tblClientes::NameColumns)
+            names.append(person->customer.value(column));
+        lines = m_history.customerHistory(person->customer.value(tblClientes::Codigo), names);
+    });
+    QList<QStringList> shown;
+    for (const auto& l : lines)
+        shown.append({l.note, l.date, l.customer, l.code, l.title,
+                      l.returned ? l.returnedOn : QStringLiteral("Não devolvido")});
+    m_lstHistorico->setLines(shown);
     return true;
 }
 
@@ -72,4 +95,5 @@ void frmConClientes::clearResults()
     for (const auto& detail : m_details)
         detail.first->clear();
     m_txtStatus->clear();
+    m_lstHistorico->clear();
 }

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "counter/History.h"
 #include "counter/PeopleSearch.h"
 #include "lookup/QueryWindow.h"
 
+class HistoryList;
 class QComboBox;
 class QLineEdit;
 
 // Looks a person up by name, as an account holder or as a dependant, and
-// shows the holder's details or whose dependant the person is. Only reads.
+// shows the holder's details or whose dependant the person is, and what the
+// account rented. Only reads.
 class frmConClientes final : public QueryWindow
 {
     Q_OBJECT
@@ -20,6 +23,8 @@ private:
     void clearResults() override;
 
     counter::PeopleSearch m_people;
+    counter::History m_history;
+    HistoryList* m_lstHistorico;
     QComboBox* const m_cboCliente = m_key;
     QLineEdit* m_txtStatus;
     QList<QPair<QLineEdit*, QString>> m_details; // field and its column

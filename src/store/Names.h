@@ -39,6 +39,8 @@ inline const QString indDependente3 = QStringLiteral("indDependente3");
 // Where a name is looked up, in this order: a holder is found before any
 // customer's dependant of the same name.
 inline const std::array<QString, 4> NameIndexes{indNome, indDependente1, indDependente2, indDependente3};
+// The columns those indexes cover, in the same order.
+inline const std::array<QString, 4> NameColumns{Nome, Dependente1, Dependente2, Dependente3};
 } // namespace tblClientes
 
 namespace tblVideos {

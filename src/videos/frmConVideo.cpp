@@ -1,6 +1,7 @@
 #include "frmConVideo.h"
 
 #include "VideoFields.h"
+#include "lookup/HistoryList.h"
 #include "platform/Formats.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
@@ -23,7 +24,8 @@ const QString Title = QStringLiteral("Consulta de Vídeo");
 } // namespace
 
 frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
-    : QueryWindow(db, Title, "frmConVideo", "cboVideo", platform::FieldLimit::Title, parent), m_videos(db)
+    : QueryWindow(db, Title, "frmConVideo", "cboVideo", platform::FieldLimit::Title, parent), m_videos(db),
+      m_history(db)
 {
     m_txtCodigo = displayField(this, "txtCodigo");
     m_txtGenero = displayField(this, "txtGenero");
@@ -31,6 +33,9 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     m_txtLocal = displayField(this, "txtLocal");
     m_txtLocal->setToolTip(VideoFields::localToolTip());
     m_txtValor = displayField(this, "txtValor");
+    m_txtVezes = displayField(this, "txtVezes");
+    m_lstLocado = new HistoryList(
+        this, "lstLocado", {QStringLiteral("Nota"), QStringLiteral("Data"), QStringLiteral("Cliente")});
 
     // Placed as drawn, in twips: fields 360 high on rows 480 apart. A face
     // wider than the drawing's pushes the field columns right rather than
@@ -50,6 +55,11 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
                                             {m_txtQTDE, "QTDE:", 3, 0, 1, 735},
                                             {m_txtValor, "Preço de Locação:", 3, 2, 1, 1935},
                                             {m_cmdOk, nullptr, 4, 2, 1, 855}});
+    QLabel* listCaption =
+        grid.add({{m_txtVezes, "Vezes Locado:", 5, 0, 1, 735}, {m_lstLocado, "Com:", 6, 0, 3}}).last();
+    // A list's caption stands at its top line.
+    listCaption->setAlignment((listCaption->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
+    m_lstLocado->setFixedHeight(FormGrid::pixels(1440));
     const char* labelNames[] = {"Label2", "Label1", "Label5", "Label3", "Label4", "Label6"};
     for (qsizetype i = 0; i < labels.size(); ++i)
         labels[i]->setObjectName(QString::fromUtf8(labelNames[i]));
@@ -68,8 +78,9 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
 
 void frmConVideo::clearResults()
 {
-    for (QLineEdit* edit : {m_txtCodigo, m_txtQTDE, m_txtGenero, m_txtLocal, m_txtValor})
+    for (QLineEdit* edit : {m_txtCodigo, m_txtQTDE, m_txtGenero, m_txtLocal, m_txtValor, m_txtVezes})
         edit->clear();
+    m_lstLocado->clear();
 }
 
 bool frmConVideo::lookUp()
@@ -85,5 +96,13 @@ bool frmConVideo::lookUp()
     m_txtQTDE->setText(video->onShelf);
     m_txtLocal->setText(video->place);
     m_txtValor->setText(platform::moneyForDisplay(video->price));
+    counter::History::VideoRentals rentals;
+    if (guarded([&] { rentals = m_history.videoRentals(video->code); })) {
+        m_txtVezes->setText(QString::number(rentals.times));
+        QList<QStringList> out;
+        for (const auto& l : rentals.out)
+            out.append({l.note, l.date, l.customer});
+        m_lstLocado->setLines(out);
+    }
     return true;
 }

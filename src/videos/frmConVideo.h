@@ -1,12 +1,15 @@
 #pragma once
 
+#include "counter/History.h"
 #include "counter/VideoStatus.h"
 #include "lookup/QueryWindow.h"
 
+class HistoryList;
 class QLineEdit;
 
 // Shows one video's catalogue record, looked up by its title as the
-// operator leaves the title field. Reads only.
+// operator leaves the title field, how often it was rented and who has it
+// now. Reads only.
 class frmConVideo final : public QueryWindow
 {
     Q_OBJECT
@@ -19,6 +22,9 @@ private:
     void clearResults() override;
 
     counter::VideoStatus m_videos;
+    counter::History m_history;
+    QLineEdit* m_txtVezes;
+    HistoryList* m_lstLocado;
     QLineEdit* m_txtCodigo;
     QLineEdit* m_txtGenero;
     QLineEdit* m_txtQTDE;

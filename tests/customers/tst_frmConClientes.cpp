@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 class TestFrmConClientes : public WindowFixture<frmConClientes, Opening::ByTest>
 {
@@ -131,6 +132,40 @@ private slots:
         // The same dependant in two records: the first in its index.
         lookFor("Dora Lima");
         QCOMPARE(w("txtStatus")->text(), QStringLiteral("Dependente de: Ana Eduvi"));
+    }
+
+    void theAccountsHistory()
+    {
+        // Account 2 rented as its holder and as its dependant; an older note
+        // by name only; another account's note.
+        shop->exec(
+            "INSERT INTO NoteHistory (Id, Codigo, Data, Cliente, ClienteCodigo) VALUES "
+            "(1, '100', '01/12/2026', 'Carla Costa', '2'), (2, '101', '02/12/2026', 'Bruno Costa', NULL), "
+            "(3, '102', '03/12/2026', 'Elias Prado', '4')");
+        shop->exec(
+            "INSERT INTO RentedVideos (Note, Slot, Codigo, Titulo, DevolvidoEm, ReturnedAt) VALUES "
+            "(1, 0, '10', 'Alien', '05/12/2026', '2026-12-05T10:00:00'), (1, 1, '11', 'Ran', NULL, NULL), "
+            "(2, 0, '12', 'Solaris', NULL, NULL), (3, 0, '13', 'Nope', NULL, NULL)");
+        open();
+        const auto lines = [this] {
+            QStringList out;
+            auto* list = w<QTreeWidget>("lstHistorico");
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                QStringList cells;
+                for (int c = 0; c < list->columnCount(); ++c)
+                    cells.append(list->topLevelItem(i)->text(c));
+                out.append(cells.join('|'));
+            }
+            return out;
+        };
+        for (const char* person : {"Carla Costa", "Bruno Costa"}) {
+            lookFor(person);
+            QCOMPARE(lines(), (QStringList{"101|02/12/2026|Bruno Costa|12|Solaris|Não devolvido",
+                                           "100|01/12/2026|Carla Costa|10|Alien|05/12/2026",
+                                           "100|01/12/2026|Carla Costa|11|Ran|Não devolvido"}));
+        }
+        w<QPushButton>("cmdOk")->click();
+        QCOMPARE(lines(), QStringList());
     }
 
     void notFound()

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -156,6 +157,27 @@ private slots:
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(w("txtGenero")->text(), QStringLiteral("Terror"));
         QCOMPARE(w("txtValor")->text(), QStringLiteral("R$\u00a03,00"));
+    }
+
+    void timesRentedAndWhoHasItNow()
+    {
+        shop->exec(
+            "INSERT INTO NoteHistory (Id, Codigo, Data, Cliente) VALUES (1, '100', '01/12/2026', 'Ana'), "
+            "(2, '101', '02/12/2026', 'Rui')");
+        shop->exec("INSERT INTO RentedVideos (Note, Slot, Codigo, Titulo, ReturnedAt) VALUES "
+                   "(1, 0, '5', 'Casablanca', '2026-12-03T10:00:00'), (2, 3, '5', 'Casablanca', NULL), "
+                   "(2, 4, '2', 'Alien', NULL)");
+        open();
+        query("Casablanca");
+        QCOMPARE(w("txtVezes")->text(), QStringLiteral("2"));
+        auto* list = w<QTreeWidget>("lstLocado");
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QCOMPARE(list->topLevelItem(0)->text(0) + '|' + list->topLevelItem(0)->text(1) + '|' +
+                     list->topLevelItem(0)->text(2),
+                 QStringLiteral("101|02/12/2026|Rui"));
+        query("Casa Blanca");
+        QCOMPARE(w("txtVezes")->text(), QStringLiteral("0"));
+        QCOMPARE(list->topLevelItemCount(), 0);
     }
 
     void aLongCodeShowsWhole()

@@ -5,6 +5,7 @@
 #include "settings/frmConfiguracoes.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -202,6 +203,23 @@ private slots:
         QTRY_VERIFY(form.isNull());
         QVERIFY(MessageBox::shown().isEmpty());
         QCOMPARE(shop->count("Settings"), 0);
+    }
+
+    // A window showing the defaults in place of settings it could not read
+    // would store them over the real ones: it does not open at all.
+    void settingsThatCannotBeReadOpenNoWindow()
+    {
+        storeSome();
+        shop->exec("DROP TABLE Settings");
+        frmMenu& menu = openMenu();
+        menu.entry(QStringLiteral("mnuConfiguracoes"))->trigger();
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Erro no Arquivo de Dados"));
+        QCOMPARE(MessageBox::shown()[0].icon, QMessageBox::Warning);
+        QVERIFY(!menu.currentTask());
+        QVERIFY(menu.isEnabled());
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<frmConfiguracoes*>(window));
     }
 
     void opensFromTheCadastroMenu()

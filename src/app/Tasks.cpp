@@ -11,6 +11,7 @@
 #include "reports/rptVideos.h"
 #include "returns/frmConsultaVideo.h"
 #include "returns/frmDevolucao.h"
+#include "settings/frmConfiguracoes.h"
 #include "videos/frmConVideo.h"
 #include "videos/frmModVideo.h"
 #include "videos/frmVideos.h"
@@ -26,6 +27,7 @@ void registerTasks(frmMenu& menu)
     menu.setTaskFactory("mnuDevolucao", [](store::Database& db) { return new frmDevolucao(db); });
     menu.setTaskFactory("mnuConVídeos", [](store::Database& db) { return new frmConsultaVideo(db); });
     menu.setTaskFactory("mnuconVideo", [](store::Database& db) { return new frmConVideo(db); });
+    menu.setTaskFactory("mnuConfiguracoes", [](store::Database& db) { return new frmConfiguracoes(db); });
 
     auto reports = std::make_shared<ReportWindows>();
     menu.setReportFactory("mnuRelClientes",

@@ -40,6 +40,8 @@ const QList<MenuDef>& menuTable()
          {{"mnuClientes", "&Clientes", Qt::CTRL | Qt::Key_C},
           {"sep10", nullptr, NoKey},
           {"mnuVídeos", "V&ideos", Qt::CTRL | Qt::Key_I},
+          {"sep2", nullptr, NoKey},
+          {"mnuConfiguracoes", "C&onfigurações", NoKey},
           {"sep1", nullptr, NoKey},
           {"mnuSair", "Sair do &Programa", Qt::CTRL | Qt::Key_P}}},
         {"mnuMod",

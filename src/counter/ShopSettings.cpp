@@ -45,10 +45,26 @@ int ShopSettings::dueHoursFor(const QString& category) const
     return *std::max_element(dueHours.begin(), dueHours.end());
 }
 
+QStringList ShopSettings::headingLines() const
+{
+    const QString name = shopName.trimmed();
+    if (name.isEmpty())
+        return {};
+    QStringList lines{name};
+    if (const QString address = shopAddress.trimmed(); !address.isEmpty())
+        lines.append(address);
+    if (const QString phone = shopPhone.trimmed(); !phone.isEmpty())
+        lines.append(QStringLiteral("Telefone: ") + phone);
+    return lines;
+}
+
 std::optional<int> ShopSettings::readDueHours(const QString& text)
 {
+    // ASCII digits only, as the field takes them: QChar::isDigit would let
+    // fullwidth or Arabic-Indic digits through.
     const QString t = text.trimmed();
-    if (t.isEmpty() || t.size() > 4 || !std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit(); }))
+    if (t.isEmpty() || t.size() > 4 ||
+        !std::all_of(t.begin(), t.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return std::nullopt;
     bool ok = false;
     const int hours = t.toInt(&ok);
@@ -93,7 +109,8 @@ void SettingsStore::write(const ShopSettings& settings)
                                                {QStringLiteral("Endereço"), settings.shopAddress},
                                                {QStringLiteral("Telefone"), settings.shopPhone}};
     for (const auto& [field, text] : texts) {
-        const QString problem = store::unstorableText(text);
+        // Checked as stored: trimming may bring a mark to the front.
+        const QString problem = store::unstorableText(text.trimmed());
         if (!problem.isEmpty())
             throw store::StoreError(
                 store::StoreError::Kind::Other,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 #include <optional>
@@ -32,6 +33,10 @@ struct ShopSettings
     // Hours a video of category may stay out; a category that is none of
     // the three (or none at all) gets the longest.
     int dueHoursFor(const QString& category) const;
+    // The lines printed above the title of a note or report: none while
+    // the shop has no name; else the name, then the address and the phone
+    // when they are set.
+    QStringList headingLines() const;
     // A due time as typed: whole hours from 1 to MaxDueHours.
     static std::optional<int> readDueHours(const QString& text);
 };

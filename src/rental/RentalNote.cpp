@@ -1,6 +1,7 @@
 #include "RentalNote.h"
 
 #include "counter/RentalDraft.h"
+#include "counter/ShopSettings.h"
 #include "platform/Formats.h"
 #include "platform/print/LinePrinter.h"
 
@@ -24,7 +25,7 @@ void labelled(LinePrinter& printer, const QString& label, int column, const QStr
 } // namespace
 
 RentalNote noteOf(const counter::RentalDraft& draft, const QString& date, const QString& number,
-                  const QString& discount)
+                  const QString& discount, const counter::ShopSettings& shop)
 {
     RentalNote note;
     note.date = date;
@@ -36,11 +37,18 @@ RentalNote noteOf(const counter::RentalDraft& draft, const QString& date, const 
     }
     note.value = platform::formatMoney(draft.value());
     note.discount = discount;
+    note.heading = shop.headingLines();
     return note;
 }
 
 bool printRentalNote(LinePrinter& printer, const RentalNote& note)
 {
+    // The name in the title's size, the rest in the body's.
+    for (qsizetype i = 0; i < note.heading.size(); ++i) {
+        printer.setFont(Font, i == 0 ? 12 : 8);
+        printer.printAt(10, note.heading.at(i));
+        printer.endLine();
+    }
     printer.setFont(Font, 12);
     printer.printAt(10, QStringLiteral("Movimento de Locação"));
     printer.endLine();

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 
 class LinePrinter;
 
 namespace counter {
 class RentalDraft;
-}
+struct ShopSettings;
+} // namespace counter
 
 // A rental note as the rental window shows it, every value as its text.
 struct RentalNote
@@ -21,12 +23,16 @@ struct RentalNote
     std::array<QString, Slots> descriptions; // title, " - ", category
     QString value;
     QString discount;
+    // The shop's name, address and phone above the title; none: the slip
+    // starts with its title.
+    QStringList heading;
 };
 
 // The note as stored, for the slip: the draft's renter, slots and value,
-// the date, number and discount as the window shows them.
+// the date, number and discount as the window shows them, under the shop's
+// heading.
 RentalNote noteOf(const counter::RentalDraft& draft, const QString& date, const QString& number,
-                  const QString& discount);
+                  const QString& discount, const counter::ShopSettings& shop);
 
 // Prints the "Movimento de Locação" slip and sends it. False when the
 // printer failed (its errorText() says why).

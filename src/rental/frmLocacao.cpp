@@ -3,6 +3,7 @@
 #include "RentalMessages.h"
 #include "SlotGrid.h"
 
+#include "counter/ShopSettings.h"
 #include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
 #include "platform/Formats.h"
@@ -27,8 +28,7 @@ const QString NoDiscount = QStringLiteral("R$0,00");
 
 using namespace rentalMessages;
 
-frmLocacao::frmLocacao(store::Database& db, QWidget* parent)
-    : TaskWindow(db, Title, parent), m_draft(db)
+frmLocacao::frmLocacao(store::Database& db, QWidget* parent) : TaskWindow(db, Title, parent), m_draft(db)
 {
     setObjectName(QStringLiteral("frmLocacao"));
     setFont(formFont());
@@ -213,8 +213,13 @@ void frmLocacao::save()
     showValue();
 
     const bool print = MessageBox::question(this, PrintTitle, QStringLiteral("Deseja Imprimir o Movimento?"));
+    // Read before the note is stored: a file that fails here keeps the note
+    // on screen, unsaved, as a failed save does.
+    counter::ShopSettings shop;
+    if (print && !guarded([&] { shop = counter::SettingsStore(db()).read(); }))
+        return;
     const RentalNote note =
-        noteOf(m_draft, m_ui.txtData->text(), m_ui.txtCodigo->text(), m_ui.txtDesconto->text());
+        noteOf(m_draft, m_ui.txtData->text(), m_ui.txtCodigo->text(), m_ui.txtDesconto->text(), shop);
     // Stored first, printed after: a slip never stands for a note the file
     // does not hold. A failed store keeps the note on screen to try again.
     if (!guarded(

@@ -16,8 +16,10 @@ namespace {
 constexpr qreal Margin = 36; // half an inch
 constexpr qreal PageNumberPoints = 9.75;
 constexpr qreal PageNumberWidth = 90;
-constexpr qreal FieldPoints = 9.75; // a line report's fields
-constexpr qreal HeaderGap = 6;      // between a band's text and the line under it, and after the line
+constexpr qreal ShopNamePoints = 12;
+constexpr qreal ShopLinePoints = 9.75; // the address and phone under the name
+constexpr qreal FieldPoints = 9.75;    // a line report's fields
+constexpr qreal HeaderGap = 6;         // between a band's text and the line under it, and after the line
 constexpr qreal TextGap = 3; // kept free at the right of a text's box: it never touches the next column
 
 QString pageNumberText(int page)
@@ -93,10 +95,24 @@ qreal DataReport::lineHeight(qreal points)
     return points * 1.3;
 }
 
+void DataReport::setHeading(const QStringList& lines)
+{
+    m_heading = lines;
+}
+
+qreal DataReport::headingHeight() const
+{
+    qreal height = 0;
+    for (qsizetype i = 0; i < m_heading.size(); ++i)
+        height += lineHeight(i == 0 ? ShopNamePoints : ShopLinePoints);
+    return height;
+}
+
 qreal DataReport::reportHeaderHeight(int page) const
 {
-    // The title only on the first page; the page number on every page.
-    return page == 0 ? lineHeight(m_titlePoints) + 2 * HeaderGap : lineHeight(PageNumberPoints) + HeaderGap;
+    // The heading and title only on the first page; the page number on every page.
+    return page == 0 ? headingHeight() + lineHeight(m_titlePoints) + 2 * HeaderGap
+                     : lineHeight(PageNumberPoints) + HeaderGap;
 }
 
 qreal DataReport::pageHeaderHeight() const
@@ -258,16 +274,22 @@ QList<DataReport::Item> DataReport::pageItems(int page) const
 
     const qreal numberHeight = page == 0 ? lineHeight(m_titlePoints) : lineHeight(PageNumberPoints);
     if (page == 0) {
-        out.append(textItem(Band::ReportHeader, QRectF(0, 0, width - PageNumberWidth, numberHeight), m_title,
-                            m_titlePoints));
+        for (qsizetype i = 0; i < m_heading.size(); ++i) {
+            const qreal points = i == 0 ? ShopNamePoints : ShopLinePoints;
+            out.append(textItem(Band::ReportHeader, QRectF(0, top, width, lineHeight(points)),
+                                m_heading.at(i), points));
+            top += lineHeight(points);
+        }
+        out.append(textItem(Band::ReportHeader, QRectF(0, top, width - PageNumberWidth, numberHeight),
+                            m_title, m_titlePoints));
     }
     Item number =
-        textItem(Band::ReportHeader, QRectF(width - PageNumberWidth, 0, PageNumberWidth, numberHeight),
+        textItem(Band::ReportHeader, QRectF(width - PageNumberWidth, top, PageNumberWidth, numberHeight),
                  pageNumberText(page), PageNumberPoints);
     number.alignRight = true;
     out.append(number);
     if (page == 0)
-        out.append(lineItem(Band::ReportHeader, numberHeight + HeaderGap, 0, width));
+        out.append(lineItem(Band::ReportHeader, top + numberHeight + HeaderGap, 0, width));
     top = reportHeaderHeight(page);
 
     const qreal captionHeight = lineHeight(m_captionPoints);

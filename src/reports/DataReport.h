@@ -76,6 +76,10 @@ public:
     int firstGroup(int page) const;
     int groupCount(int page) const;
 
+    // Lines above the title, on the first page: the shop's name, address
+    // and phone. Set before any page is read, as they move the page breaks.
+    void setHeading(const QStringList& lines);
+
     QList<Item> pageItems(int page) const;
     // Paints a page; the painter's units must be points.
     void paintPage(QPainter& painter, int page) const;
@@ -121,6 +125,7 @@ protected:
     static Item lineItem(Band band, qreal top, qreal left, qreal right, int group = -1);
 
 private:
+    qreal headingHeight() const;
     qreal reportHeaderHeight(int page) const;
     qreal pageHeaderHeight() const;
     int capacity(int page) const;
@@ -146,6 +151,7 @@ private:
     std::shared_ptr<GroupStream> m_stream;
     mutable int m_keysFirst = -1;
     mutable QList<QStringList> m_keys;
+    QStringList m_heading;
     QString m_title;
     qreal m_titlePoints = 0;
     QList<Caption> m_captions;

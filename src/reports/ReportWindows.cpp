@@ -2,6 +2,7 @@
 
 #include "DataReport.h"
 #include "ReportPreview.h"
+#include "counter/ShopSettings.h"
 #include "datFenwarda.h"
 #include "store/Database.h"
 
@@ -19,6 +20,7 @@ QWidget* ReportWindows::open(const QString& name, store::Database& db, const Mak
     // The first page is read before any widget exists: a failure leaves no
     // window. The rest is read while the window is up.
     std::unique_ptr<DataReport> report = make(m_env);
+    report->setHeading(counter::SettingsStore(m_env->cnnClientes()).read().headingLines());
     report->readTo(0);
     auto* preview = new ReportPreview(std::move(report));
     m_open.insert(name, preview);

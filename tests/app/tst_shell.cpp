@@ -75,6 +75,8 @@ const MenuRow MenuTable[] = {
     {"mnuCadastro", "Cadas&tro", "mnuClientes", "&Clientes", "Ctrl+C"},
     {"mnuCadastro", "Cadas&tro", "sep10", nullptr, ""},
     {"mnuCadastro", "Cadas&tro", "mnuVídeos", "V&ideos", "Ctrl+I"},
+    {"mnuCadastro", "Cadas&tro", "sep2", nullptr, ""},
+    {"mnuCadastro", "Cadas&tro", "mnuConfiguracoes", "C&onfigurações", ""},
     {"mnuCadastro", "Cadas&tro", "sep1", nullptr, ""},
     {"mnuCadastro", "Cadas&tro", "mnuSair", "Sair do &Programa", "Ctrl+P"},
     {"mnuMod", "&Modificar ou Excluir", "mnuModCliente", "Clientes", ""},
@@ -94,9 +96,9 @@ const MenuRow MenuTable[] = {
     {"mnuAjuda", "A&juda", "mnuSobre", "&Sobre", "Ctrl+S"},
 };
 
-const char* const TaskEntries[] = {"mnuClientes", "mnuVídeos",    "mnuModCliente",
-                                   "mnuModVideo", "mnuLocacao",   "mnuDevolucao",
-                                   "mnuconVideo", "mnuConVídeos", "mnuConClientes"};
+const char* const TaskEntries[] = {"mnuClientes",    "mnuVídeos",       "mnuModCliente", "mnuModVideo",
+                                   "mnuLocacao",     "mnuDevolucao",    "mnuconVideo",   "mnuConVídeos",
+                                   "mnuConClientes", "mnuConfiguracoes"};
 const char* const ReportEntries[] = {"mnuRelClientes", "mnuRelVideos", "mnuRelLocVideo"};
 
 void checkBoldArial(QLabel* label, qreal points)

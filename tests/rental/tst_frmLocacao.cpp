@@ -1,4 +1,5 @@
 #include "WindowTest.h"
+#include "counter/ShopSettings.h"
 #include "platform/Formats.h"
 #include "platform/print/LinePrinter.h"
 #include "platform/widgets/MessageBox.h"
@@ -647,6 +648,81 @@ private slots:
         open();
         QCOMPARE(qtde("11"), 0);
         QCOMPARE(shop->count("PendingCopies"), 0);
+    }
+
+    void savedNotePrintsUnderTheShopHeading_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("phone");
+        QTest::addColumn<QStringList>("heading");
+        QTest::newRow("nothing set") << ""
+                                     << ""
+                                     << "" << QStringList();
+        QTest::newRow("no name") << ""
+                                 << "Rua A, 1"
+                                 << "5555-1234" << QStringList();
+        QTest::newRow("name only") << "Vídeo Ação"
+                                   << ""
+                                   << "" << QStringList{"Vídeo Ação"};
+        QTest::newRow("name and phone") << "Vídeo Ação"
+                                        << ""
+                                        << "5555-1234" << QStringList{"Vídeo Ação", "Telefone: 5555-1234"};
+        QTest::newRow("all") << "Vídeo Ação"
+                             << "Rua São João, 12"
+                             << "5555-1234"
+                             << QStringList{"Vídeo Ação", "Rua São João, 12", "Telefone: 5555-1234"};
+    }
+    void savedNotePrintsUnderTheShopHeading()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, address);
+        QFETCH(QString, phone);
+        QFETCH(QStringList, heading);
+        counter::ShopSettings settings;
+        settings.shopName = name;
+        settings.shopAddress = address;
+        settings.shopPhone = phone;
+        counter::SettingsStore(shop->db()).write(settings);
+        open();
+        customer("Ana Silva");
+        video("10");
+        MessageBox::setNextAnswer(QMessageBox::Yes);
+        w<QPushButton>("cmdSalvar")->click();
+        QCOMPARE(shop->count("tblLocacao"), 1);
+        // The heading, then the slip exactly as without one.
+        const QString h70(70, u'-'), h100(100, u'-');
+        const QStringList slip{"Movimento de Locação",
+                               h70,
+                               "Data da Locação: | " + platform::todayText(),
+                               h100,
+                               "Nota Nº: | 100",
+                               h100,
+                               "Cliente: | Ana Silva",
+                               h100,
+                               "Video | 10: Alien - Lançamento",
+                               h100,
+                               "Valor: | " + money("10,00") + " | Desconto: | " + money("0,00")};
+        QCOMPARE(printedLines, heading + slip);
+    }
+
+    void headingLinesInTheirFonts()
+    {
+        RentalNote note;
+        note.heading = QStringList{"Vídeo Ação", "Rua São João, 12", "Telefone: 5555"};
+        RecordingLinePrinter p;
+        QVERIFY(printRentalNote(p, note));
+        QCOMPARE(p.lines().mid(0, 4),
+                 QStringList({"Vídeo Ação", "Rua São João, 12", "Telefone: 5555", "Movimento de Locação"}));
+        QList<qreal> points;
+        QList<int> columns;
+        for (const auto& item : p.items.mid(0, 4)) {
+            points << item.points;
+            columns << item.column;
+        }
+        QCOMPARE(points, QList<qreal>({12, 8, 8, 12}));
+        QCOMPARE(columns, QList<int>({10, 10, 10, 10}));
+        QCOMPARE(p.items[1].family, QStringLiteral("Arial"));
     }
 
     void printsTheSlip()

@@ -6,6 +6,7 @@
 #include "WindowTest.h"
 #include "app/Tasks.h"
 #include "app/frmMenu.h"
+#include "counter/ShopSettings.h"
 #include "platform/widgets/MessageBox.h"
 #include "reports/GroupStream.h"
 #include "reports/ReportPreview.h"
@@ -455,6 +456,104 @@ private slots:
         for (const Item& i : items)
             lines += i.band == DataReport::Band::GroupHeader && i.line ? 1 : 0;
         QCOMPARE(lines, 2);
+    }
+
+    // The shop's name, address and phone above the title of the first page
+    // only; the rest of the page moves down by their height. Without a name
+    // the pages are laid out as they always were.
+    void shopHeadingAboveTheTitle_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("phone");
+        QTest::addColumn<QStringList>("heading");
+        const QStringList all{u"Vídeo Ação"_s, u"Rua São João, 12"_s, u"Telefone: 5555-1234"_s};
+        for (int which = 0; which < 3; ++which) {
+            QTest::addRow("%s no name", Reports[which].report)
+                << which << u""_s << u"Rua São João, 12"_s << u"5555-1234"_s << QStringList();
+            QTest::addRow("%s name only", Reports[which].report)
+                << which << u"Vídeo Ação"_s << u""_s << u""_s << all.mid(0, 1);
+            QTest::addRow("%s all", Reports[which].report)
+                << which << u"Vídeo Ação"_s << u"Rua São João, 12"_s << u"5555-1234"_s << all;
+        }
+    }
+    void shopHeadingAboveTheTitle()
+    {
+        QFETCH(int, which);
+        QFETCH(QString, name);
+        QFETCH(QString, address);
+        QFETCH(QString, phone);
+        QFETCH(QStringList, heading);
+        counter::ShopSettings settings;
+        settings.shopName = name;
+        settings.shopAddress = address;
+        settings.shopPhone = phone;
+        counter::SettingsStore(shop->db()).write(settings);
+        const ReportRow& r = Reports[which];
+        addRows(shop->db(), QString::fromLatin1(r.table), r.rows(which == 2 ? 40 : 150));
+
+        frmMenu& menu = openMenu();
+        menu.findChild<QAction*>(QString::fromUtf8(r.entry))->trigger();
+        auto* preview = qobject_cast<ReportPreview*>(menu.reportWindows().value(0));
+        QVERIFY(preview);
+        const DataReport& shown = preview->report();
+        const auto plain =
+            makeReport(QString::fromLatin1(r.report), std::make_shared<datFenwarda>(shop->folder()));
+
+        const QList<Item> first = shown.pageItems(0);
+        const QList<Item> before = plain->pageItems(0);
+        const QStringList header = texts(first, DataReport::Band::ReportHeader);
+        QCOMPARE(header.mid(0, heading.size()), heading);
+        QCOMPARE(header.size(), heading.size() + 2); // then the title and the page number
+        // Each line below the one before, the name the largest.
+        qreal top = 0;
+        for (int i = 0; i < heading.size(); ++i) {
+            QCOMPARE(first[i].rect.top(), top);
+            QCOMPARE(first[i].pointSize, i == 0 ? 12.0 : 9.75);
+            QVERIFY(first[i].rect.right() <= DataReport::printableSize().width());
+            top = first[i].rect.bottom();
+        }
+        // The title line and everything under it, as without a heading, moved
+        // down by the heading's height.
+        const QList<Item> rest = first.mid(heading.size());
+        QVERIFY(rest.size() <= before.size());
+        QVERIFY(rest.size() > 4);
+        for (int i = 0; i < rest.size(); ++i) {
+            QCOMPARE(rest[i].text, before[i].text);
+            QCOMPARE(rest[i].rect, before[i].rect.translated(0, top));
+        }
+        if (heading.isEmpty())
+            QCOMPARE(rest.size(), before.size());
+        // Later pages carry no heading; every group is still shown once.
+        QVERIFY(shown.pageCount() > 1);
+        for (int page = 1; page < shown.pageCount(); ++page) {
+            QCOMPARE(texts(shown.pageItems(page), DataReport::Band::ReportHeader),
+                     QStringList{u"Página %1"_s.arg(page + 1)});
+            QCOMPARE(shown.firstGroup(page), shown.firstGroup(page - 1) + shown.groupCount(page - 1));
+        }
+        QCOMPARE(shown.firstGroup(shown.pageCount() - 1) + shown.groupCount(shown.pageCount() - 1),
+                 plain->totalGroups());
+
+        // On paper: the heading above the title.
+        QTemporaryDir out;
+        const QString pdf = out.filePath(u"r.pdf"_s);
+        {
+            QPdfWriter writer(pdf);
+            writer.setPageLayout(DataReport::pageLayout());
+            QVERIFY(shown.render(writer, 0, 1));
+        }
+        const QStringList pages = pdfPages(pdf);
+        QCOMPARE(pages.size(), 2);
+        qsizetype at = 0;
+        for (const QString& line : heading) {
+            const qsizetype found = pages[0].indexOf(line, at);
+            QVERIFY2(found >= at, qPrintable(line + u" not in order in:\n"_s + pages[0]));
+            at = found + line.size();
+        }
+        QVERIFY(pages[0].indexOf(u"Relatório de"_s, at) >= at);
+        if (!heading.isEmpty())
+            QVERIFY(!pages[1].contains(heading.first()));
     }
 
     void previewFromMenuSavesPdfAndPrints_data()

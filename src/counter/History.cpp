@@ -16,7 +16,17 @@ const QString Writing = QStringLiteral("gravar o histórico");
 
 const QString Reading = QStringLiteral("ler o histórico");
 
-enum Statement : size_t { AddNote, AddVideo, Returned, ByAccount, ByName, TimesRented, OutNow };
+enum Statement : size_t {
+    AddNote,
+    AddVideo,
+    Returned,
+    ByAccount,
+    ByName,
+    TimesRented,
+    OutNow,
+    SavedNote,
+    SavedVideos
+};
 
 // The columns of a Line, from h (NoteHistory) and v (RentedVideos).
 QString lineColumns()
@@ -135,6 +145,48 @@ History::VideoRentals History::videoRentals(const QString& code)
     m_statements->each(
         OutNow, out, {code}, [&](const KeptStatements::Row& r) { rentals.out.append(lineOf(r)); }, Reading);
     return rentals;
+}
+
+std::optional<History::Note> History::savedNote(const QString& noteCode)
+{
+    namespace H = NoteHistory;
+    namespace V = RentedVideos;
+    if (KeptStatements::namesNothing(noteCode))
+        return std::nullopt;
+    static const QString noteSql =
+        QStringLiteral("SELECT %1, %2, %3, %4, %5, %6 FROM %7 WHERE %8 = ? ORDER BY %1 "
+                       "DESC LIMIT 1")
+            .arg(H::Id, H::Data, H::Cliente, H::ClienteCodigo, H::Valor, H::Desconto, H::Table, H::Codigo);
+    static const QString videosSql =
+        QStringLiteral("SELECT %1, %2, %3, %4, %5 FROM %6 WHERE %7 = ? ORDER BY %1")
+            .arg(V::Slot, V::Codigo, V::Titulo, V::Tipo, V::Preco, V::Table, V::Note);
+    qint64 id = -1;
+    Note note;
+    note.code = noteCode;
+    if (!m_statements->first(
+            SavedNote, noteSql, {noteCode},
+            [&](const KeptStatements::Row& r) {
+                id = r.value(0).toLongLong();
+                note.date = r.text(1);
+                note.customer = r.text(2);
+                note.customerCode = r.text(3);
+                note.value = r.text(4);
+                note.discount = r.text(5);
+            },
+            Reading))
+        return std::nullopt;
+    m_statements->each(
+        SavedVideos, videosSql, {id},
+        [&](const KeptStatements::Row& r) {
+            // A category of no value stays a null text: an older note's,
+            // kept whole in its title.
+            QString category = r.text(3);
+            if (!r.value(3).isNull() && category.isNull())
+                category = QStringLiteral("");
+            note.videos.append({r.value(0).toInt(), r.text(1), r.text(2), category, r.value(4).toLongLong()});
+        },
+        Reading);
+    return note;
 }
 
 } // namespace counter

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace store {
 class Database;
@@ -70,6 +71,10 @@ public:
         QList<Line> out;
     };
     VideoRentals videoRentals(const QString& code);
+
+    // The latest note numbered noteCode as it was saved, every video it
+    // held; nullopt when the history has no such note.
+    std::optional<Note> savedNote(const QString& noteCode);
 
 private:
     std::unique_ptr<KeptStatements> m_statements;

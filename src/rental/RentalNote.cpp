@@ -41,6 +41,27 @@ RentalNote noteOf(const counter::RentalDraft& draft, const QString& date, const 
     return note;
 }
 
+RentalNote copyOf(const counter::History::Note& saved, const counter::ShopSettings& shop)
+{
+    RentalNote note;
+    note.date = saved.date;
+    note.number = saved.code;
+    note.customer = saved.customer;
+    for (const counter::History::Video& v : saved.videos) {
+        if (v.slot < 0 || v.slot >= RentalNote::Slots)
+            continue;
+        note.codes[size_t(v.slot)] = v.code;
+        // As the note held it; older notes kept no category apart.
+        note.descriptions[size_t(v.slot)] =
+            v.category.isNull() ? v.title : v.title + QStringLiteral(" - ") + v.category;
+    }
+    note.value = saved.value;
+    note.discount = saved.discount;
+    note.heading = shop.headingLines();
+    note.copy = true;
+    return note;
+}
+
 bool printRentalNote(LinePrinter& printer, const RentalNote& note)
 {
     // The name in the title's size, the rest in the body's.
@@ -50,7 +71,8 @@ bool printRentalNote(LinePrinter& printer, const RentalNote& note)
         printer.endLine();
     }
     printer.setFont(Font, 12);
-    printer.printAt(10, QStringLiteral("Movimento de Locação"));
+    printer.printAt(10, note.copy ? QStringLiteral("Movimento de Locação - 2ª via")
+                                  : QStringLiteral("Movimento de Locação"));
     printer.endLine();
     rule(printer, 70);
 

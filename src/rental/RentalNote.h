@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <array>
 
+#include "counter/History.h"
+
 class LinePrinter;
 
 namespace counter {
@@ -26,6 +28,7 @@ struct RentalNote
     // The shop's name, address and phone above the title; none: the slip
     // starts with its title.
     QStringList heading;
+    bool copy = false; // printed again: "2ª via" on the title line
 };
 
 // The note as stored, for the slip: the draft's renter, slots and value,
@@ -33,6 +36,10 @@ struct RentalNote
 // heading.
 RentalNote noteOf(const counter::RentalDraft& draft, const QString& date, const QString& number,
                   const QString& discount, const counter::ShopSettings& shop);
+
+// A note printed again, as the history keeps it: the same layout as at
+// saving, under the shop's heading of today.
+RentalNote copyOf(const counter::History::Note& saved, const counter::ShopSettings& shop);
 
 // Prints the "Movimento de Locação" slip and sends it. False when the
 // printer failed (its errorText() says why).

@@ -1,6 +1,8 @@
 #include "frmDevolucao.h"
 
+#include "counter/History.h"
 #include "counter/ReturnDesk.h"
+#include "counter/ShopSettings.h"
 #include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
 #include "platform/Formats.h"
@@ -8,6 +10,7 @@
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
+#include "rental/RentalNote.h"
 #include "videos/VideoFields.h"
 
 #include <QComboBox>
@@ -37,6 +40,13 @@ frmDevolucao::frmDevolucao(store::Database& db, QWidget* parent)
     connect(m_cmdOk, &QPushButton::clicked, this, [this] {
         if (leaveChecks().leaveFocused())
             bookReturn();
+    });
+    // Reprinting judges only the note: a video half chosen is left as it
+    // is, so the button takes no focus from it when clicked.
+    m_cmdReimprimir->setFocusPolicy(Qt::TabFocus);
+    connect(m_cmdReimprimir, &QPushButton::clicked, this, [this] {
+        if (!m_cboCodigo->hasFocus() || leaveChecks().leaveFocused())
+            reprint();
     });
     finishSetup();
 
@@ -75,6 +85,8 @@ void frmDevolucao::buildLayout()
     m_lbl->hide();
     m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
     m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    m_cmdReimprimir = new QPushButton(QStringLiteral("&Reimprimir"), this);
+    m_cmdReimprimir->setObjectName(QStringLiteral("cmdReimprimir"));
 
     // On the grid of the register windows, after the drawing in twips:
     // fields 360 high on rows 600 apart, the name and OK 720 below.
@@ -93,7 +105,8 @@ void frmDevolucao::buildLayout()
                                             {m_cboCodigo, "Codigo da Locação:", 1, 0, 2, 2175},
                                             {m_cboCodigoVideo, "Vídeo:", 2, 0, 2, codeTwips},
                                             {m_lblnome, "Vídeo:", 3, 0, 2, 3600},
-                                            {m_cmdOk, nullptr, 4, 1, 1, 735}});
+                                            {m_cmdOk, nullptr, 4, 1, 1, 735},
+                                            {m_cmdReimprimir, nullptr, 4, 2, 1, 1335}});
     const char* labelNames[] = {"Label1", "Label2", "Label4", "Label5"};
     for (qsizetype i = 0; i < labels.size(); ++i) {
         labels[i]->setObjectName(QString::fromUtf8(labelNames[i]));
@@ -112,10 +125,11 @@ void frmDevolucao::buildLayout()
                            static_cast<QWidget*>(m_cboCodigoVideo), static_cast<QWidget*>(m_lblnome)})
         field->setFixedHeight(FormGrid::pixels(360));
     m_cmdOk->setFixedHeight(FormGrid::pixels(495));
+    m_cmdReimprimir->setFixedHeight(FormGrid::pixels(495));
     layout->setRowMinimumHeight(3, FormGrid::pixels(480));
     layout->setRowMinimumHeight(4, FormGrid::pixels(615));
 
-    setTabOrderChain({m_txtData, m_cboCodigo, m_cboCodigoVideo, m_cmdOk});
+    setTabOrderChain({m_txtData, m_cboCodigo, m_cboCodigoVideo, m_cmdOk, m_cmdReimprimir});
 }
 
 void frmDevolucao::showOpenVideos(const QStringList& codes)
@@ -214,4 +228,32 @@ void frmDevolucao::bookReturn()
         m_cboCodigo->setEditText(typed);
         m_note.clear();
     }
+}
+
+void frmDevolucao::reprint()
+{
+    const QString title = QStringLiteral("Reimpressão de Nota");
+    if (m_note.isEmpty()) {
+        MessageBox::information(this, title,
+                                QStringLiteral("Informe o código da locação antes de reimprimir a nota."));
+        m_cboCodigo->setFocus();
+        return;
+    }
+    std::optional<counter::History::Note> saved;
+    counter::ShopSettings shop;
+    if (!guarded([&] {
+            saved = counter::History(db()).savedNote(m_note);
+            shop = counter::SettingsStore(db()).read();
+        }))
+        return;
+    if (!saved) {
+        MessageBox::information(
+            this, title,
+            QStringLiteral("A nota %1 não está no histórico e não pode ser reimpressa.").arg(m_note));
+        return;
+    }
+    QString error;
+    if (!printOnDefaultPrinter(copyOf(*saved, shop), &error))
+        MessageBox::warning(this, title,
+                            QStringLiteral("A nota %1 não foi impressa: %2.").arg(m_note, error));
 }

@@ -29,6 +29,7 @@ private:
     bool leaveNote();
     bool leaveVideo();
     void bookReturn();
+    void reprint();
     void showOpenVideos(const QStringList& codes);
 
     std::unique_ptr<counter::ReturnDesk> m_desk;
@@ -40,6 +41,7 @@ private:
     QLabel* m_lblnome = nullptr;
     QLabel* m_lbl = nullptr;
     QPushButton* m_cmdOk = nullptr;
+    QPushButton* m_cmdReimprimir = nullptr;
     QString m_note;  // the note found last
     QString m_video; // the video that passed its check, until returned
 };

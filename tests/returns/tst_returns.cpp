@@ -77,6 +77,42 @@ class TestReturns : public WindowTest
     }
 
 private slots:
+    void reprintsTheChosenNote()
+    {
+        addNote("100", "01/12/2026", {{0, "7"}, {2, "8"}});
+        addNote("101", "02/12/2026", {{0, "7"}});
+        shop->exec("INSERT INTO NoteHistory (Id, Codigo, Data, Cliente, Valor, Desconto) VALUES "
+                   "(1, '100', '01/12/2026', 'Maria Silva', 'R$ 6,00', 'R$ 0,00')");
+        shop->exec("INSERT INTO RentedVideos (Note, Slot, Codigo, Titulo, Tipo) VALUES (1, 0, '7', 'Alien', "
+                   "'48 Horas'), (1, 1, '9', 'Nosferatu', ''), (1, 2, '8', 'Ran - Drama', NULL)");
+        shop->exec("INSERT INTO Settings (Name, Value) VALUES ('shop/name', 'Vídeo Sol')");
+        openReturns();
+        // Nothing chosen yet: asked for the note, nothing printed.
+        w<QPushButton>("cmdReimprimir")->click();
+        QCOMPARE(lastMessage(), QStringLiteral("Informe o código da locação antes de reimprimir a nota."));
+        QVERIFY(printedLines.isEmpty());
+
+        // Printed as saved, with the slot returned since and under today's heading.
+        returnVideo("100", "8");
+        w<QPushButton>("cmdReimprimir")->click();
+        QCOMPARE(printedLines.value(0), QStringLiteral("Vídeo Sol"));
+        QCOMPARE(printedLines.value(1), QStringLiteral("Movimento de Locação - 2ª via"));
+        QVERIFY2(printedLines.contains(QStringLiteral("Video | 7: Alien - 48 Horas")),
+                 qPrintable(printedLines.join('\n')));
+        QVERIFY(printedLines.contains(QStringLiteral("Video: | 9: Nosferatu - ")));
+        QVERIFY(printedLines.contains(QStringLiteral("Video: | 8: Ran - Drama")));
+        QCOMPARE(printedLines.last(), QStringLiteral("Valor: | R$ 6,00 | Desconto: | R$ 0,00"));
+
+        // A note the history does not hold is said so.
+        MessageBox::clearShown();
+        printedLines.clear();
+        enter("cboCodigo", "101");
+        w<QPushButton>("cmdReimprimir")->click();
+        QCOMPARE(lastMessage(),
+                 QStringLiteral("A nota 101 não está no histórico e não pode ser reimpressa."));
+        QVERIFY(printedLines.isEmpty());
+    }
+
     void returnsFromEverySlot_data()
     {
         QTest::addColumn<int>("slot");

@@ -36,8 +36,8 @@ namespace {
 // they are kept for the run, as in the program). AfterSplash: the first
 // opening of the run, when the main window shows after the whole splash,
 // the start having done its reads meanwhile. SplashSkipped: the same, with
-// the splash ended by a key at once: it stays up until the start's reads
-// and indexes are done (counters splash_ms, and lists_in_ms for the reads). NoListRead: the first opening on
+// the splash ended by a key at once: it stays up until the start's lists
+// are read (counters splash_ms and lists_in_ms). NoListRead: the first opening on
 // a connection that has read no list at all.
 enum class Opening { Again, AfterSplash, SplashSkipped, NoListRead };
 
@@ -76,8 +76,8 @@ bool listsIn(store::Database& db)
 }
 
 // The splash: up for msecs, and then for as long as the start holds it
-// (its reads not done). How long it was up, and when the lists were in
-// (their indexes were built in the rest), in milliseconds.
+// (its reads not done). How long it was up, and when the lists were in, in
+// milliseconds.
 std::pair<qint64, qint64> splash(int msecs, store::Database& db, const StartReads* reads)
 {
     QElapsedTimer timer;

@@ -4,7 +4,6 @@
 #include "Tasks.h"
 #include "frmAbertura.h"
 #include "frmMenu.h"
-#include "lookup/ListIndex.h"
 #include "lookup/LookupCombo.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Backup.h"
@@ -132,9 +131,8 @@ void Startup::prepare()
     emit databaseReady();
     if (m_openError.isEmpty()) {
         m_reads = std::make_unique<StartReads>(*m_db);
-        // The splash stays up until the lists are in and indexed, so that the
-        // first window opens at once and its first key finds the index; the
-        // interface answers meanwhile. A read that never ends holds it only
+        // The splash stays up until the lists are in, so that the first
+        // window opens at once; the interface answers meanwhile. A read that never ends holds it only
         // so long: the window then waits for the list itself.
         if (m_splash && !m_splash->isFinished()) {
             m_splash->hold();
@@ -196,12 +194,11 @@ void StartReads::read(int kind)
 
 void StartReads::index(QAbstractItemModel* list)
 {
+    // The build goes on in the background once the list is in: at the
+    // largest shops it takes several seconds, and a key before the index is
+    // ready is answered as fast.
     prepareLookup(list);
-    auto* index = lookup_detail::ListIndex::of(list, 0, QModelIndex());
-    if (index->settled())
-        return listDone();
-    connect(index, &lookup_detail::ListIndex::buildEnded, this, &StartReads::listDone,
-            Qt::SingleShotConnection);
+    listDone();
 }
 
 void StartReads::listDone()

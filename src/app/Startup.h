@@ -18,10 +18,10 @@ class Database;
 class InstanceLock;
 } // namespace store
 
-// The shop's pick lists read, and indexed, off the interface thread as the
-// program's start does it while the splash is up; finished() once every
-// list is in and its index built (or its read or build failed, and the
-// window that needs it does the work).
+// The shop's pick lists read off the interface thread as the program's
+// start does it while the splash is up, their indexes then built in the
+// background; finished() once every list is in (or its read failed, and the
+// window that needs it reads it).
 class StartReads final : public QObject
 {
     Q_OBJECT
@@ -38,7 +38,7 @@ signals:
 
 private:
     void read(int kind);
-    // The list is in: its index is built next.
+    // The list is in: its index is built next, in the background.
     void index(QAbstractItemModel* list);
     void listDone();
     void endChain();

@@ -447,7 +447,6 @@ void ListIndex::built()
         dropBuckets(); // the index answers from now on
     if (!index)
         m_failed = generation; // not tried again until the list changes
-    emit buildEnded();
 }
 
 bool ListIndex::waitUntilReady(int msecs)

@@ -41,13 +41,6 @@ public:
     int find(QStringView text, int after, bool prefix);
     bool ready() const { return m_index != nullptr; }
     bool waitUntilReady(int msecs);
-    // No build of the current list is under way or due: the index is ready,
-    // or could not be made (searches scan the list then).
-    bool settled() const { return ready() || m_failed == m_generation; }
-
-signals:
-    // The build of the current list has ended: settled() holds.
-    void buildEnded();
 
 private:
     ListIndex(QAbstractItemModel* model, int column, const QModelIndex& root);

@@ -61,6 +61,7 @@ Startup::~Startup()
 {
     // The main window holds a reference to the data file: it goes first.
     m_menu.reset();
+    m_reads.reset();
     delete m_splash.data();
     m_db.reset();
 }
@@ -128,37 +129,96 @@ void Startup::prepare()
     });
     registerTasks(*m_menu);
     emit databaseReady();
-    if (m_openError.isEmpty())
-        QTimer::singleShot(0, this, [this] { readPickList(0); });
+    if (m_openError.isEmpty()) {
+        m_reads = std::make_unique<StartReads>(*m_db);
+        // The splash stays up until the lists are in, so that the first
+        // window opens at once; the interface answers meanwhile. A read that never ends holds it only
+        // so long: the window then waits for the list itself.
+        if (m_splash && !m_splash->isFinished()) {
+            m_splash->hold();
+            connect(m_reads.get(), &StartReads::finished, this, &Startup::releaseSplash);
+            QTimer::singleShot(LongestHoldMilliseconds, this, &Startup::releaseSplash);
+        }
+        m_reads->start();
+    }
+}
+
+void Startup::releaseSplash()
+{
+    if (m_splash)
+        m_splash->release();
 }
 
 // The shop's pick lists are read while the splash is up, one after the
 // other on a connection of their own in the background (the two lists of
-// the rental window first), and then indexed in the
-// background too, so that the first window of the day opens at once and its
-// first key finds the index ready. Without a background read, one list is
-// read per turn of the event loop, so that a key on the splash never waits
-// for all of them.
-void Startup::readPickList(int kind)
+// the rental window first), and then indexed in the background too. Without
+// a background read, one list is read per turn of the event loop, so that a
+// key on the splash is still answered between them.
+StartReads::StartReads(store::Database& db, QObject* parent) : QObject(parent), m_db(db) {}
+
+void StartReads::start()
+{
+    QTimer::singleShot(0, this, [this] { read(0); });
+}
+
+void StartReads::read(int kind)
 {
     using store::PickListKind;
     const PickListKind kinds[] = {PickListKind::CustomerNames, PickListKind::VideoCodes,
                                   PickListKind::VideoTitles};
-    if (kind >= int(std::size(kinds)) || !m_db || !m_db->isOpen())
-        return;
+    if (kind >= int(std::size(kinds)) || !m_db.isOpen())
+        return endChain();
     try {
-        views::PickList& list = views::loadPickList(*m_db, kinds[kind]);
+        views::PickList& list = views::loadPickList(m_db, kinds[kind]);
         if (list.loading()) {
+            ++m_pending;
             connect(
-                &list, &views::PickList::loaded, this, [&list] { prepareLookup(&list); },
+                &list, &views::PickList::loadEnded, this,
+                [this, &list](bool inList) {
+                    if (inList)
+                        index(&list);
+                    else
+                        listDone();
+                },
                 Qt::SingleShotConnection);
-            return readPickList(kind + 1);
+            return read(kind + 1);
         }
-        prepareLookup(&views::pickList(*m_db, kinds[kind]));
+        views::PickList& read = views::pickList(m_db, kinds[kind]);
+        ++m_pending;
+        index(&read);
     } catch (const store::StoreError&) {
-        return; // the window that needs the list reports the file
+        return endChain(); // the window that needs the list reports the file
     }
-    QTimer::singleShot(0, this, [this, kind] { readPickList(kind + 1); });
+    QTimer::singleShot(0, this, [this, kind] { read(kind + 1); });
+}
+
+void StartReads::index(QAbstractItemModel* list)
+{
+    // The build goes on in the background once the list is in: at the
+    // largest shops it takes several seconds, and a key before the index is
+    // ready is answered as fast.
+    prepareLookup(list);
+    listDone();
+}
+
+void StartReads::listDone()
+{
+    --m_pending;
+    tellIfDone();
+}
+
+void StartReads::endChain()
+{
+    m_chainEnded = true;
+    tellIfDone();
+}
+
+void StartReads::tellIfDone()
+{
+    if (isDone() && !m_told) {
+        m_told = true;
+        emit finished();
+    }
 }
 
 void Startup::keepBackup()

@@ -109,10 +109,29 @@ void frmAbertura::finish()
 {
     if (m_finished)
         return;
+    if (m_held) {
+        m_due = true;
+        m_timer->stop();
+        return;
+    }
     m_finished = true;
     m_timer->stop();
     close();
     emit finished();
+}
+
+void frmAbertura::hold()
+{
+    m_held = true;
+}
+
+void frmAbertura::release()
+{
+    if (!m_held)
+        return;
+    m_held = false;
+    if (m_due)
+        finish();
 }
 
 bool frmAbertura::eventFilter(QObject* watched, QEvent* event)

@@ -19,6 +19,13 @@ public:
 
     bool isFinished() const { return m_finished; }
 
+    // Held, the splash stays up past its end (timer, key or click) until
+    // released, and ends then: the start's reads in the background are not
+    // done yet, and a window opened meanwhile would wait for them.
+    void hold();
+    void release();
+    bool isHeld() const { return m_held; }
+
 public slots:
     // Closes the splash and announces it; later calls do nothing.
     void finish();
@@ -43,6 +50,9 @@ private:
     QLabel* m_version;
     QTimer* m_timer;
     bool m_finished = false;
+    bool m_held = false;
+    // Its end came while held.
+    bool m_due = false;
     bool m_painted = false;
     bool m_pressedOnFrame = false;
 };

@@ -10,6 +10,9 @@
 #include <QPainter>
 #include <algorithm>
 #include <limits>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -26,6 +29,38 @@ QString pageNumberText(int page)
 {
     return QStringLiteral("Página %1").arg(page + 1);
 }
+
+// Qt's PDF writer takes and gives back some megabytes for every page (the
+// page's text, its compression). The C library would hand the top of the
+// heap back to the system each time, and map it afresh for the next page:
+// about a third of the time of a long report went there. While a report is
+// rendered the heap keeps them; they go back once it is done.
+class HeapKept
+{
+public:
+    HeapKept()
+    {
+#ifdef __GLIBC__
+        // Its buffers of some megabytes come from the heap, not mapped
+        // apart each time.
+        mallopt(M_MMAP_THRESHOLD, 32 << 20);
+        mallopt(M_TOP_PAD, 64 << 20);
+        mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
+    }
+    ~HeapKept()
+    {
+#ifdef __GLIBC__
+        // The C library's documented defaults.
+        mallopt(M_MMAP_THRESHOLD, 128 << 10);
+        mallopt(M_TOP_PAD, 128 << 10);
+        mallopt(M_TRIM_THRESHOLD, 128 << 10);
+        malloc_trim(0);
+#endif
+    }
+    HeapKept(const HeapKept&) = delete;
+    HeapKept& operator=(const HeapKept&) = delete;
+};
 
 } // namespace
 
@@ -332,6 +367,7 @@ void DataReport::paintPage(QPainter& painter, int page) const
 bool DataReport::render(QPagedPaintDevice& device, int first, int last,
                         const std::function<bool(int)>& pageDone) const
 {
+    const HeapKept heap;
     QPainter painter;
     if (!painter.begin(&device))
         return false;

@@ -170,12 +170,15 @@ void PickList::takeLoaded()
     m_load.waitForFinished();
     Read read = m_load.result();
     m_load = QFuture<Read>();
-    if (!read.ok || !m_loadTold)
+    if (!read.ok || !m_loadTold) {
+        emit loadEnded(false);
         return; // still stale: refresh() reads the whole list
+    }
     m_rows.assign(read.rows);
     m_stale = false;
     setStringList(read.items);
     emit loaded();
+    emit loadEnded(true);
 }
 
 // Changes committed by any other connection since the last look.

@@ -38,6 +38,9 @@ public:
 signals:
     // A read started by loadInBackground() is in the list.
     void loaded();
+    // A read started by loadInBackground() has ended, in the list or not
+    // (then the next refresh() reads it).
+    void loadEnded(bool inList);
 
 public:
     // From the database: a row of table was written on its connection.

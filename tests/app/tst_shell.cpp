@@ -8,10 +8,13 @@
 #include "app/frmAbertura.h"
 #include "app/frmMenu.h"
 #include "app/frmSobre.h"
+#include "customers/frmConClientes.h"
+#include "lookup/ListIndex.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Backup.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
+#include "views/PickList.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -398,11 +401,89 @@ private slots:
         splashTimer(*splash)->setInterval(100);
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, u"\r"_s);
         QApplication::sendEvent(splash, &press);
-        QCOMPARE(menuShown.count(), 1);
+        // Once the start's list reads are done.
+        QTRY_COMPARE(menuShown.count(), 1);
         QVERIFY(startup.menu()->isVisible());
         QCOMPARE(startup.menu()->windowTitle(), u("Fenwarda de Vídeo"));
         QTRY_VERIFY(!splash); // unloaded, timer and all
         QTest::qWait(250);
+        QCOMPARE(menuShown.count(), 1);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    // However the splash ends, the main window shows once the start's list
+    // reads are in: the first window opens on them at once.
+    void startupShowsMainWindowWithListsRead_data()
+    {
+        QTest::addColumn<QChar>("end"); // key, click or timer
+        QTest::newRow("key") << QChar(u'k');
+        QTest::newRow("click") << QChar(u'c');
+        QTest::newRow("timer's end") << QChar(u't');
+    }
+
+    void startupShowsMainWindowWithListsRead()
+    {
+        QFETCH(QChar, end);
+        QTemporaryDir dir;
+        {
+            store::Database db(dir.path());
+            QSqlQuery q(db.connection());
+            QVERIFY(q.exec(u"INSERT INTO tblClientes (Codigo, Nome, Dependente1) VALUES "
+                           "('1', 'Ana', 'Beto'), ('2', 'Caio', '')"_s));
+            QVERIFY(
+                q.exec(u"INSERT INTO tblVideos (Codigo, Nome) VALUES ('10', 'Alien'), ('11', 'Brazil')"_s));
+        }
+        Startup startup(dir.path());
+        QSignalSpy menuShown(&startup, &Startup::menuShown);
+        bool listsWhenShown = false;
+        const QAbstractItemModel* listModel = nullptr;
+        connect(&startup, &Startup::menuShown, this, [&] {
+            // Every list kept by the database is in.
+            int lists = 0;
+            listsWhenShown = true;
+            for (const auto& watcher : startup.database()->watchers()) {
+                auto* list = dynamic_cast<views::PickList*>(watcher.get());
+                if (!list)
+                    continue;
+                ++lists;
+                if (list->kind() == store::PickListKind::CustomerNames)
+                    listModel = list;
+                // Its type-ahead prepared: its index built or being built.
+                const bool prepared = !list->findChildren<lookup_detail::ListIndex*>().isEmpty();
+                listsWhenShown = listsWhenShown && !list->loading() && list->rowCount() > 0 && prepared;
+            }
+            listsWhenShown = listsWhenShown && lists == 3;
+        });
+        QVERIFY(startup.start());
+        QPointer<frmAbertura> splash = startup.splash();
+        // The splash ends as soon as the file is open, the reads just begun.
+        bool heldMeanwhile = false;
+        connect(&startup, &Startup::databaseReady, this, [&] {
+            QTimer::singleShot(0, this, [&] {
+                if (end == u't') {
+                    splash->finish(); // what Timer1 calls
+                } else if (end == u'k') {
+                    QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, u" "_s);
+                    QApplication::sendEvent(splash, &press);
+                } else {
+                    QTest::mouseClick(child<QFrame>(splash, "Frame1"), Qt::LeftButton, {}, QPoint(5, 5));
+                }
+                // The interface answers while the lists are read.
+                heldMeanwhile = splash && splash->isVisible() && menuShown.isEmpty();
+            });
+        });
+        QTRY_COMPARE(menuShown.count(), 1);
+        QVERIFY(heldMeanwhile);
+        QVERIFY(listsWhenShown);
+        QVERIFY(!splash || !splash->isVisible());
+
+        // A query window opened now finds its list there, nothing left to read.
+        frmConClientes query(*startup.database());
+        query.show();
+        auto* combo = child<QComboBox>(&query, "cboCliente");
+        QCOMPARE(combo->count(), 3);
+        QCOMPARE(combo->itemText(0), u"Ana"_s);
+        QCOMPARE(combo->model(), listModel);
         QCOMPARE(menuShown.count(), 1);
         QVERIFY(MessageBox::shown().isEmpty());
     }
@@ -567,7 +648,8 @@ private slots:
             // Nothing shows before the splash has gone; the program goes on.
             QVERIFY(MessageBox::shown().isEmpty());
             startup.splash()->finish();
-            QVERIFY(startup.menu()->isVisible() && startup.menu()->isEnabled());
+            // At once, or once the start's list reads are done.
+            QTRY_VERIFY(startup.menu()->isVisible() && startup.menu()->isEnabled());
             if (message.isEmpty()) {
                 QTest::qWait(0);
                 QCOMPARE(MessageBox::shown().size(), 0);

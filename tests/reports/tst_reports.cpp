@@ -386,7 +386,8 @@ private slots:
             for (const QString& sql :
                  {u"UPDATE %1 SET %2 = 'Mudado' WHERE rowid > 20"_s, u"DELETE FROM %1 WHERE rowid % 3 = 0"_s,
                   u"INSERT INTO %1 (%2) VALUES ('Novo')"_s})
-                QVERIFY2(q.exec(sql.arg(table, empty)), qPrintable(q.lastError().text()));
+                QVERIFY2(q.exec(QString(sql).replace(u"%1"_s, table).replace(u"%2"_s, empty)),
+                         qPrintable(q.lastError().text()));
         }
 
         // The groups a page draws, each with its texts in drawing order.

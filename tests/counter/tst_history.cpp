@@ -4,10 +4,12 @@
 #include "store/Database.h"
 #include "store/StoreError.h"
 
+#include "ShopFileTest.h"
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+
 #include <QTest>
 #include <memory>
 
@@ -16,56 +18,19 @@ using counter::ReturnDesk;
 
 // The shop's history, written with the notes and returns it records, and
 // made from the open notes when a file of the version before is upgraded.
-class TestHistory : public QObject
+class TestHistory : public ShopFileTest
 {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<store::Database> m_db;
-
-    QSqlQuery exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(m_db->connection());
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (!q.exec())
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return q;
-    }
-    // Every row of sql, its columns joined by "|" (no value as "~").
-    QStringList rows(const QString& sql)
-    {
-        QSqlQuery q = exec(sql);
-        QStringList out;
-        while (q.next()) {
-            QStringList cells;
-            for (int i = 0; i < q.record().count(); ++i)
-                cells.append(q.isNull(i) ? QStringLiteral("~") : q.value(i).toString());
-            out.append(cells.join(u'|'));
-        }
-        return out;
-    }
-    void openShop()
-    {
-        m_db = std::make_unique<store::Database>(m_dir->path());
-        m_db->open();
-    }
 
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        openShop();
+        makeShop();
         exec("INSERT INTO tblClientes (Codigo, Nome, Dependente2) VALUES ('7', 'Ana Souza', 'Rui Souza')");
         exec("INSERT INTO tblVideos (Codigo, Nome, QTDE, Valor, Tipo) VALUES ('10', 'Alien - O Oitavo', 3, "
              "'3,00', 'Lançamento'), ('11', 'Ran', 3, '4,50', '')");
     }
-    void cleanup()
-    {
-        m_db.reset();
-        m_dir.reset();
-    }
+    void cleanup() { closeShop(); }
 
     void notesAndReturnsAreRecorded()
     {
@@ -209,7 +174,6 @@ private slots:
         exec("DROP TABLE RentedVideos");
         exec("DROP TABLE NoteHistory");
         exec("PRAGMA user_version = 2");
-        m_db.reset();
         openShop();
         QCOMPARE(
             rows("SELECT Codigo, Data, SavedAt, Cliente, ClienteCodigo, Valor, Desconto FROM NoteHistory "

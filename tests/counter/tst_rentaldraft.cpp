@@ -4,9 +4,11 @@
 #include "store/Database.h"
 #include "store/StoreError.h"
 
+#include "ShopFileTest.h"
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+
 #include <QTest>
 #include <memory>
 
@@ -22,28 +24,10 @@ Q_DECLARE_METATYPE(RentalDraft::SaveCheck)
 
 // The counter's rules through their own interface, on a real data file and
 // without a window.
-class TestRentalDraft : public QObject
+class TestRentalDraft : public ShopFileTest
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<store::Database> m_db;
-
-    QSqlQuery exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(m_db->connection());
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (!q.exec())
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return q;
-    }
-    QVariant scalar(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q = exec(sql, values);
-        return q.next() ? q.value(0) : QVariant();
-    }
     void addVideo(const QString& code, const QString& price, int qtde = 3)
     {
         exec("INSERT INTO tblVideos (Codigo, Nome, QTDE, Valor, Tipo) VALUES (?, ?, ?, ?, 'Drama')",
@@ -64,21 +48,14 @@ class TestRentalDraft : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_db = std::make_unique<store::Database>(m_dir->path());
-        m_db->open();
+        makeShop();
         addVideo("10", "3,00");
         addVideo("11", "4,50");
         addVideo("12", "");
         addVideo("13", "-1,00");
         addVideo("14", "9.999,99");
     }
-    void cleanup()
-    {
-        m_db.reset();
-        m_dir.reset();
-    }
+    void cleanup() { closeShop(); }
 
     void entersVideosByCode_data()
     {

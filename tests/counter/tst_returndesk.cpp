@@ -2,9 +2,11 @@
 #include "counter/VideoStatus.h"
 #include "store/Database.h"
 
+#include "ShopFileTest.h"
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+
 #include <QTest>
 #include <memory>
 
@@ -31,28 +33,10 @@ Q_DECLARE_METATYPE(QList<NoteRow>)
 
 // Returns and the status query through their own interface, on a real data
 // file and without a window.
-class TestReturnDesk : public QObject
+class TestReturnDesk : public ShopFileTest
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<store::Database> m_db;
-
-    QSqlQuery exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(m_db->connection());
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (!q.exec())
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return q;
-    }
-    QVariant scalar(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q = exec(sql, values);
-        return q.next() ? q.value(0) : QVariant();
-    }
     void addVideo(const QString& code, const QVariant& qtde = 2)
     {
         exec("INSERT INTO tblVideos (Codigo, Nome, QTDE, Local) VALUES (?, ?, ?, 'Estante 4')",
@@ -88,18 +72,11 @@ class TestReturnDesk : public QObject
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_db = std::make_unique<store::Database>(m_dir->path());
-        m_db->open();
+        makeShop();
         addVideo("7");
         addVideo("8");
     }
-    void cleanup()
-    {
-        m_db.reset();
-        m_dir.reset();
-    }
+    void cleanup() { closeShop(); }
 
     void whichNoteHasTheVideoOut_data()
     {

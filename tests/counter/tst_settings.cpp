@@ -2,9 +2,11 @@
 #include "store/Database.h"
 #include "store/StoreError.h"
 
+#include "ShopFileTest.h"
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+
 #include <QTest>
 #include <memory>
 
@@ -16,22 +18,10 @@ Q_DECLARE_METATYPE(Hours)
 
 // The shop's own settings: the rule for a typed due time, the due time of a
 // category, and the store that keeps them in the data file.
-class TestSettings : public QObject
+class TestSettings : public ShopFileTest
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<store::Database> m_db;
-
-    void exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(m_db->connection());
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (!q.exec())
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-    }
     // Every stored setting as "name=value", in name order (no value: "~").
     QStringList stored()
     {
@@ -44,24 +34,10 @@ class TestSettings : public QObject
                        (q.isNull(1) ? QStringLiteral("~") : q.value(1).toString()));
         return out;
     }
-    void reopen()
-    {
-        m_db.reset();
-        m_db = std::make_unique<store::Database>(m_dir->path());
-        m_db->open();
-    }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        reopen();
-    }
-    void cleanup()
-    {
-        m_db.reset();
-        m_dir.reset();
-    }
+    void init() { makeShop(); }
+    void cleanup() { closeShop(); }
 
     void freshFileReadsTheDefaults()
     {
@@ -116,7 +92,7 @@ private slots:
         s.shopAddress = address;
         s.shopPhone = phone;
         SettingsStore(*m_db).write(s);
-        reopen();
+        openShop();
         const ShopSettings read = SettingsStore(*m_db).read();
         QCOMPARE(read.dueHours, hours);
         QCOMPARE(read.shopName, nameRead);

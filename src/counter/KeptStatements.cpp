@@ -52,6 +52,17 @@ KeptStatements::Kept& KeptStatements::kept(size_t key, const QString& sql, const
     return *slot;
 }
 
+void KeptStatements::execute(QSqlQuery& q, const QVariantList& values, const QString& what)
+{
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values.at(i));
+    if (!q.exec()) {
+        const QSqlError error = q.lastError();
+        q.finish();
+        m_db.fail(error, what);
+    }
+}
+
 bool KeptStatements::step(Kept& statement, const QVariantList& values, const Read& read, const QString& what,
                           bool all)
 {
@@ -86,13 +97,7 @@ bool KeptStatements::step(Kept& statement, const QVariantList& values, const Rea
         return found;
     }
     QSqlQuery& q = *statement.query;
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        const QSqlError error = q.lastError();
-        q.finish();
-        m_db.fail(error, what);
-    }
+    execute(q, values, what);
     const bool found = q.isSelect() && q.next();
     for (bool more = found; more && read; more = all && q.next()) {
         Row row;
@@ -126,13 +131,7 @@ int KeptStatements::write(size_t key, const QString& sql, const QVariantList& va
         return sqlite3_changes(m_db.directHandle());
     }
     QSqlQuery& q = *statement.query;
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
-    if (!q.exec()) {
-        const QSqlError error = q.lastError();
-        q.finish();
-        m_db.fail(error, what);
-    }
+    execute(q, values, what);
     const int changed = q.numRowsAffected();
     q.finish();
     return changed;

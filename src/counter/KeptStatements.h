@@ -66,6 +66,8 @@ public:
 private:
     struct Kept;
     Kept& kept(size_t key, const QString& sql, const QString& what);
+    // Binds values and runs q through Qt SQL.
+    void execute(QSqlQuery& q, const QVariantList& values, const QString& what);
     // Steps the statement once; the row, if any, goes to read.
     bool step(Kept& statement, const QVariantList& values, const Read& read, const QString& what,
               bool all = false);

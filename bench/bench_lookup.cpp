@@ -14,6 +14,7 @@
 // Run with QT_QPA_PLATFORM=offscreen and FENWARDA_BENCH_SHOP.
 
 #include "BenchShops.h"
+#include "ProgramStart.h"
 
 #include "app/Startup.h"
 #include "app/frmAbertura.h"
@@ -304,29 +305,6 @@ KEY_CASES(BackspaceToAnItem, BackspaceToItem)
 KEY_CASES(DeleteToAnItem, DeleteToItem)
 KEY_CASES(NoMatch, NoMatch)
 
-// What the program's start does while the splash is up.
-std::unique_ptr<StartReads> programStart(store::Database& db)
-{
-#ifdef FENWARDA_BENCH_BEFORE
-    for (auto kind : {PickListKind::CustomerNames, PickListKind::VideoCodes, PickListKind::VideoTitles})
-        views::pickList(db, kind);
-    return nullptr;
-#else
-    auto reads = std::make_unique<StartReads>(db);
-    reads->start();
-    return reads;
-#endif
-}
-
-// Untimed, between two runs: the work the start left in the background is
-// finished, so that it does not slow down the next run.
-void settle(store::Database& db)
-{
-    for (auto kind : {store::PickListKind::CustomerNames, store::PickListKind::VideoCodes,
-                      store::PickListKind::VideoTitles})
-        lookup_detail::ListIndex::of(&views::pickList(db, kind), 0, QModelIndex())->waitUntilReady(120000);
-}
-
 // The event loop runs as long as the splash is up, and no longer: msecs,
 // and then for as long as the start holds it (its lists not yet in).
 void splash(int msecs, const StartReads* reads)
@@ -351,7 +329,7 @@ void firstKeystrokeAfterAWindowOpens(benchmark::State& state, int splashMsecs)
     for (auto _ : state) {
         auto db = std::make_unique<store::Database>(folder);
         db->open();
-        auto reads = programStart(*db);
+        auto reads = bench::programStart(*db);
         splash(splashMsecs, reads.get());
         views::PickList& list = views::pickList(*db, PickListKind::CustomerNames);
         auto combo = std::unique_ptr<QComboBox>(makeLookupCombo(nullptr, "cboCliente", nullptr));
@@ -367,7 +345,7 @@ void firstKeystrokeAfterAWindowOpens(benchmark::State& state, int splashMsecs)
             state.SkipWithError("wrong completion");
         lookup.attachTo(nullptr);
         combo.reset();
-        settle(*db);
+        bench::settle(*db);
         reads.reset();
         db.reset();
     }

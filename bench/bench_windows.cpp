@@ -5,6 +5,7 @@
 // The shops are made once (see BenchShops.h) and reused by later runs.
 
 #include "BenchShops.h"
+#include "ProgramStart.h"
 
 #include "app/Startup.h"
 #include "app/frmAbertura.h"
@@ -40,30 +41,6 @@ namespace {
 // are read (counters splash_ms and lists_in_ms). NoListRead: the first opening on
 // a connection that has read no list at all.
 enum class Opening { Again, AfterSplash, SplashSkipped, NoListRead };
-
-// What the program's start does while the splash is up.
-std::unique_ptr<StartReads> programStart(store::Database& db)
-{
-#ifdef FENWARDA_BENCH_BEFORE
-    for (auto kind : {store::PickListKind::CustomerNames, store::PickListKind::VideoCodes,
-                      store::PickListKind::VideoTitles})
-        views::pickList(db, kind);
-    return nullptr;
-#else
-    auto reads = std::make_unique<StartReads>(db);
-    reads->start();
-    return reads;
-#endif
-}
-
-// Untimed, between two runs: the work the start left in the background is
-// finished, so that it does not slow down the next run.
-void settle(store::Database& db)
-{
-    for (auto kind : {store::PickListKind::CustomerNames, store::PickListKind::VideoCodes,
-                      store::PickListKind::VideoTitles})
-        lookup_detail::ListIndex::of(&views::pickList(db, kind), 0, QModelIndex())->waitUntilReady(120000);
-}
 
 // Whether the start's three lists are in (their indexes perhaps not yet).
 bool listsIn(store::Database& db)
@@ -132,7 +109,7 @@ template <typename Window> void openWindow(benchmark::State& state, const char* 
         db->open();
         std::unique_ptr<StartReads> reads;
         if (opening != Opening::NoListRead) {
-            reads = programStart(*db);
+            reads = bench::programStart(*db);
             const auto [up, in] = splash(
                 opening == Opening::AfterSplash ? frmAbertura::SplashMilliseconds : 0, *db, reads.get());
             splashMs += up;
@@ -141,7 +118,7 @@ template <typename Window> void openWindow(benchmark::State& state, const char* 
         state.ResumeTiming();
         openOnce(*db, true);
         state.PauseTiming();
-        settle(*db);
+        bench::settle(*db);
         reads.reset();
         db.reset();
         state.ResumeTiming();

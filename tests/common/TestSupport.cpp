@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "counter/ShopSettings.h"
 #include "platform/Formats.h"
 #include "platform/widgets/MessageBox.h"
 
@@ -176,4 +177,13 @@ void barcodeRows()
                                    << "12345678901234567890";
     QTest::newRow("the twenty-first is cut") << "123456789012345678901"
                                              << "12345678901234567890";
+}
+
+void storeShopHeading(store::Database& db, const QString& name, const QString& address, const QString& phone)
+{
+    counter::ShopSettings settings;
+    settings.shopName = name;
+    settings.shopAddress = address;
+    settings.shopPhone = phone;
+    counter::SettingsStore(db).write(settings);
 }

@@ -80,5 +80,9 @@ void enterText(QWidget* field, const QString& text);
 // digits, and a twenty-first digit the code field cuts.
 void barcodeRows();
 
+// Stores the shop's name, address and phone, the other settings at their
+// defaults.
+void storeShopHeading(store::Database& db, const QString& name, const QString& address, const QString& phone);
+
 // Shows a window and makes it active so focus and keys behave as on screen.
 void showAndFocus(QWidget* window);

@@ -1,5 +1,4 @@
 #include "WindowTest.h"
-#include "counter/ShopSettings.h"
 #include "platform/Formats.h"
 #include "platform/print/LinePrinter.h"
 #include "platform/widgets/MessageBox.h"
@@ -679,11 +678,7 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, phone);
         QFETCH(QStringList, heading);
-        counter::ShopSettings settings;
-        settings.shopName = name;
-        settings.shopAddress = address;
-        settings.shopPhone = phone;
-        counter::SettingsStore(shop->db()).write(settings);
+        storeShopHeading(shop->db(), name, address, phone);
         open();
         customer("Ana Silva");
         video("10");

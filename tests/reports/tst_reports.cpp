@@ -6,7 +6,6 @@
 #include "WindowTest.h"
 #include "app/Tasks.h"
 #include "app/frmMenu.h"
-#include "counter/ShopSettings.h"
 #include "platform/widgets/MessageBox.h"
 #include "reports/GroupStream.h"
 #include "reports/ReportPreview.h"
@@ -486,11 +485,7 @@ private slots:
         QFETCH(QString, address);
         QFETCH(QString, phone);
         QFETCH(QStringList, heading);
-        counter::ShopSettings settings;
-        settings.shopName = name;
-        settings.shopAddress = address;
-        settings.shopPhone = phone;
-        counter::SettingsStore(shop->db()).write(settings);
+        storeShopHeading(shop->db(), name, address, phone);
         const ReportRow& r = Reports[which];
         addRows(shop->db(), QString::fromLatin1(r.table), r.rows(which == 2 ? 40 : 150));
 

@@ -4,10 +4,12 @@
 #include "datFenwarda.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QRawFont>
 #include <algorithm>
 #include <limits>
 #ifdef __GLIBC__
@@ -63,6 +65,95 @@ public:
 };
 
 } // namespace
+
+// Draws a line of text as QPainter::drawText does, from glyphs kept per
+// character: shaping every cell of a long report again took a quarter of
+// its time, for texts that shaping leaves as they are. Texts that need it
+// (other scripts, combining marks, letters the font lacks) are left to
+// drawText.
+class DataReport::PlainText
+{
+public:
+    PlainText(const QFont& font, const QPaintDevice* device)
+        : m_raw(QRawFont::fromFont(font)), m_metrics(font, device)
+    {
+    }
+
+    bool draw(QPainter& painter, const QRectF& rect, bool alignRight, const QString& text)
+    {
+        if (!m_raw.isValid())
+            return false;
+        m_indexes.resize(text.size());
+        m_positions.resize(text.size());
+        qreal x = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const Glyph* glyph = glyphOf(text.at(i));
+            if (!glyph)
+                return false;
+            if (i > 0)
+                x += kerning(text.at(i - 1), text.at(i));
+            m_indexes[i] = glyph->index;
+            m_positions[i] = QPointF(x, 0);
+            x += glyph->advance;
+        }
+        QGlyphRun run;
+        run.setRawFont(m_raw);
+        run.setGlyphIndexes(m_indexes);
+        run.setPositions(m_positions);
+        const qreal height = m_metrics.ascent() + m_metrics.descent();
+        const qreal left = alignRight ? rect.right() - x : rect.left();
+        const qreal baseline = rect.top() + (rect.height() - height) / 2 + m_metrics.ascent();
+        painter.drawGlyphRun(QPointF(left, baseline), run);
+        return true;
+    }
+
+private:
+    struct Glyph
+    {
+        quint32 index = 0;
+        qreal advance = 0;
+    };
+
+    const Glyph* glyphOf(QChar c)
+    {
+        const char16_t u = c.unicode();
+        auto it = m_glyphs.constFind(u);
+        if (it != m_glyphs.constEnd())
+            return it->index ? &*it : nullptr;
+        Glyph glyph;
+        const bool plain =
+            (u >= 0x20 && u < 0x250 && !(u >= 0x7f && u < 0xa0)) || (u >= 0x2010 && u < 0x2050);
+        if (plain && !c.isMark() && m_raw.supportsCharacter(c)) {
+            const QList<quint32> index = m_raw.glyphIndexesForString(QString(c));
+            if (index.size() == 1 && index.first() != 0) {
+                glyph.index = index.first();
+                glyph.advance = m_raw.advancesForGlyphIndexes(index).value(0).x();
+            }
+        }
+        it = m_glyphs.insert(u, glyph);
+        return it->index ? &*it : nullptr;
+    }
+
+    // What the font moves a pair of letters closer or apart, as shaping
+    // would: the pair laid out against its letters alone.
+    qreal kerning(QChar a, QChar b)
+    {
+        const quint32 pair = quint32(a.unicode()) << 16 | b.unicode();
+        auto it = m_kerning.constFind(pair);
+        if (it == m_kerning.constEnd()) {
+            const qreal apart = m_glyphs.value(a.unicode()).advance + m_glyphs.value(b.unicode()).advance;
+            it = m_kerning.insert(pair, m_metrics.horizontalAdvance(QString(a) + b) - apart);
+        }
+        return *it;
+    }
+
+    QRawFont m_raw;
+    QFontMetricsF m_metrics;
+    QHash<char16_t, Glyph> m_glyphs;
+    QHash<quint32, qreal> m_kerning;
+    QList<quint32> m_indexes;
+    QList<QPointF> m_positions;
+};
 
 DataReport::DataReport(std::shared_ptr<datFenwarda> env, const QString& name, const QString& command)
     : m_env(std::move(env)), m_name(name), m_command(command), m_stream(m_env->result(command))
@@ -342,9 +433,21 @@ QList<DataReport::Item> DataReport::pageItems(int page) const
     return out;
 }
 
+DataReport::PlainText& DataReport::plainText(qreal points, const QPaintDevice& device) const
+{
+    const auto key = std::make_pair(points, device.logicalDpiY());
+    auto it = m_plainTexts.find(key);
+    if (it == m_plainTexts.end())
+        it = m_plainTexts
+                 .emplace(key, std::make_unique<PlainText>(QFont(font(points, device), &device), &device))
+                 .first;
+    return *it->second;
+}
+
 void DataReport::paintPage(QPainter& painter, int page) const
 {
     qreal fontPoints = -1;
+    PlainText* plain = nullptr;
     painter.setPen(QPen(Qt::black, 0.75));
     for (const Item& item : pageItems(page)) {
         if (item.line) {
@@ -356,7 +459,10 @@ void DataReport::paintPage(QPainter& painter, int page) const
         if (item.pointSize != fontPoints) {
             fontPoints = item.pointSize;
             painter.setFont(font(fontPoints, *painter.device()));
+            plain = &plainText(fontPoints, *painter.device());
         }
+        if (plain->draw(painter, item.rect, item.alignRight, item.text))
+            continue;
         // Unclipped: the text was cut to fit its box already, and the gap at
         // its right takes up any rounding of another device.
         const int align = (item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;

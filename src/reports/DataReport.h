@@ -144,6 +144,9 @@ private:
         qreal atMost(const QString& text);
     };
     Measure& measure(qreal points) const;
+    class PlainText;
+    // Draws the texts of one point size on devices of one resolution.
+    PlainText& plainText(qreal points, const QPaintDevice& device) const;
 
     std::shared_ptr<datFenwarda> m_env;
     QString m_name;
@@ -157,6 +160,7 @@ private:
     QList<Caption> m_captions;
     qreal m_captionPoints = 0;
     mutable std::map<qreal, Measure> m_measures;
+    mutable std::map<std::pair<qreal, int>, std::unique_ptr<PlainText>> m_plainTexts;
 };
 
 // A report whose group header is one line of fields under their captions.

@@ -24,6 +24,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QProcess>
@@ -128,6 +129,20 @@ QStringList pdfPages(const QString& path)
     for (QString& page : pages)
         page = page.replace(QRegularExpression(u"[ \t]+"_s), u" "_s);
     return pages;
+}
+
+// Each word of a PDF with its box, as poppler finds them.
+QStringList pdfWords(const QString& path)
+{
+    QProcess p;
+    p.start(u"pdftotext"_s, {u"-bbox"_s, path, u"-"_s});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        qFatal("pdftotext failed on %s", qPrintable(path));
+    QStringList words;
+    for (const QString& line : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n'))
+        if (line.contains(u"<word"_s))
+            words.append(line.trimmed());
+    return words;
 }
 
 // How wide text is drawn in Arial at points on device, in points: the font
@@ -550,6 +565,48 @@ private slots:
         QVERIFY(pages[0].indexOf(u"Relatório de"_s, at) >= at);
         if (!heading.isEmpty())
             QVERIFY(!pages[1].contains(heading.first()));
+    }
+
+    // Cells are drawn from glyphs kept per letter; on paper they must be
+    // where shaping each text would put them: pairs the font kerns, accents,
+    // combining marks, letters of other scripts or missing from the font.
+    void cellsPrintAsShapedText()
+    {
+        const QStringList names{u"AVATAR Tyrone Wallace"_s, u"José Conceição Ávila"_s,
+                                u"Zoe\u0301 Ne\u0301lio"_s, u"李小龙 Lee"_s,
+                                u"Ωmega Γ. Yvy"_s,          u"Ana \u2013 \u201cLu\u201d\u2026"_s};
+        QList<Row> rows;
+        for (int i = 0; i < names.size(); ++i)
+            rows.append({{u"Codigo"_s, QString::number(i + 1)},
+                         {u"Nome"_s, names[i]},
+                         {u"RG"_s, u"WAVE %1"_s.arg(i)}});
+        addRows(shop->db(), u"tblClientes"_s, rows);
+        rptClientes report(std::make_shared<datFenwarda>(shop->folder()));
+        QTemporaryDir out;
+        const QString drawn = out.filePath(u"drawn.pdf"_s);
+        const QString shaped = out.filePath(u"shaped.pdf"_s);
+        {
+            QPdfWriter writer(drawn);
+            writer.setPageLayout(DataReport::pageLayout());
+            QVERIFY(report.render(writer, 0, 0));
+        }
+        {
+            QPdfWriter writer(shaped);
+            writer.setPageLayout(DataReport::pageLayout());
+            QPainter painter(&writer);
+            painter.scale(writer.logicalDpiX() / 72.0, writer.logicalDpiX() / 72.0);
+            for (const Item& item : report.pageItems(0)) {
+                if (item.line || item.text.isEmpty())
+                    continue;
+                painter.setFont(DataReport::font(item.pointSize, writer));
+                const int align = (item.alignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+                painter.drawText(item.rect, align | Qt::TextSingleLine | Qt::TextDontClip, item.text);
+            }
+        }
+        const QStringList words = pdfWords(drawn);
+        QCOMPARE(words, pdfWords(shaped));
+        for (const char* word : {"AVATAR", "Conceição", "Lee", "Wallace"})
+            QVERIFY2(words.join(u'\n').contains(u'>' + QString::fromUtf8(word) + u'<'), word);
     }
 
     void previewFromMenuSavesPdfAndPrints_data()

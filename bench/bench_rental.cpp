@@ -199,6 +199,7 @@ template <typename Window> void openWindow(benchmark::State& state, const char* 
         // still be under way when the window opens.
         std::unique_ptr<StartReads> reads;
         if (opening == Opening::FirstAfterStart) {
+            db->open();
             reads = bench::programStart(*db);
             while (reads && !reads->isDone())
                 QApplication::processEvents(QEventLoop::WaitForMoreEvents);

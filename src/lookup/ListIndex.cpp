@@ -1,10 +1,11 @@
 #include "lookup/ListIndex.h"
 
+#include "views/PickList.h"
+
 #include <QAbstractItemModel>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QPointer>
-#include <QStringListModel>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -138,12 +139,13 @@ struct SortedIndex
 {
     struct Span
     {
-        qsizetype begin;
-        qsizetype size;
+        quint32 begin;
+        quint32 size;
     };
     QString chars;
     std::vector<Span> spans;
     std::vector<int> sorted;
+    qsizetype unused = 0; // characters of changed or removed rows
 
     int size() const { return int(spans.size()); }
     Units item(int row) const
@@ -155,8 +157,11 @@ struct SortedIndex
     {
         const qsizetype begin = chars.size();
         appendFolded(chars, text);
-        return {begin, chars.size() - begin};
+        return {quint32(begin), quint32(chars.size() - begin)};
     }
+    // Built again from the list once changes have left most of the texts
+    // unused (and long before the places outgrow 32 bits).
+    bool wasteful() const { return unused * 2 > chars.size() || chars.size() > (qsizetype(1) << 31); }
     // Where (text, row) stands, or would stand, in sorted.
     std::vector<int>::iterator position(Units text, int row)
     {
@@ -172,6 +177,7 @@ struct SortedIndex
     void setRow(int row, QStringView text)
     {
         const auto from = position(item(row), row);
+        unused += spans[size_t(row)].size;
         spans[size_t(row)] = append(text);
         const Units now = item(row);
         const auto before = [&](int r) {
@@ -201,6 +207,8 @@ struct SortedIndex
     void removeRows(int first, int last)
     {
         std::erase_if(sorted, [&](int r) { return r >= first && r <= last; });
+        for (int r = first; r <= last; ++r)
+            unused += spans[size_t(r)].size;
         for (int& r : sorted)
             r -= r > last ? last - first + 1 : 0;
         spans.erase(spans.begin() + first, spans.begin() + last + 1);
@@ -244,7 +252,7 @@ namespace {
 
 // Runs on the build thread: reads only its own copy of the list, and stops
 // at its next check once cancelled.
-std::shared_ptr<SortedIndex> build(const QStringList& items, const std::atomic<bool>& cancelled)
+std::shared_ptr<SortedIndex> build(const views::CompactTexts& items, const std::atomic<bool>& cancelled)
 {
     auto index = std::make_shared<SortedIndex>();
     const int n = int(items.size());
@@ -331,21 +339,29 @@ QString ListIndex::itemText(int row) const
 
 void ListIndex::readAll()
 {
-    // A plain string list hands out its texts as one shared copy.
-    auto* strings = qobject_cast<QStringListModel*>(m_model);
-    if (strings && m_column == 0 && !m_root.isValid()) {
-        m_items = strings->stringList();
+    if (auto* list = qobject_cast<views::PickList*>(m_model); list && m_column == 0 && !m_root.isValid()) {
+        m_texts = &list->texts();
+        m_own.clear();
     } else {
-        m_items.clear();
+        m_texts = &m_own;
+        QStringList items;
         const int n = m_model->rowCount(m_root);
-        m_items.reserve(n);
+        items.reserve(n);
         for (int row = 0; row < n; ++row)
-            m_items.append(itemText(row));
+            items.append(itemText(row));
+        m_own.assign(items);
     }
-    m_leads.resize(size_t(m_items.size()));
-    for (qsizetype row = 0; row < m_items.size(); ++row)
-        m_leads[size_t(row)] = foldedLead(m_items.at(row));
+    makeLeads();
     sortIntoBuckets();
+}
+
+void ListIndex::makeLeads()
+{
+    const qsizetype n = m_texts->size();
+    m_leads.resize(size_t(n));
+    m_leads.shrink_to_fit();
+    for (qsizetype row = 0; row < n; ++row)
+        m_leads[size_t(row)] = foldedLead(m_texts->at(row));
 }
 
 namespace {
@@ -419,7 +435,7 @@ void ListIndex::startBuild()
     m_building = m_generation;
     m_cancel = std::make_shared<std::atomic<bool>>(false);
     m_watcher.setFuture(QtConcurrent::run(
-        buildPool(), [items = m_items, cancel = m_cancel, generation = m_generation]() -> BuildResult {
+        buildPool(), [items = *m_texts, cancel = m_cancel, generation = m_generation]() -> BuildResult {
             try {
                 return {generation, build(items, *cancel)};
             } catch (const std::bad_alloc&) {
@@ -443,8 +459,11 @@ void ListIndex::built()
         return;
     }
     m_index = index;
-    if (index)
-        dropBuckets(); // the index answers from now on
+    if (index) {
+        // The index answers from now on.
+        dropBuckets();
+        m_leads = {};
+    }
     if (!index)
         m_failed = generation; // not tried again until the list changes
 }
@@ -469,22 +488,22 @@ void ListIndex::onRowsInserted(const QModelIndex& parent, int first, int last)
 {
     if (parent != QModelIndex(m_root))
         return;
-    if (!inRange(parent, first, last, m_items.size() + (last - first + 1)))
+    const qsizetype before = ownTexts() ? m_texts->size() : m_texts->size() - (last - first + 1);
+    if (!inRange(parent, first, last, before + (last - first + 1)))
         return reset();
     QStringList rows;
-    std::vector<Lead> leads;
-    for (int row = first; row <= last; ++row) {
-        rows.append(itemText(row));
-        leads.push_back(foldedLead(rows.back()));
+    for (int row = first; row <= last; ++row)
+        rows.append(ownTexts() ? itemText(row) : m_texts->at(row).toString());
+    if (!m_leads.empty()) {
+        std::vector<Lead> leads;
+        for (const QString& row : std::as_const(rows))
+            leads.push_back(foldedLead(row));
+        m_leads.insert(m_leads.begin() + first, leads.begin(), leads.end());
     }
-    m_leads.insert(m_leads.begin() + first, leads.begin(), leads.end());
     dropBuckets();
-    if (first == m_items.size())
-        m_items.append(rows);
-    else
-        for (qsizetype i = 0; i < rows.size(); ++i)
-            m_items.insert(first + i, rows.at(i));
-    if (m_incremental && ready() && rows.size() <= IncrementalLimit)
+    if (ownTexts())
+        m_own.insert(first, rows);
+    if (m_incremental && ready() && rows.size() <= IncrementalLimit && !m_index->wasteful())
         m_index->insertRows(first, rows);
     else
         changed();
@@ -494,12 +513,15 @@ void ListIndex::onRowsRemoved(const QModelIndex& parent, int first, int last)
 {
     if (parent != QModelIndex(m_root))
         return;
-    if (!inRange(parent, first, last, m_items.size()))
+    const qsizetype before = ownTexts() ? m_texts->size() : m_texts->size() + (last - first + 1);
+    if (!inRange(parent, first, last, before))
         return reset();
-    m_items.remove(first, last - first + 1);
-    m_leads.erase(m_leads.begin() + first, m_leads.begin() + last + 1);
+    if (ownTexts())
+        m_own.remove(first, last - first + 1);
+    if (!m_leads.empty())
+        m_leads.erase(m_leads.begin() + first, m_leads.begin() + last + 1);
     dropBuckets();
-    if (m_incremental && ready() && last - first < IncrementalLimit)
+    if (m_incremental && ready() && last - first < IncrementalLimit && !m_index->wasteful())
         m_index->removeRows(first, last);
     else
         changed();
@@ -515,19 +537,23 @@ void ListIndex::onDataChanged(const QModelIndex& topLeft, const QModelIndex& bot
         return;
     const int first = topLeft.row();
     const int last = bottomRight.row();
-    if (!inRange(topLeft.parent(), first, last, m_items.size()))
+    if (!inRange(topLeft.parent(), first, last, m_texts->size()))
         return reset();
-    const bool inPlace = m_incremental && ready() && last - first < IncrementalLimit;
+    const bool inPlace = m_incremental && ready() && last - first < IncrementalLimit && !m_index->wasteful();
     bool anyChange = false;
     for (int row = first; row <= last; ++row) {
         QString text = itemText(row);
-        if (text == m_items.at(row))
+        // The model's own texts have changed already: the index tells
+        // whether the search sees a change.
+        if (ownTexts() ? text == m_texts->at(row) : ready() && foldedMatch(text, m_index->item(row), true))
             continue;
         if (inPlace)
             m_index->setRow(row, text);
-        m_leads[size_t(row)] = foldedLead(text);
+        if (!m_leads.empty())
+            m_leads[size_t(row)] = foldedLead(text);
         dropBuckets();
-        m_items[row] = std::move(text);
+        if (ownTexts())
+            m_own.replace(row, text);
         anyChange = true;
     }
     if (anyChange && !inPlace)
@@ -537,9 +563,9 @@ void ListIndex::onDataChanged(const QModelIndex& topLeft, const QModelIndex& bot
 int ListIndex::find(QStringView text, int after, bool prefix)
 {
     // A change the model did not signal is caught here.
-    if (m_items.size() != m_model->rowCount(m_root))
+    if (m_texts->size() != m_model->rowCount(m_root))
         reset();
-    const int n = int(m_items.size());
+    const int n = int(m_texts->size());
     if (n == 0)
         return -1;
     if (after < -1 || after >= n)
@@ -554,13 +580,15 @@ int ListIndex::find(QStringView text, int after, bool prefix)
 
 // The search without the index: every row in list order from after + 1,
 // wrapping, folded on the fly.
-int ListIndex::scan(Units folded, int after, bool prefix) const
+int ListIndex::scan(Units folded, int after, bool prefix)
 {
     // Every item begins with nothing: the linear scan ends at once.
-    if (!folded.empty() && !m_bucketRows.empty() && m_bucketRows.size() == size_t(m_items.size()))
+    if (!folded.empty() && !m_bucketRows.empty() && m_bucketRows.size() == size_t(m_texts->size()))
         return bucketScan(folded, after, prefix);
-    const int n = int(m_items.size());
-    const QString* items = m_items.constData();
+    const int n = int(m_texts->size());
+    if (m_leads.size() != size_t(n))
+        makeLeads();
+    const views::CompactTexts& items = *m_texts;
     const Lead* leads = m_leads.data();
     // Only the leading units the query has must agree.
     const size_t known = std::min<size_t>(folded.size(), 8);
@@ -573,7 +601,7 @@ int ListIndex::scan(Units folded, int after, bool prefix) const
     const auto matches = [&](int row) {
         const Lead& lead = leads[row];
         return (prefix ? lead[2] >= want[2] : lead[2] == want[2]) && (lead[0] & mask0) == (want[0] & mask0) &&
-               (lead[1] & mask1) == (want[1] & mask1) && foldedMatch(items[row], folded, !prefix);
+               (lead[1] & mask1) == (want[1] & mask1) && foldedMatch(items.at(row), folded, !prefix);
     };
     for (int row = after + 1; row < n; ++row)
         if (matches(row))
@@ -605,12 +633,12 @@ int ListIndex::bucketScan(Units folded, int after, bool prefix) const
     const quint64 mask1 = known <= 4 ? 0 : known == 8 ? ~quint64(0) : ~(~quint64(0) >> (16 * (known - 4)));
     const Lead want{leadingUnits(folded), leadingUnits(folded.substr(std::min<size_t>(4, folded.size()))),
                     quint64(folded.size())};
-    const QString* items = m_items.constData();
+    const views::CompactTexts& items = *m_texts;
     const auto matches = [&](size_t at) {
         const Lead& lead = m_bucketLeads[at];
         return (prefix ? lead[2] >= want[2] : lead[2] == want[2]) && (lead[0] & mask0) == (want[0] & mask0) &&
                (lead[1] & mask1) == (want[1] & mask1) &&
-               (folded.size() <= 8 || foldedMatch(items[m_bucketRows[at]], folded, !prefix));
+               (folded.size() <= 8 || foldedMatch(items.at(m_bucketRows[at]), folded, !prefix));
     };
     const int first = bucketOf(want[0]);
     const int last = folded.size() == 1 ? first | 0xFF : first;

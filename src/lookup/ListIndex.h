@@ -5,6 +5,8 @@
 #include <QPersistentModelIndex>
 #include <QStringList>
 
+#include "views/CompactTexts.h"
+
 #include <array>
 #include <atomic>
 #include <memory>
@@ -55,7 +57,7 @@ private:
     void onRowsInserted(const QModelIndex& parent, int first, int last);
     void onRowsRemoved(const QModelIndex& parent, int first, int last);
     void onDataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles);
-    int scan(std::u16string_view folded, int after, bool prefix) const;
+    int scan(std::u16string_view folded, int after, bool prefix);
     void sortIntoBuckets();
     void dropBuckets();
     int bucketScan(std::u16string_view folded, int after, bool prefix) const;
@@ -63,10 +65,16 @@ private:
     QAbstractItemModel* m_model;
     int m_column;
     QPersistentModelIndex m_root;
-    QStringList m_items;
-    // The first folded code units and the length of each item, for a quick
-    // scan.
+    // The texts: the model's own when it keeps them so (the shop's pick
+    // lists, which are most of the memory), else a copy of them.
+    const views::CompactTexts* m_texts = &m_own;
+    views::CompactTexts m_own;
+    bool ownTexts() const { return m_texts == &m_own; }
+    // The first folded code units and the length of each item, for a scan
+    // while the index is not ready; let go once it is, and made again for
+    // the next scan.
     std::vector<std::array<quint64, 3>> m_leads;
+    void makeLeads();
     // Until the index is ready: the rows grouped by their first two folded
     // code units (the low byte of each), in list order within a group, with
     // their leads beside them, so that a search looks only at the rows that

@@ -48,7 +48,7 @@ void addRow(std::vector<RowItems>* rows, qint64 rowid, int count)
 // through SQLite itself rather than one QVariant per value, when the
 // driver runs the same SQLite as this program.
 void readDirect(Database& db, sqlite3* raw, const QString& sql, qint64 rowid, const PickSource& source,
-                QStringList& items, std::vector<RowItems>* rows)
+                const std::function<void(QStringView)>& onItem, std::vector<RowItems>* rows)
 {
     sqlite3_stmt* stmt = nullptr;
     const QByteArray text = sql.toUtf8();
@@ -69,7 +69,7 @@ void readDirect(Database& db, sqlite3* raw, const QString& sql, qint64 rowid, co
             QString item = bytes > 0 ? QString::fromUtf8(chars, bytes) : QStringLiteral("");
             if (source.namesOnly && isBlank(item))
                 continue;
-            items.append(std::move(item));
+            onItem(item);
             ++count;
         }
         addRow(rows, sqlite3_column_int64(stmt, 0), count);
@@ -82,7 +82,7 @@ void readDirect(Database& db, sqlite3* raw, const QString& sql, qint64 rowid, co
 }
 
 void readThroughQt(Database& db, const QString& sql, qint64 rowid, const PickSource& source,
-                   QStringList& items, std::vector<RowItems>* rows)
+                   const std::function<void(QStringView)>& onItem, std::vector<RowItems>* rows)
 {
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);
@@ -101,7 +101,7 @@ void readThroughQt(Database& db, const QString& sql, qint64 rowid, const PickSou
             QString item = q.value(i).toString();
             if (source.namesOnly && isBlank(item))
                 continue;
-            items.append(std::move(item));
+            onItem(item);
             ++count;
         }
         addRow(rows, q.value(0).toLongLong(), count);
@@ -166,14 +166,21 @@ void forEachValue(Database& db, const QString& sql, int columns,
     sqlite3_finalize(stmt);
 }
 
-void readPickItems(Database& db, const PickSource& source, QStringList& items, std::vector<RowItems>* rows,
-                   qint64 rowid)
+void readPickItems(Database& db, const PickSource& source, const std::function<void(QStringView)>& onItem,
+                   std::vector<RowItems>* rows, qint64 rowid)
 {
     const QString sql = pickSql(source, rowid >= 0);
     if (sqlite3* raw = db.directHandle())
-        readDirect(db, raw, sql, rowid, source, items, rows);
+        readDirect(db, raw, sql, rowid, source, onItem, rows);
     else
-        readThroughQt(db, sql, rowid, source, items, rows);
+        readThroughQt(db, sql, rowid, source, onItem, rows);
+}
+
+void readPickItems(Database& db, const PickSource& source, QStringList& items, std::vector<RowItems>* rows,
+                   qint64 rowid)
+{
+    readPickItems(
+        db, source, [&](QStringView item) { items.append(item.toString()); }, rows, rowid);
 }
 
 const PickSource& pickSource(PickListKind kind)

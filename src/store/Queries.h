@@ -53,5 +53,8 @@ struct RowItems
 };
 void readPickItems(Database& db, const PickSource& source, QStringList& items, std::vector<RowItems>* rows,
                    qint64 rowid = -1);
+// The same, each item handed to onItem as it is read.
+void readPickItems(Database& db, const PickSource& source, const std::function<void(QStringView)>& onItem,
+                   std::vector<RowItems>* rows, qint64 rowid = -1);
 
 } // namespace store

@@ -154,7 +154,9 @@ void PickList::loadInBackground()
         try {
             // Qt SQL connections belong to the thread that opens them.
             store::Database reader(folder, store::Database::Access::ReadOnly);
-            store::readPickItems(reader, *source, read.items, &read.rows);
+            store::readPickItems(
+                reader, *source, [&](QStringView item) { read.items.append(item); }, &read.rows);
+            read.items.squeeze();
             read.ok = true;
         } catch (const store::StoreError&) {
             // refresh() reads it again, and reports the file.
@@ -176,7 +178,7 @@ void PickList::takeLoaded()
     }
     m_rows.assign(read.rows);
     m_stale = false;
-    setStringList(read.items);
+    setItems(std::move(read.items));
     emit loaded();
     emit loadEnded(true);
 }
@@ -213,13 +215,44 @@ void PickList::refresh()
 
 void PickList::reload()
 {
-    QStringList items;
+    CompactTexts items;
     std::vector<RowItems> rows;
-    store::readPickItems(m_db, m_source, items, &rows);
+    store::readPickItems(
+        m_db, m_source, [&](QStringView item) { items.append(item); }, &rows);
+    items.squeeze();
     m_rows.assign(rows);
     m_written.clear();
     m_stale = false;
-    setStringList(items);
+    setItems(std::move(items));
+}
+
+void PickList::setItems(CompactTexts items)
+{
+    beginResetModel();
+    m_texts = std::move(items);
+    endResetModel();
+}
+
+QStringList PickList::stringList() const
+{
+    QStringList out;
+    out.reserve(m_texts.size());
+    for (qsizetype i = 0; i < m_texts.size(); ++i)
+        out.append(m_texts.at(i).toString());
+    return out;
+}
+
+int PickList::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_texts.size());
+}
+
+QVariant PickList::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_texts.size() ||
+        (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    return m_texts.at(index.row()).toString();
 }
 
 // Replaces the items of one row by what the file holds now; only the items
@@ -233,15 +266,20 @@ void PickList::applyRow(qint64 rowid)
     const int first = m_rows.itemsBefore(at);
     const int before = known ? m_rows.count(at) : 0;
     const int after = int(now.size());
-    for (int i = 0; i < std::min(before, after); ++i)
-        if (data(index(first + i), Qt::EditRole).toString() != now.at(i))
-            setData(index(first + i), now.at(i));
+    for (int i = 0; i < std::min(before, after); ++i) {
+        if (m_texts.at(first + i) == now.at(i))
+            continue;
+        m_texts.replace(first + i, now.at(i));
+        emit dataChanged(index(first + i), index(first + i), {Qt::DisplayRole, Qt::EditRole});
+    }
     if (after > before) {
-        insertRows(first + before, after - before);
-        for (int i = before; i < after; ++i)
-            setData(index(first + i), now.at(i));
+        beginInsertRows(QModelIndex(), first + before, first + after - 1);
+        m_texts.insert(first + before, now.mid(before));
+        endInsertRows();
     } else if (after < before) {
-        removeRows(first + after, before - after);
+        beginRemoveRows(QModelIndex(), first + after, first + before - 1);
+        m_texts.remove(first + after, before - after);
+        endRemoveRows();
     }
     if (known)
         m_rows.setCount(at, after);

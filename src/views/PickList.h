@@ -1,12 +1,13 @@
 #pragma once
 
+#include "CompactTexts.h"
 #include "store/Database.h"
 #include "store/Queries.h"
 
+#include <QAbstractListModel>
 #include <QFuture>
 #include <QFutureWatcher>
 #include <QSet>
-#include <QStringListModel>
 #include <vector>
 
 namespace views {
@@ -15,7 +16,7 @@ namespace views {
 // or code), read once per run and kept current as records are stored,
 // changed or deleted: bringing it up to date reads only the rows written
 // since, and changes only their items. Kept by the database it reads.
-class PickList final : public QStringListModel, public store::WriteWatcher
+class PickList final : public QAbstractListModel, public store::WriteWatcher
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PickList)
@@ -23,6 +24,13 @@ public:
     PickList(store::Database& db, store::PickListKind kind);
 
     store::PickListKind kind() const { return m_kind; }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    // The items as they stand, for a reader that wants no QVariant each.
+    const CompactTexts& texts() const { return m_texts; }
+    // Every item, as a list of its own.
+    QStringList stringList() const;
 
     // Reads the rows written since the last call (all of them the first
     // time, or when what was written cannot be told). Throws StoreError.
@@ -59,7 +67,7 @@ public:
 private:
     struct Read
     {
-        QStringList items;
+        CompactTexts items;
         std::vector<store::RowItems> rows;
         bool ok = false;
     };
@@ -89,12 +97,14 @@ private:
     };
 
     void reload();
+    void setItems(CompactTexts items);
     void applyRow(qint64 rowid);
     qint64 dataVersion();
 
     store::Database& m_db;
     const store::PickListKind m_kind;
     const store::PickSource& m_source;
+    CompactTexts m_texts;
     RowCounts m_rows;
     QSet<qint64> m_written;
     bool m_stale = true;

@@ -2,6 +2,7 @@
 #include "store/Queries.h"
 #include "store/RecordCursor.h"
 #include "store/Transaction.h"
+#include "views/CompactTexts.h"
 #include "views/PickList.h"
 
 #include <QSignalSpy>
@@ -9,6 +10,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 #include <memory>
 
 using store::Database;
@@ -39,6 +42,43 @@ private:
     }
 
 private slots:
+    // The texts in one buffer read back as a list of strings would, through
+    // changes that write in place, grow, remove and pack the buffer.
+    void compactTextsHoldWhatAListWould()
+    {
+        views::CompactTexts texts;
+        QStringList expected{u"Ana"_s, u"João Conceição"_s, u""_s, u"Zé"_s};
+        texts.assign(expected);
+        const auto all = [](const views::CompactTexts& t) {
+            QStringList out;
+            for (qsizetype i = 0; i < t.size(); ++i)
+                out.append(t.at(i).toString());
+            return out;
+        };
+        QCOMPARE(all(texts), expected);
+        const views::CompactTexts before = texts; // a reader's copy stays as it was
+        texts.replace(1, u"Jo"_s);                // shorter: in place
+        expected[1] = u"Jo"_s;
+        QCOMPARE(all(texts), expected);
+        QCOMPARE(before.at(1).toString(), u"João Conceição"_s);
+        for (int round = 0; round < 50; ++round) {
+            // Longer each time: the old text left behind, then packed.
+            const QString name = u"Maria %1 das Dores"_s.arg(round);
+            texts.replace(round % 4, name);
+            expected[round % 4] = name;
+            texts.insert(2, {u"x%1"_s.arg(round), u""_s});
+            expected.insert(2, u"x%1"_s.arg(round));
+            expected.insert(3, u""_s);
+            texts.remove(1, 2);
+            expected.remove(1, 2);
+            texts.append(u"fim"_s);
+            expected.append(u"fim"_s);
+            QCOMPARE(all(texts), expected);
+        }
+        texts.remove(0, texts.size());
+        QVERIFY(texts.isEmpty());
+    }
+
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();

@@ -4,6 +4,8 @@
 
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 NamesakeList::NamesakeList(QWidget* parent, const char* name) : QListWidget(parent)
 {
     setObjectName(QString::fromUtf8(name));

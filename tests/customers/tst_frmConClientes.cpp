@@ -237,9 +237,6 @@ private slots:
         QTest::newRow("set whole, one person")
             << "ACAO REIS" << false << "Ação Reis" << QStringList() << -1 << "Cliente Titular"
             << "777";
-        QTest::newRow("first namesake")
-            << "joao silva" << true << "João Silva" << joao << 0 << "Cliente Titular"
-            << "775";
         QTest::newRow("second namesake")
             << "joao silva" << false << "João Silva" << joao << 1 << "Cliente Titular"
             << "776";

@@ -21,6 +21,7 @@
 #include "lookup/ListIndex.h"
 #include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
+#include "platform/TextFold.h"
 #include "store/Database.h"
 #include "views/PickList.h"
 
@@ -206,7 +207,16 @@ int rowOfACommonName(const QStringList& names)
     return best;
 }
 
-enum Key { Continue, JumpFar, BackspaceOverHighlight, BackspaceToItem, DeleteToItem, NoMatch };
+enum Key {
+    Continue,
+    JumpFar,
+    BackspaceOverHighlight,
+    BackspaceToItem,
+    DeleteToItem,
+    NoMatch,
+    TypedJoao,
+    TypedConceicao
+};
 
 // One kind of key, on a ready index or before it is ready.
 void key(benchmark::State& state, Key kind, bool indexReady)
@@ -277,6 +287,37 @@ void key(benchmark::State& state, Key kind, bool indexReady)
             state.SkipWithError("the name was not selected");
         break;
     }
+    case TypedJoao:
+    case TypedConceicao: {
+        // A name typed without its accents, one key after another from an
+        // empty field: each key searches the whole list from the top (no
+        // suggestion to stay on), and finds the accented name.
+        const QString word = kind == TypedJoao ? QStringLiteral("joao") : QStringLiteral("conceicao");
+        int typed = 0;
+        bool found = true;
+        // Whether the last key found a name that begins with what was typed.
+        const auto check = [&] {
+            const QString now = word.left((typed - 1) % word.size() + 1);
+            found = found && platform::foldedText(f->edit()->text()).startsWith(now);
+        };
+        timeKeystrokes(
+            state,
+            [&] {
+                if (typed > 0)
+                    check();
+                Field& g = field();
+                g.combo->setCurrentIndex(-1);
+                g.edit()->setText(word.left(typed % word.size()));
+            },
+            [&] {
+                QTest::keyClick(f->combo.get(), word.at(typed % word.size()).toLatin1());
+                ++typed;
+            });
+        check();
+        if (!found || f->combo->currentIndex() < 0)
+            state.SkipWithError("the accented name was not found");
+        break;
+    }
     case NoMatch: {
         const int row = size / 5;
         timeKeystrokes(
@@ -304,6 +345,8 @@ KEY_CASES(BackspaceOverTheHighlight, BackspaceOverHighlight)
 KEY_CASES(BackspaceToAnItem, BackspaceToItem)
 KEY_CASES(DeleteToAnItem, DeleteToItem)
 KEY_CASES(NoMatch, NoMatch)
+KEY_CASES(AccentsAsideJoao, TypedJoao)
+KEY_CASES(AccentsAsideConceicao, TypedConceicao)
 
 // The event loop runs as long as the splash is up, and no longer: msecs,
 // and then for as long as the start holds it (its lists not yet in).
@@ -439,6 +482,8 @@ KEY_BENCH(BackspaceOverTheHighlight)
 KEY_BENCH(BackspaceToAnItem)
 KEY_BENCH(DeleteToAnItem)
 KEY_BENCH(NoMatch)
+KEY_BENCH(AccentsAsideJoao)
+KEY_BENCH(AccentsAsideConceicao)
 BENCHMARK(BM_FirstKeystrokeAfterAWindowOpens)->Apply(scales)->UseManualTime()->Iterations(3);
 BENCHMARK(BM_FirstKeystrokeAfterAWindowOpensSplashSkipped)->Apply(scales)->UseManualTime()->Iterations(3);
 BENCHMARK(BM_FirstKeystrokeAfterAListChange)->Apply(scales)->UseManualTime()->Iterations(100);

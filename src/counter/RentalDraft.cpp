@@ -44,10 +44,20 @@ bool RentalDraft::confirmRenter(const QString& name)
     const std::optional<PeopleSearch::Person> person = m_people->find(name);
     if (!person)
         return false;
-    m_renter = name;
-    m_renterCode = person->customer.value(tblClientes::Codigo);
-    m_renterConfirmed = true;
+    chooseRenter(*person);
     return true;
+}
+
+QList<PeopleSearch::Person> RentalDraft::findRenters(const QStringList& names)
+{
+    return m_people->findAll(names);
+}
+
+void RentalDraft::chooseRenter(const PeopleSearch::Person& person)
+{
+    m_renter = person.name;
+    m_renterCode = person.code();
+    m_renterConfirmed = true;
 }
 
 RentalDraft::EntryResult RentalDraft::enter(const QString& code)

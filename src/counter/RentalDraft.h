@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PeopleSearch.h"
+
 #include <QString>
 #include <array>
 #include <memory>
@@ -15,7 +17,6 @@ namespace counter {
 
 class KeptStatements;
 class History;
-class PeopleSearch;
 
 // The rental note being composed at the counter: the renter, up to sixteen
 // videos (each takes a copy off the shelf as it is entered, given back when
@@ -64,8 +65,13 @@ public:
     // them; until they have, no video is entered.
     void recoverLeftovers();
 
-    // The renter: a holder or a dependant found by name.
+    // The renter: a holder or a dependant found by name (the first of
+    // namesakes).
     bool confirmRenter(const QString& name);
+    // Everyone who bears one of names (see PeopleSearch::findAll), and the
+    // one of them who rents: the note's account is that person's.
+    QList<PeopleSearch::Person> findRenters(const QStringList& names);
+    void chooseRenter(const PeopleSearch::Person& person);
     bool renterConfirmed() const { return m_renterConfirmed; }
     QString renter() const { return m_renter; }
     // The renter's account number.

@@ -42,7 +42,11 @@ std::optional<VideoStatus::Video> VideoStatus::find(const QString& code)
             },
             Reading))
         return std::nullopt;
-    video.rentedOn = rentalDateOf(code);
+    if (const std::optional<Rental> rental = rentalOf(code)) {
+        video.rentedOn = rental->date;
+        video.renter = rental->customer;
+        video.renterCode = rental->customerCode;
+    }
     return video;
 }
 
@@ -69,31 +73,40 @@ std::optional<VideoStatus::Record> VideoStatus::findTitle(const QString& title)
 
 std::optional<QString> VideoStatus::rentalDateOf(const QString& code)
 {
+    const std::optional<Rental> rental = rentalOf(code);
+    return rental ? std::optional<QString>(rental->date) : std::nullopt;
+}
+
+std::optional<VideoStatus::Rental> VideoStatus::rentalOf(const QString& code)
+{
     if (KeptStatements::namesNothing(code))
         return std::nullopt;
     // One limited seek per slot, lowest slot first; equal keys sit in an
     // index in rowid order, so each stops at its index's first entry.
     // COALESCE stops at the first slot that finds a note, and one statement
     // reads the file once instead of sixteen times. A date with no value
-    // reads as an empty text, so that only "no note" gives NULL.
+    // reads as an empty text. The account is the one the history kept for
+    // the note's number when it was saved.
     static const QString sql = [] {
         QStringList seeks;
         for (int slot = 0; slot < Slots; ++slot)
-            seeks.append(
-                QStringLiteral("(SELECT IFNULL(%1, '') FROM %2 WHERE %3 = ? ORDER BY rowid LIMIT 1)")
-                    .arg(quoted(tblLocacao::Data), quoted(tblLocacao::Table), quoted(codeColumn(slot))));
-        return QStringLiteral("SELECT COALESCE(%1)").arg(seeks.join(QStringLiteral(", ")));
+            seeks.append(QStringLiteral("(SELECT rowid FROM %1 WHERE %2 = ? ORDER BY rowid LIMIT 1)")
+                             .arg(quoted(tblLocacao::Table), quoted(codeColumn(slot))));
+        return QStringLiteral("SELECT IFNULL(n.%1, ''), n.%2, (SELECT h.%3 FROM %4 h WHERE h.%5 = n.%6 "
+                              "ORDER BY h.%7 DESC LIMIT 1) FROM %8 n WHERE n.rowid = COALESCE(%9)")
+            .arg(quoted(tblLocacao::Data), quoted(tblLocacao::Clientes), NoteHistory::ClienteCodigo,
+                 NoteHistory::Table, NoteHistory::Codigo, quoted(tblLocacao::Codigo), NoteHistory::Id,
+                 quoted(tblLocacao::Table), seeks.join(QStringLiteral(", ")));
     }();
     const QVariantList codes(Slots, code);
-    std::optional<QString> date;
+    std::optional<Rental> rental;
     m_statements->first(
         RentalDate, sql, codes,
         [&](const KeptStatements::Row& r) {
-            if (!r.value(0).isNull())
-                date = r.text(0);
+            rental = Rental{r.text(0), r.text(1), r.text(2)};
         },
         Reading);
-    return date;
+    return rental;
 }
 
 } // namespace counter

@@ -26,6 +26,10 @@ public:
         // The date of the note that has it out; nullopt when none has. A
         // date with no value reads as an empty text.
         std::optional<QString> rentedOn;
+        // Who has it out: the note's name, and the account the note was
+        // saved for (empty on a note saved before accounts were kept).
+        QString renter;
+        QString renterCode;
     };
 
     explicit VideoStatus(store::Database& db);
@@ -55,6 +59,14 @@ public:
     // at the first that finds one, so the time does not grow with the notes
     // holding the code.
     std::optional<QString> rentalDateOf(const QString& code);
+    // The same note: its date, name and account.
+    struct Rental
+    {
+        QString date;
+        QString customer;
+        QString customerCode;
+    };
+    std::optional<Rental> rentalOf(const QString& code);
 
 private:
     std::unique_ptr<KeptStatements> m_statements;

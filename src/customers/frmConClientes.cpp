@@ -1,6 +1,8 @@
 #include "frmConClientes.h"
 
 #include "lookup/HistoryList.h"
+#include "lookup/LookupCombo.h"
+#include "lookup/NamesakeList.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/MessageBox.h"
@@ -8,6 +10,7 @@
 #include "store/Queries.h"
 
 #include <QComboBox>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,7 +56,12 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     QLabel* listCaption = grid.add({{m_lstHistorico, "Histórico:", 6, 0, 3}}).last();
     // A list's caption stands at its top line.
     listCaption->setAlignment((listCaption->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
-    setTabOrder(m_cboCliente, m_cmdOk);
+    // Namesakes are listed at the foot, picked before going on.
+    m_lstClientes = new NamesakeList(this, "lstClientes");
+    grid.layout()->addWidget(m_lstClientes, 7, 1, 1, 3);
+    connect(m_lstClientes, &NamesakeList::chosen, this, [this](int row) { showPerson(m_found.at(row)); });
+    setTabOrder(m_cboCliente, m_lstClientes);
+    setTabOrder(m_lstClientes, m_cmdOk);
 
     // The list is read once; a failure leaves it empty and the window usable.
     finishQuery(store::PickListKind::CustomerNames, [this] { m_people.refresh(); });
@@ -61,33 +69,51 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
 
 bool frmConClientes::lookUp()
 {
-    std::optional<counter::PeopleSearch::Person> person;
-    if (!guarded([&] { person = m_people.find(m_cboCliente->currentText()); }))
+    const QString name = m_cboCliente->currentText();
+    // Left again on the namesake shown: it stays.
+    if (!m_lstClientes->isHidden() && name == m_found.value(m_lstClientes->currentRow()).name)
+        return true;
+    QList<counter::PeopleSearch::Person> people;
+    if (!guarded([&] { people = m_people.findAll(lookupSpellings(m_cboCliente, name)); }))
         return false;
-    if (!person)
+    if (people.isEmpty())
         return refuse(QStringLiteral("Informação de Clientes"),
                       QStringLiteral("Cliente não Encontrado ou Cadastrado"));
+    m_found = people;
+    showPerson(people.front());
+    QList<NamesakeList::Entry> entries;
+    for (const auto& person : std::as_const(people))
+        entries.append({person.name, person.code(), person.holder()});
+    m_lstClientes->showEntries(entries);
+    if (people.size() > 1)
+        m_lstClientes->setFocus();
+    return true;
+}
+
+void frmConClientes::showPerson(const counter::PeopleSearch::Person& person)
+{
+    if (m_cboCliente->currentText() != person.name)
+        m_cboCliente->setEditText(person.name);
     // A dependant shows only whose dependant the person is.
-    const bool holder = person->role == counter::PeopleSearch::Role::Holder;
+    const bool holder = person.role == counter::PeopleSearch::Role::Holder;
     for (const auto& [edit, column] : m_details)
-        edit->setText(holder ? person->customer.value(column) : QString());
+        edit->setText(holder ? person.customer.value(column) : QString());
     m_txtStatus->setText(holder
                              ? QStringLiteral("Cliente Titular")
-                             : QStringLiteral("Dependente de: ") + person->customer.value(tblClientes::Nome));
+                             : QStringLiteral("Dependente de: ") + person.customer.value(tblClientes::Nome));
     // What the whole account rented, the dependants' notes included.
     QList<counter::History::Line> lines;
     guarded([&] {
         QStringList names;
         for (const QString& column : tblClientes::NameColumns)
-            names.append(person->customer.value(column));
-        lines = m_history.customerHistory(person->customer.value(tblClientes::Codigo), names);
+            names.append(person.customer.value(column));
+        lines = m_history.customerHistory(person.code(), names);
     });
     QList<QStringList> shown;
     for (const auto& l : lines)
         shown.append({l.note, l.date, l.customer, l.code, l.title,
                       l.returned ? l.returnedOn : QStringLiteral("Não devolvido")});
     m_lstHistorico->setLines(shown);
-    return true;
 }
 
 void frmConClientes::clearResults()
@@ -96,4 +122,5 @@ void frmConClientes::clearResults()
         detail.first->clear();
     m_txtStatus->clear();
     m_lstHistorico->clear();
+    m_lstClientes->clearEntries();
 }

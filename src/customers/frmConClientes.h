@@ -5,6 +5,7 @@
 #include "lookup/QueryWindow.h"
 
 class HistoryList;
+class NamesakeList;
 class QComboBox;
 class QLineEdit;
 
@@ -21,11 +22,14 @@ public:
 private:
     bool lookUp() override;
     void clearResults() override;
+    void showPerson(const counter::PeopleSearch::Person& person);
 
     counter::PeopleSearch m_people;
     counter::History m_history;
     HistoryList* m_lstHistorico;
     QComboBox* const m_cboCliente = m_key;
     QLineEdit* m_txtStatus;
-    QList<QPair<QLineEdit*, QString>> m_details; // field and its column
+    QList<QPair<QLineEdit*, QString>> m_details;  // field and its column
+    NamesakeList* m_lstClientes;                  // shown when the name has namesakes
+    QList<counter::PeopleSearch::Person> m_found; // the name's namesakes
 };

@@ -1,5 +1,6 @@
 #include "lookup/ListIndex.h"
 
+#include "platform/TextFold.h"
 #include "views/PickList.h"
 
 #include <QAbstractItemModel>
@@ -33,8 +34,8 @@ Units units(const QString& s)
     return {reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())};
 }
 
-// Simple case folding, one code point at a time: the one folding for the
-// list and for the typed text. Hands each folded code point of s to
+// The program's folding (letter case and accents), one code point at a
+// time: the one folding for the list and for the typed text. Hands each folded code point of s to
 // onCode, in order, until it returns false; says whether it never did.
 template <typename OnCode> bool forEachFolded(QStringView s, OnCode&& onCode)
 {
@@ -50,7 +51,7 @@ template <typename OnCode> bool forEachFolded(QStringView s, OnCode&& onCode)
         char32_t code = c;
         if (QChar::isHighSurrogate(c) && i + 1 < n && s[i + 1].isLowSurrogate())
             code = QChar::surrogateToUcs4(c, s[++i].unicode());
-        if (!onCode(QChar::toCaseFolded(code)))
+        if (!onCode(platform::foldedCode(code)))
             return false;
     }
     return true;
@@ -114,7 +115,7 @@ Lead foldedLead(QStringView s)
         return size < head.size();
     });
     const Units u(head.data(), size);
-    // Simple case folding keeps the length of a text in code units.
+    // Folding keeps the length of a text in code units.
     return {leadingUnits(u), leadingUnits(u.substr(std::min<size_t>(4, u.size()))), quint64(s.size())};
 }
 
@@ -132,7 +133,7 @@ QThreadPool* buildPool()
 
 } // namespace
 
-// Case-folded texts with the rows ordered by (folded text, row), so that a
+// Folded texts with the rows ordered by (folded text, row), so that a
 // binary search tells at once whether anything matches and which rows do.
 // The texts share one buffer; a changed item is appended to it.
 struct SortedIndex

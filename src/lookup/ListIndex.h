@@ -20,7 +20,8 @@ namespace lookup_detail {
 struct SortedIndex;
 using BuildResult = std::pair<quint64, std::shared_ptr<SortedIndex>>;
 
-// The texts of one list of an item model, case-folded and sorted, kept in
+// The texts of one list of an item model, folded (letter case and accents)
+// and sorted, kept in
 // step with the model through its signals. It lives as a child of the model,
 // so every combo that shows the list, and every later window that shows it
 // again, shares the folded texts and the index: attaching costs nothing.
@@ -39,7 +40,7 @@ public:
     void setIncremental(bool on) { m_incremental = on; }
 
     // The first item at or after after + 1 that begins with (prefix) or
-    // equals text, letter case ignored, wrapping to the top; -1 for none.
+    // equals text, letter case and accents ignored, wrapping to the top; -1 for none.
     int find(QStringView text, int after, bool prefix);
     bool ready() const { return m_index != nullptr; }
     bool waitUntilReady(int msecs);

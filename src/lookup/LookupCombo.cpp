@@ -77,6 +77,28 @@ void prepareLookup(QAbstractItemModel* list)
     lookup_detail::ListIndex::of(list, 0, QModelIndex())->setIncremental(true);
 }
 
+QStringList lookupSpellings(QComboBox* combo, const QString& text)
+{
+    QStringList spellings;
+    QAbstractItemModel* model = combo->model();
+    if (!text.isEmpty() && model) {
+        auto* list = lookup_detail::ListIndex::of(model, combo->modelColumn(), combo->rootModelIndex());
+        // Equal texts are found in list order until the search wraps.
+        for (int row = list->find(text, -1, false), last = -1; row > last;
+             row = list->find(text, row, false)) {
+            const QString item = combo->itemText(row);
+            if (!spellings.contains(item))
+                spellings.append(item);
+            last = row;
+        }
+    }
+    if (const qsizetype at = spellings.indexOf(text); at > 0)
+        spellings.move(at, 0);
+    else if (at < 0)
+        spellings.append(text);
+    return spellings;
+}
+
 void clearLookup(QComboBox* combo)
 {
     combo->setCurrentIndex(-1);

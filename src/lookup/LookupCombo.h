@@ -25,6 +25,12 @@ void setLookupItems(QComboBox* combo, QAbstractItemModel* list);
 // this while the splash is up).
 void prepareLookup(QAbstractItemModel* list);
 
+// The items of the combo's list that equal text, letter case and accents
+// ignored, each spelling once, in list order; text itself first when it is
+// one of them, and last when the list does not hold it. Lets a window find
+// "João Silva" when "joao silva" was typed without the list's completion.
+QStringList lookupSpellings(QComboBox* combo, const QString& text);
+
 // Empties the combo: no item chosen, nothing typed.
 void clearLookup(QComboBox* combo);
 // What was typed in the combo finds nothing: says so in an information box

@@ -7,7 +7,7 @@
 class QComboBox;
 
 // Type-ahead for an editable combo: as the operator types, the first list
-// item that begins with the typed text is selected and the part not typed
+// item that begins with the typed text (case and accents aside) is selected and the part not typed
 // yet is highlighted. Backspace and Delete look for an exact match of the
 // shortened text. The class never adds, removes or reorders items.
 class claFenwaurda final : public QObject
@@ -23,13 +23,13 @@ public:
     void attachTo(QComboBox* combo);
     QComboBox* attached() const;
 
-    // True when some item equals text, letter case ignored.
+    // True when some item equals text, letter case and accents ignored.
     bool contains(const QString& text);
 
     // The searches, as the combo list answers them: the first item at or
     // after after + 1, wrapping to the top and ending at after itself;
-    // after = -1 searches the whole list. Letter case (accents included) is
-    // ignored. -1 when nothing matches or no combo is attached.
+    // after = -1 searches the whole list. Letter case and accents are
+    // ignored ("joao" finds "João"). -1 when nothing matches or no combo is attached.
     int findPrefix(const QString& text, int after);
     int findExact(const QString& text, int after);
 

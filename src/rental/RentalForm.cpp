@@ -3,6 +3,7 @@
 #include "SlotGrid.h"
 
 #include "lookup/LookupCombo.h"
+#include "lookup/NamesakeList.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/TaskWindow.h"
@@ -25,6 +26,7 @@ void RentalForm::setupUi(QWidget* window, claFenwaurda* autoComplete)
     lblnome = new QLabel(window);
     lblnome->setObjectName(QStringLiteral("lblnome"));
     lblnome->hide();
+    lstClientes = new NamesakeList(window, "lstClientes");
     cbo1 = makeLookupCombo(window, "cbo1", autoComplete);
     txtValor = TaskWindow::displayField(window, "txtValor");
     txtDesconto = platform::namedLineEdit(window, "txtDesconto");
@@ -75,6 +77,8 @@ void RentalForm::setupUi(QWidget* window, claFenwaurda* autoComplete)
               {txtDesconto, nullptr, 7, 4, 1, 2295},
               {slotsCaption, nullptr, 8, 3, 3},
               {slotGrid, nullptr, 9, 0, 7}});
+    // Namesakes are listed under the name, where the hidden label stands.
+    layout->addWidget(lstClientes, 5, 1, 1, 4);
     // The buttons stand beside the customer and the video lines.
     layout->addWidget(cmdSalvar, 2, 6, 3, 1, Qt::AlignLeft | Qt::AlignBottom);
     layout->addWidget(cmdDesfazer, 5, 6, 4, 1, Qt::AlignLeft | Qt::AlignVCenter);
@@ -95,6 +99,6 @@ void RentalForm::setupUi(QWidget* window, claFenwaurda* autoComplete)
     layout->setRowMinimumHeight(5, FormGrid::pixels(240));
     layout->setRowMinimumHeight(8, FormGrid::pixels(360));
 
-    TaskWindow::setTabOrderChain(
-        {txtCodigo, cboClientes, text1, cbo1, txtDesconto, cmdSalvar, txtValor, txtData, cmdDesfazer});
+    TaskWindow::setTabOrderChain({txtCodigo, cboClientes, lstClientes, text1, cbo1, txtDesconto, cmdSalvar,
+                                  txtValor, txtData, cmdDesfazer});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 class claFenwaurda;
+class NamesakeList;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -17,6 +18,7 @@ struct RentalForm
     QComboBox* cboClientes = nullptr;
     QLineEdit* text1 = nullptr;
     QLabel* lblnome = nullptr;
+    NamesakeList* lstClientes = nullptr; // shown when the name has namesakes
     QComboBox* cbo1 = nullptr;
     QLineEdit* txtValor = nullptr;
     QLineEdit* txtDesconto = nullptr;

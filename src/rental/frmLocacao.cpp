@@ -5,6 +5,7 @@
 
 #include "counter/ShopSettings.h"
 #include "lookup/LookupCombo.h"
+#include "lookup/NamesakeList.h"
 #include "lookup/claFenwaurda.h"
 #include "platform/Formats.h"
 #include "platform/widgets/LeaveChecks.h"
@@ -35,6 +36,8 @@ frmLocacao::frmLocacao(store::Database& db, QWidget* parent) : TaskWindow(db, Ti
     m_ui.setupUi(this, m_autoComplete);
 
     leaveChecks().add(m_ui.cboClientes, [this] { return confirmCustomer(); });
+    connect(m_ui.lstClientes, &NamesakeList::chosen, this,
+            [this](int row) { chooseCustomer(m_renters.at(row)); });
     leaveChecks().add(m_ui.cbo1, [this] { return enterVideo(); });
     leaveChecks().add(m_ui.txtDesconto, [this] { return leaveDiscount(); });
     // Installed after the leave checks, so it sees each focus loss first.
@@ -79,6 +82,8 @@ void frmLocacao::clearFields()
     m_ui.txtData->setText(platform::todayText());
     m_ui.txtCodigo->setText(QString::number(counter::RentalDraft::FirstNumber));
     clearLookup(m_ui.cboClientes);
+    m_ui.lstClientes->clearEntries();
+    m_renters.clear();
     clearLookup(m_ui.cbo1);
     m_ui.txtValor->clear();
     m_ui.txtDesconto->setText(NoDiscount);
@@ -114,14 +119,36 @@ void frmLocacao::sayDiscountTooLarge(const QString& consequence)
 bool frmLocacao::confirmCustomer()
 {
     const QString name = m_ui.cboClientes->currentText();
-    bool found = false;
-    if (!guarded([&] { found = m_draft.confirmRenter(name); }))
+    // Left again on the namesake chosen: the choice stands.
+    if (!m_ui.lstClientes->isHidden() && m_draft.renterConfirmed() && name == m_draft.renter())
+        return true;
+    QList<counter::PeopleSearch::Person> people;
+    if (!guarded([&] { people = m_draft.findRenters(lookupSpellings(m_ui.cboClientes, name)); }))
         return false;
-    if (!found)
+    if (people.isEmpty()) {
+        m_ui.lstClientes->clearEntries();
         return refuseLookup(m_ui.cboClientes, CustomerInfo,
                             QStringLiteral("Cliente não Encontrado ou Cadastrado"));
-    m_ui.lblnome->setText(m_draft.renter());
+    }
+    m_renters = people;
+    chooseCustomer(people.front());
+    QList<NamesakeList::Entry> entries;
+    for (const auto& person : std::as_const(people))
+        entries.append({person.name, person.code(), person.holder()});
+    m_ui.lstClientes->showEntries(entries);
+    // Namesakes: the operator picks one before going on.
+    if (people.size() > 1)
+        m_ui.lstClientes->setFocus();
     return true;
+}
+
+// The note takes the name as stored, with this person's account.
+void frmLocacao::chooseCustomer(const counter::PeopleSearch::Person& person)
+{
+    m_draft.chooseRenter(person);
+    if (m_ui.cboClientes->currentText() != person.name)
+        m_ui.cboClientes->setEditText(person.name);
+    m_ui.lblnome->setText(m_draft.renter());
 }
 
 bool frmLocacao::enterVideo()

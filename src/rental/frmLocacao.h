@@ -29,6 +29,7 @@ private:
     void clearFields();
 
     bool confirmCustomer();
+    void chooseCustomer(const counter::PeopleSearch::Person& person);
     bool enterVideo();
     bool leaveDiscount();
     void save();
@@ -43,6 +44,7 @@ private:
     counter::RentalDraft m_draft;
 
     RentalForm m_ui;
-    bool m_acting = false;              // Salvar or Desfazer is leaving the focused field
-    bool m_discountLeftByPress = false; // by a click or an access key
+    QList<counter::PeopleSearch::Person> m_renters; // the name's namesakes
+    bool m_acting = false;                          // Salvar or Desfazer is leaving the focused field
+    bool m_discountLeftByPress = false;             // by a click or an access key
 };

@@ -381,6 +381,12 @@ DataReport::Item DataReport::lineItem(Band band, qreal top, qreal left, qreal ri
     return item;
 }
 
+QString DataReport::groupValue(int group, const QString& column) const
+{
+    const qsizetype at = m_stream->by().indexOf(column);
+    return at < 0 ? QString() : m_keys.at(group - m_keysFirst).at(at);
+}
+
 void DataReport::addFields(QList<Item>& out, int group, const QList<Field>& fields, qreal top,
                            qreal points) const
 {

@@ -119,6 +119,9 @@ protected:
     virtual void addGroupItems(QList<Item>& out, int group, qreal top) const = 0;
 
     static qreal lineHeight(qreal points);
+    // A group's value of one of the grouping columns (the group is on a
+    // page laid out now); empty for a column it is not grouped by.
+    QString groupValue(int group, const QString& column) const;
     // One line of a group's fields, each in its box.
     void addFields(QList<Item>& out, int group, const QList<Field>& fields, qreal top, qreal points) const;
     Item textItem(Band band, const QRectF& rect, const QString& text, qreal points, int group = -1) const;

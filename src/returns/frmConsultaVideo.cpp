@@ -1,5 +1,6 @@
 #include "frmConsultaVideo.h"
 
+#include "counter/PeopleSearch.h"
 #include "counter/VideoStatus.h"
 #include "platform/widgets/Fields.h"
 #include "store/Queries.h"
@@ -20,11 +21,13 @@ frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     m_txtSituacao = displayField(this, "txtSituacao");
     m_txtData = displayField(this, "txtData");
     m_txtLocal = displayField(this, "txtLocal");
+    m_txtCliente = displayField(this, "txtCliente");
 
     auto* grid = new QGridLayout(this);
     const QList<QPair<QWidget*, const char*>> rows = {
         {m_key, "Código do Vídeo:"},  {m_txtVideo, "Nome do Vídeo:"},  {m_txtQTDE, "QTDE para Locar:"},
         {m_txtSituacao, "Situação:"}, {m_txtData, "Data da Locação:"}, {m_txtLocal, "Localização na Loja:"},
+        {m_txtCliente, "Cliente:"},
     };
     int row = 0;
     for (const auto& [field, caption] : rows) {
@@ -35,7 +38,8 @@ frmConsultaVideo::frmConsultaVideo(store::Database& db, QWidget* parent)
     m_txtVideo->setMinimumWidth(320);
     grid->addWidget(m_cmdOk, row, 1, Qt::AlignLeft);
 
-    setTabOrderChain({m_key, m_cmdOk, m_txtVideo, m_txtQTDE, m_txtSituacao, m_txtData, m_txtLocal});
+    setTabOrderChain(
+        {m_key, m_cmdOk, m_txtVideo, m_txtQTDE, m_txtSituacao, m_txtData, m_txtLocal, m_txtCliente});
     finishQuery(store::PickListKind::VideoCodes);
 }
 
@@ -43,7 +47,7 @@ frmConsultaVideo::~frmConsultaVideo() = default;
 
 void frmConsultaVideo::clearResults()
 {
-    for (QLineEdit* edit : {m_txtVideo, m_txtQTDE, m_txtSituacao, m_txtLocal, m_txtData})
+    for (QLineEdit* edit : {m_txtVideo, m_txtQTDE, m_txtSituacao, m_txtLocal, m_txtData, m_txtCliente})
         edit->clear();
 }
 
@@ -61,5 +65,6 @@ bool frmConsultaVideo::lookUp()
     m_txtLocal->setText(video->place);
     m_txtSituacao->setText(video->rentedOn ? QStringLiteral("Locado") : QStringLiteral("Não Locado"));
     m_txtData->setText(video->rentedOn.value_or(QString()));
+    m_txtCliente->setText(counter::PeopleSearch::withNumber(video->renter, video->renterCode));
     return true;
 }

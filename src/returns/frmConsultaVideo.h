@@ -30,4 +30,5 @@ private:
     QLineEdit* m_txtSituacao = nullptr;
     QLineEdit* m_txtData = nullptr;
     QLineEdit* m_txtLocal = nullptr;
+    QLineEdit* m_txtCliente = nullptr; // who has it out, with the account's number
 };

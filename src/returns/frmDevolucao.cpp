@@ -1,6 +1,7 @@
 #include "frmDevolucao.h"
 
 #include "counter/History.h"
+#include "counter/PeopleSearch.h"
 #include "counter/ReturnDesk.h"
 #include "counter/ShopSettings.h"
 #include "lookup/LookupCombo.h"
@@ -121,6 +122,10 @@ void frmDevolucao::buildLayout()
     rental->addWidget(rentedOn);
     rental->addWidget(m_lblData);
     layout->addLayout(rental, 0, 2, Qt::AlignLeft);
+    m_lblCliente = new QLabel(this);
+    m_lblCliente->setObjectName(QStringLiteral("lblCliente"));
+    m_lblCliente->setAccessibleName(QStringLiteral("Cliente"));
+    layout->addWidget(m_lblCliente, 1, 2, Qt::AlignLeft);
     for (QWidget* field : {static_cast<QWidget*>(m_txtData), static_cast<QWidget*>(m_cboCodigo),
                            static_cast<QWidget*>(m_cboCodigoVideo), static_cast<QWidget*>(m_lblnome)})
         field->setFixedHeight(FormGrid::pixels(360));
@@ -154,6 +159,10 @@ bool frmDevolucao::leaveNote()
     }
     m_note = code;
     m_lblData->setText(note->date);
+    std::optional<counter::History::Note> saved;
+    guarded([&] { saved = counter::History(db()).savedNote(code); });
+    m_lblCliente->setText(saved ? counter::PeopleSearch::withNumber(saved->customer, saved->customerCode)
+                                : QString());
     showOpenVideos(note->openCodes);
     return true;
 }

@@ -36,6 +36,7 @@ private:
     claFenwaurda* const m_autoComplete = new claFenwaurda(this);
     QLineEdit* m_txtData = nullptr;
     QLabel* m_lblData = nullptr;
+    QLabel* m_lblCliente = nullptr; // the note's customer, with the account's number
     QComboBox* m_cboCodigo = nullptr;
     QComboBox* m_cboCodigoVideo = nullptr;
     QLabel* m_lblnome = nullptr;

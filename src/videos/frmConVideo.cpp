@@ -2,6 +2,7 @@
 
 #include "VideoFields.h"
 #include "lookup/HistoryList.h"
+#include "lookup/LookupCombo.h"
 #include "platform/Formats.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
@@ -86,11 +87,15 @@ void frmConVideo::clearResults()
 bool frmConVideo::lookUp()
 {
     std::optional<counter::VideoStatus::Record> video;
-    if (!guarded([&] { video = m_videos.findTitle(m_key->currentText()); }))
+    // The title as stored, accents and letter case aside.
+    const QString title = lookupSpellings(m_key, m_key->currentText()).constFirst();
+    if (!guarded([&] { video = m_videos.findTitle(title); }))
         return false;
     if (!video)
         return refuse(QStringLiteral("Informação de Vídeo"),
                       QStringLiteral("Vídeo não Encontrado ou Cadastrado!"));
+    if (m_key->currentText() != title)
+        m_key->setEditText(title);
     m_txtCodigo->setText(video->code);
     m_txtGenero->setText(video->genre);
     m_txtQTDE->setText(video->onShelf);

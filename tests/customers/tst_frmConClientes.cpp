@@ -4,6 +4,7 @@
 #include "rental/frmLocacao.h"
 
 #include <QComboBox>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -214,6 +215,87 @@ private slots:
         QCOMPARE(w("txtStatus")->text(), QStringLiteral("Cliente Titular"));
         QCOMPARE(w("txtRG")->text(), QStringLiteral("774"));
         QCOMPARE(combo()->count(), 8);
+    }
+
+    // Accents aside, whether completed by the list or typed whole; the name
+    // is shown as stored. Namesakes are listed with their numbers, and the
+    // one picked is shown.
+    void accentsAndNamesakes_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("keyByKey"); // else set whole, never completed
+        QTest::addColumn<QString>("shown"); // the name as stored
+        QTest::addColumn<QStringList>("namesakes");
+        QTest::addColumn<int>("pick");       // row picked in the list
+        QTest::addColumn<QString>("status"); // what the pick shows
+        QTest::addColumn<QString>("rg");
+        const QStringList joao{"João Silva (nº 5)", "João Silva (nº 6)",
+                               "João Silva (nº 7, dependente de Ação Reis)"};
+        QTest::newRow("typed, one person")
+            << "conceicao" << true << "Conceição Lima" << QStringList() << -1 << "Cliente Titular"
+            << "778";
+        QTest::newRow("set whole, one person")
+            << "ACAO REIS" << false << "Ação Reis" << QStringList() << -1 << "Cliente Titular"
+            << "777";
+        QTest::newRow("second namesake")
+            << "joao silva" << false << "João Silva" << joao << 1 << "Cliente Titular"
+            << "776";
+        QTest::newRow("namesake as a dependant")
+            << "JOÃO SILVA" << false << "João Silva" << joao << 2 << "Dependente de: Ação Reis"
+            << "";
+        QTest::newRow("holder and dependant")
+            << "ana eduvi" << true << "Ana Eduvi"
+            << QStringList{"Ana Eduvi (nº 3)", "Ana Eduvi (nº 1, dependente de Zaviz Eduvi)"} << 1
+            << "Dependente de: Zaviz Eduvi"
+            << "";
+    }
+
+    void accentsAndNamesakes()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, keyByKey);
+        QFETCH(QString, shown);
+        QFETCH(QStringList, namesakes);
+        QFETCH(int, pick);
+        QFETCH(QString, status);
+        QFETCH(QString, rg);
+        insert("5", "João Silva", QString(""), QString(""), QString(""));
+        insert("6", "João Silva", QString(""), QString(""), QString(""));
+        insert("7", "Ação Reis", QString("João Silva"), QString(""), QString(""));
+        insert("8", "Conceição Lima", QString(""), QString(""), QString(""));
+        open();
+        combo()->setFocus();
+        if (keyByKey)
+            QTest::keyClicks(focus(), typed);
+        else
+            combo()->setEditText(typed);
+        QTest::keyClick(focus(), Qt::Key_Return);
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(combo()->currentText(), shown);
+        auto* list = w<QListWidget>("lstClientes");
+        QStringList listed;
+        for (int i = 0; i < list->count(); ++i)
+            listed << list->item(i)->text();
+        QCOMPARE(listed, namesakes);
+        QCOMPARE(list->isVisible(), !namesakes.isEmpty());
+        if (namesakes.isEmpty()) {
+            QCOMPARE(focus(), w<QPushButton>("cmdOk"));
+        } else {
+            // The first is shown until another is picked in the list.
+            QCOMPARE(focus(), list);
+            for (int i = 0; i < pick; ++i)
+                QTest::keyClick(focus(), Qt::Key_Down);
+        }
+        QCOMPARE(w("txtStatus")->text(), status);
+        QCOMPARE(w("txtRG")->text(), rg);
+        QCOMPARE(combo()->currentText(), shown);
+        // Leaving the name again keeps the pick; OK empties everything.
+        combo()->setFocus();
+        QTest::keyClick(focus(), Qt::Key_Tab);
+        QCOMPARE(w("txtStatus")->text(), status);
+        w<QPushButton>("cmdOk")->click();
+        QVERIFY(!list->isVisible());
+        QCOMPARE(list->count(), 0);
     }
 
     void customersAddedLaterAreStillFound()

@@ -1,5 +1,6 @@
 #include "lookup/LookupCombo.h"
 #include "lookup/claFenwaurda.h"
+#include "platform/TextFold.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -96,10 +97,10 @@ int referenceFind(const QStringList& items, const QString& text, int after, bool
     const int n = int(items.size());
     if (after < -1 || after >= n)
         after = -1;
-    const QString folded = text.toCaseFolded();
+    const QString folded = platform::foldedText(text);
     for (int i = 1; i <= n; ++i) {
         const int row = (after + i) % n;
-        const QString item = items.at(row).toCaseFolded();
+        const QString item = platform::foldedText(items.at(row));
         if (prefix ? item.startsWith(folded) : item == folded)
             return row;
     }
@@ -415,6 +416,44 @@ private slots:
         QVERIFY(f->spy.keys.isEmpty());
     }
 
+    // Accents do not matter: the item is found and shown as stored, the part
+    // not typed yet selected.
+    void accentsAreIgnored_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("index");
+        const struct
+        {
+            const char *typed, *shown, *selected;
+            int index;
+        } rows[] = {{"joao", "João Silva", " Silva", 1},
+                    {"JOAO S", "João Silva", "ilva", 1},
+                    {"acao", "Ação Mutante", " Mutante", 2},
+                    {"conceicao", "CONCEIÇÃO REIS", " REIS", 3},
+                    {"jôse", "Jose Alves", " Alves", 4}}; // an accent where none is stored
+        for (const auto& r : rows)
+            QTest::newRow(r.typed) << QString::fromUtf8(r.typed) << QString::fromUtf8(r.shown)
+                                   << QString::fromUtf8(r.selected) << r.index;
+    }
+
+    void accentsAreIgnored()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, selected);
+        QFETCH(int, index);
+        Form* f = open({"Joana", "João Silva", "Ação Mutante", "CONCEIÇÃO REIS", "Jose Alves"});
+        type(f->combo, typed);
+        QCOMPARE(f->combo->lineEdit()->text(), shown);
+        QCOMPARE(f->combo->lineEdit()->selectedText(), selected);
+        QCOMPARE(f->combo->currentIndex(), index);
+        QVERIFY(f->spy.keys.isEmpty());
+        // The exact search (Backspace, Delete) ignores them too.
+        QCOMPARE(m_lookup->findExact(platform::foldedText(shown), -1), index);
+    }
+
     void deleteAtTheEndSelectsAnEqualItem()
     {
         Form* f = open({"ANA", "ANA MARIA"});
@@ -491,9 +530,13 @@ private slots:
         type(f->combo2, "a");
         QCOMPARE(second->text(), QString::fromUtf8("AÇÃO"));
         QCOMPARE(second->selectedText(), QString::fromUtf8("ÇÃO"));
+        // Accents aside, "ac" goes on completing AÇÃO; "x" then matches nothing.
         type(f->combo2, "c");
-        QCOMPARE(second->text(), QString::fromUtf8("Ac"));
-        QCOMPARE(f->spy2.keys, QList<int>{Qt::Key_C});
+        QCOMPARE(second->text(), QString::fromUtf8("AÇÃO"));
+        QCOMPARE(second->selectedText(), QString::fromUtf8("ÃO"));
+        type(f->combo2, "x");
+        QCOMPARE(second->text(), QString::fromUtf8("AÇx"));
+        QCOMPARE(f->spy2.keys, QList<int>{Qt::Key_X});
 
         // The first combo is no longer completed.
         f->combo->setFocus();

@@ -1,5 +1,6 @@
 #include "lookup/ListIndex.h"
 #include "lookup/LookupCombo.h"
+#include "platform/TextFold.h"
 #include "store/Database.h"
 #include "store/Queries.h"
 #include "store/Transaction.h"
@@ -24,10 +25,10 @@ constexpr int Rows = 3000;
 int plainFind(const QStringList& items, const QString& text, int after, bool prefix)
 {
     const int n = int(items.size());
-    const QString folded = text.toCaseFolded();
+    const QString folded = platform::foldedText(text);
     for (int i = 1; i <= n; ++i) {
         const int row = (after + i + n) % n;
-        const QString item = items.at(row).toCaseFolded();
+        const QString item = platform::foldedText(items.at(row));
         if (prefix ? item.startsWith(folded) : item == folded)
             return row;
     }

@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPdfWriter>
 #include <QProcess>
 #include <QPushButton>
@@ -137,6 +138,66 @@ private slots:
             QCOMPARE(combo->currentText(), QString());
             QCOMPARE(focus(), combo);
         }
+    }
+
+    // The renter found accents aside and shown as stored; namesakes listed
+    // with their numbers, and the note kept for the account picked.
+    void namesakesAndAccents_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("keyByKey"); // else set whole, never completed
+        QTest::addColumn<QString>("name");  // as stored, on the note
+        QTest::addColumn<QStringList>("namesakes");
+        QTest::addColumn<int>("pick");
+        QTest::addColumn<QString>("account");
+        const QStringList joao{"João Silva (nº 2)", "João Silva (nº 3, dependente de Conceição Dias)"};
+        QTest::newRow("one person") << "conceicao dias" << true << "Conceição Dias" << QStringList() << 0
+                                    << "3";
+        QTest::newRow("first namesake") << "joao silva" << true << "João Silva" << joao << 0 << "2";
+        QTest::newRow("namesake as a dependant") << "JOAO SILVA" << false << "João Silva" << joao << 1 << "3";
+    }
+
+    void namesakesAndAccents()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, keyByKey);
+        QFETCH(QString, name);
+        QFETCH(QStringList, namesakes);
+        QFETCH(int, pick);
+        QFETCH(QString, account);
+        shop->exec(
+            "INSERT INTO tblClientes (Codigo, Nome, Dependente1, CPF) VALUES ('2', 'João Silva', '', '2'), "
+            "('3', 'Conceição Dias', 'João Silva', '3')");
+        open();
+        auto* combo = w<QComboBox>("cboClientes");
+        if (keyByKey) {
+            customer(typed);
+        } else {
+            combo->setEditText(typed);
+            QTest::keyClick(combo, Qt::Key_Return);
+        }
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(combo->currentText(), name);
+        auto* list = w<QListWidget>("lstClientes");
+        QStringList listed;
+        for (int i = 0; i < list->count(); ++i)
+            listed << list->item(i)->text();
+        QCOMPARE(listed, namesakes);
+        QCOMPARE(list->isVisible(), !namesakes.isEmpty());
+        if (!namesakes.isEmpty()) {
+            QCOMPARE(focus(), list);
+            for (int i = 0; i < pick; ++i)
+                QTest::keyClick(focus(), Qt::Key_Down);
+            QTest::keyClick(focus(), Qt::Key_Return);
+        }
+        QCOMPARE(focus(), w("Text1"));
+        video("10");
+        MessageBox::setNextAnswer(QMessageBox::No);
+        w<QPushButton>("cmdSalvar")->click();
+        QCOMPARE(shop->rows("tblLocacao").value(0).value("Clientes").toString(), name);
+        QCOMPARE(shop->rows("NoteHistory").value(0).value("ClienteCodigo").toString(), account);
+        // The next note starts with no namesakes listed.
+        QVERIFY(!list->isVisible());
     }
 
     void fillsSlotsAndTakesCopiesAtOnce()

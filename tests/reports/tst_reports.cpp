@@ -473,6 +473,32 @@ private slots:
         QCOMPARE(lines, 2);
     }
 
+    // Each pending note names its customer's account under the name, as the
+    // history kept it; a note from before accounts were kept names none.
+    void pendingNotesShowTheAccount()
+    {
+        addRows(shop->db(), u"tblLocacao"_s, notes(3));
+        shop->exec("INSERT INTO NoteHistory (Id, Codigo, Data, Cliente, ClienteCodigo) VALUES "
+                   "(1, '100', '01/02/2004', 'Cliente 0', '7'), (2, '101', '01/02/2004', 'Cliente 1', NULL)");
+        rptLocacao report(std::make_shared<datFenwarda>(shop->folder()));
+        QStringList accounts(3);
+        QList<QRectF> under(3);
+        QList<QRectF> name(3);
+        for (const Item& i : report.pageItems(0)) {
+            if (i.band != DataReport::Band::GroupHeader || i.line)
+                continue;
+            if (i.text.startsWith(u"Cliente nº"_s)) {
+                accounts[i.group] = i.text;
+                under[i.group] = i.rect;
+            } else if (i.text.startsWith(u"Cliente "_s)) {
+                name[i.group] = i.rect;
+            }
+        }
+        QCOMPARE(accounts, (QStringList{u"Cliente nº 7"_s, u""_s, u""_s}));
+        QCOMPARE(under[0].left(), name[0].left());
+        QCOMPARE(under[0].top(), name[0].bottom());
+    }
+
     // The shop's name, address and phone above the title of the first page
     // only; the rest of the page moves down by their height. Without a name
     // the pages are laid out as they always were.

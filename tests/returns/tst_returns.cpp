@@ -237,6 +237,45 @@ private slots:
         QCOMPARE(focus(), w<QPushButton>("cmdOk"));
     }
 
+    // Who has the note, told apart from namesakes by the account it was
+    // saved for; a note from before accounts were kept shows the name only.
+    void theNotesCustomerWithItsNumber_data()
+    {
+        QTest::addColumn<bool>("status"); // else the returns window
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("status, account kept") << true << "7"
+                                              << "Maria Silva (nº 12)";
+        QTest::newRow("status, before accounts") << true << "8"
+                                                 << "Maria Silva";
+        QTest::newRow("returns, account kept") << false << "101"
+                                               << "Maria Silva (nº 12)";
+        QTest::newRow("returns, before accounts") << false << "102"
+                                                  << "Maria Silva";
+    }
+
+    void theNotesCustomerWithItsNumber()
+    {
+        QFETCH(bool, status);
+        QFETCH(QString, key);
+        QFETCH(QString, shown);
+        addNote("101", "16/11/2026", {{0, "7"}});
+        addNote("102", "17/11/2026", {{0, "8"}});
+        shop->exec(
+            "INSERT INTO NoteHistory (Id, Codigo, Data, Cliente, ClienteCodigo) VALUES "
+            "(1, '101', '16/11/2026', 'Maria Silva', '12'), (2, '102', '17/11/2026', 'Maria Silva', NULL)");
+        if (status) {
+            openQuery();
+            enter("cboVideo", key);
+            QCOMPARE(w("txtCliente")->text(), shown);
+        } else {
+            openReturns();
+            enter("cboCodigo", key);
+            QCOMPARE(w<QLabel>("lblCliente")->text(), shown);
+        }
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
     void statusQueryRefusesUnknownAndEmptyCodes()
     {
         addNote("101", "16/11/2026", {{0, "7"}}); // its free slots hold empty texts

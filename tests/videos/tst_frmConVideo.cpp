@@ -66,6 +66,37 @@ class TestFrmConVideo : public WindowFixture<frmConVideo, Opening::ByTest>
     }
 
 private slots:
+    // A title typed without its accents, key by key or whole, finds the
+    // video and shows the title as stored.
+    void accentsAside_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("keyByKey");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("typed") << "acao mutante" << true << "7";
+        QTest::newRow("set whole") << "ACAO MUTANTE" << false << "7";
+        QTest::newRow("exact spelling first") << "Acao Mutante" << false << "8";
+    }
+
+    void accentsAside()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, keyByKey);
+        QFETCH(QString, code);
+        insertVideo("7", "Ação Mutante", "Ação", 2, "Estante A", "3,00");
+        insertVideo("8", "Acao Mutante", "Ação", 1, "Estante A", "3,00");
+        open();
+        if (keyByKey) {
+            query(typed);
+        } else {
+            video()->setEditText(typed);
+            QTest::keyClick(video(), Qt::Key_Return);
+        }
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(w("txtCodigo")->text(), code);
+        QCOMPARE(video()->currentText(), code == "7" ? QStringLiteral("Ação Mutante") : typed);
+    }
+
     void windowAtOpening()
     {
         open();

@@ -1,0 +1,140 @@
+#include "Overdue.h"
+
+#include "KeptStatements.h"
+#include "ShopSettings.h"
+#include "platform/Formats.h"
+#include "store/Names.h"
+#include "store/Schema.h"
+
+#include <algorithm>
+
+namespace counter {
+
+using namespace store::names;
+
+namespace {
+
+const QString Reading = QStringLiteral("ler as locações em atraso");
+
+enum Statement : size_t { Open, OpenOnNote };
+
+// The videos still out on open notes: the latest history of each note
+// that tblLocacao still holds, with the renter's phones, found by the
+// account or, on a note older than the history, by the holder's name.
+QString openVideosSql(const QString& where)
+{
+    namespace H = NoteHistory;
+    namespace V = RentedVideos;
+    namespace C = tblClientes;
+    const QString clientes = store::quoted(C::Table);
+    return QStringLiteral("SELECT h.%1, h.%2, h.%3, h.%4, h.%5, c.%6, c.%7, c.%8, v.%9, v.%10, v.%11, v.%12 "
+                          "FROM %13 v JOIN %14 h ON h.%15 = v.%16 "
+                          "LEFT JOIN %17 c ON c.rowid = COALESCE("
+                          "(SELECT rowid FROM %17 WHERE %18 = NULLIF(h.%5, '')), "
+                          "(SELECT rowid FROM %17 WHERE h.%5 IS NULL AND %19 = NULLIF(h.%4, '') ORDER BY "
+                          "rowid LIMIT 1)) "
+                          "WHERE v.%20 IS NULL AND h.%15 = (SELECT MAX(%15) FROM %14 WHERE %1 = h.%1) "
+                          "AND EXISTS (SELECT 1 FROM %21 l WHERE l.%22 = h.%1) %23 ORDER BY h.%15, v.%10")
+        .arg(H::Codigo, H::Data, H::SavedAt, H::Cliente, H::ClienteCodigo, store::quoted(C::FoneResidencial),
+             store::quoted(C::FoneComercial), store::quoted(C::Celular), V::Slot)
+        .arg(V::Codigo, V::Titulo, V::Tipo, V::Table, H::Table, H::Id, V::Note, clientes,
+             store::quoted(C::Codigo))
+        .arg(store::quoted(C::Nome), V::ReturnedAt, store::quoted(tblLocacao::Table),
+             store::quoted(tblLocacao::Codigo), where);
+}
+
+QStringList phonesOf(const KeptStatements::Row& r)
+{
+    QStringList phones;
+    const char* labels[] = {"Res.", "Com.", "Cel."};
+    for (int k = 0; k < 3; ++k)
+        if (const QString phone = r.text(5 + k).trimmed(); !phone.isEmpty())
+            phones.append(QStringLiteral("%1 %2").arg(QString::fromLatin1(labels[k]), phone));
+    return phones;
+}
+
+} // namespace
+
+Overdue::Overdue(store::Database& db) : m_statements(std::make_unique<KeptStatements>(db)) {}
+
+Overdue::~Overdue() = default;
+
+int Overdue::daysLate(const QDateTime& due, const QDateTime& now)
+{
+    if (!due.isValid() || !now.isValid())
+        return 0;
+    const qint64 seconds = due.secsTo(now);
+    if (seconds <= 0)
+        return 0;
+    constexpr qint64 Day = 24 * 60 * 60;
+    return int((seconds + Day - 1) / Day);
+}
+
+QDateTime Overdue::dueAt(const QString& savedAt, const QString& noteDate, int hours)
+{
+    QDateTime from = QDateTime::fromString(savedAt, Qt::ISODate);
+    if (!from.isValid()) {
+        // The hour of an older note is not known: its day is counted whole.
+        const QString date = noteDate.trimmed();
+        QDate day = platform::appLocale().toDate(date, QLocale::ShortFormat);
+        if (!day.isValid())
+            day = QDate::fromString(date, QStringLiteral("dd/MM/yyyy"));
+        if (!day.isValid())
+            return {};
+        from = day.startOfDay();
+    }
+    return from.addSecs(qint64(hours) * 60 * 60);
+}
+
+QList<Overdue::Note> Overdue::notes(const QDateTime& now)
+{
+    const ShopSettings settings = SettingsStore(m_statements->db()).read();
+    static const QString sql = openVideosSql(QString());
+    QList<Note> out;
+    m_statements->each(
+        Open, sql, {},
+        [&](const KeptStatements::Row& r) {
+            const QString category = r.text(11);
+            const QDateTime due = dueAt(r.text(2), r.text(1), settings.dueHoursFor(category));
+            const int days = daysLate(due, now);
+            if (days == 0)
+                return;
+            // Rows come note by note, in the order the notes were saved.
+            if (out.isEmpty() || out.last().code != r.text(0)) {
+                Note note{r.text(0), r.text(1), r.text(3), r.text(4), phonesOf(r), {}, 0, due};
+                out.append(note);
+            }
+            Note& note = out.last();
+            note.videos.append({r.value(8).toInt(), r.text(9), r.text(10), category, due, days});
+            note.daysLate = std::max(note.daysLate, days);
+            note.due = std::min(note.due, due);
+        },
+        Reading);
+    std::stable_sort(out.begin(), out.end(), [](const Note& a, const Note& b) { return a.due < b.due; });
+    return out;
+}
+
+std::optional<Overdue::Video> Overdue::lateVideo(const QString& noteCode, const QString& videoCode,
+                                                 const QDateTime& now)
+{
+    if (KeptStatements::namesNothing(noteCode) || KeptStatements::namesNothing(videoCode))
+        return std::nullopt;
+    static const QString sql =
+        openVideosSql(
+            QStringLiteral("AND h.%1 = ? AND v.%2 = ?").arg(NoteHistory::Codigo, RentedVideos::Codigo)) +
+        QStringLiteral(" LIMIT 1");
+    const ShopSettings settings = SettingsStore(m_statements->db()).read();
+    std::optional<Video> found;
+    m_statements->first(
+        OpenOnNote, sql, {noteCode, videoCode},
+        [&](const KeptStatements::Row& r) {
+            const QString category = r.text(11);
+            const QDateTime due = dueAt(r.text(2), r.text(1), settings.dueHoursFor(category));
+            if (const int days = daysLate(due, now); days > 0)
+                found = Video{r.value(8).toInt(), r.text(9), r.text(10), category, due, days};
+        },
+        Reading);
+    return found;
+}
+
+} // namespace counter

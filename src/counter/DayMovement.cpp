@@ -32,6 +32,13 @@ DayMovement::DayMovement(store::Database& db, const QDate& from, const QDate& to
 
 DayMovement::~DayMovement() = default;
 
+QDate DayMovement::readDate(const QString& text)
+{
+    const QString date = text.trimmed();
+    const QDate day = platform::appLocale().toDate(date, QLocale::ShortFormat);
+    return day.isValid() ? day : QDate::fromString(date, QStringLiteral("dd/MM/yyyy"));
+}
+
 DayMovement::Note DayMovement::noteOf(qint64 id, const QString& code, const QString& savedAt,
                                       const QString& customer, const QString& storedValue,
                                       const QString& storedDiscount)

@@ -70,6 +70,9 @@ public:
     // Every note of the span, added up.
     Totals totals();
 
+    // A date as the shop types it (the short date format, or dd/mm/yyyy).
+    static QDate readDate(const QString& text);
+
     // The note's value as stored is what was charged; the discount as typed
     // (unreadable or empty: none).
     static Note noteOf(qint64 id, const QString& code, const QString& savedAt, const QString& customer,

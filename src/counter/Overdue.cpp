@@ -1,8 +1,8 @@
 #include "Overdue.h"
 
+#include "DayMovement.h"
 #include "KeptStatements.h"
 #include "ShopSettings.h"
-#include "platform/Formats.h"
 #include "store/Names.h"
 #include "store/Schema.h"
 
@@ -75,10 +75,7 @@ QDateTime Overdue::dueAt(const QString& savedAt, const QString& noteDate, int ho
     QDateTime from = QDateTime::fromString(savedAt, Qt::ISODate);
     if (!from.isValid()) {
         // The hour of an older note is not known: its day is counted whole.
-        const QString date = noteDate.trimmed();
-        QDate day = platform::appLocale().toDate(date, QLocale::ShortFormat);
-        if (!day.isValid())
-            day = QDate::fromString(date, QStringLiteral("dd/MM/yyyy"));
+        const QDate day = DayMovement::readDate(noteDate);
         if (!day.isValid())
             return {};
         from = day.startOfDay();

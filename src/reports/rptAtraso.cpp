@@ -38,8 +38,7 @@ private:
             for (const counter::Overdue::Video& v : note.videos) {
                 m_lines.append({firstLine ? note.code : QString(), firstLine ? note.customer : QString(),
                                 firstLine ? note.phones.join(QStringLiteral(" / ")) : QString(),
-                                v.code + QStringLiteral(" - ") + v.title,
-                                platform::shortDate(v.due.date()) + v.due.toString(QStringLiteral(" HH:mm")),
+                                v.code + QStringLiteral(" - ") + v.title, platform::shortDate(v.due.date()),
                                 QString::number(v.daysLate)});
                 firstLine = false;
             }
@@ -58,11 +57,11 @@ private:
 rptAtraso::rptAtraso(std::shared_ptr<datFenwarda> env, const QDateTime& now)
     : LineReport(env, QString::fromLatin1(Name), std::make_shared<LateRows>(env->cnnClientes(), now),
                  QStringLiteral("Locações em Atraso"), 18, 9.75,
-                 {{QStringLiteral("Nota"), QStringLiteral("Nota"), 0, 45},
-                  {QStringLiteral("Cliente"), QStringLiteral("Cliente"), 45, 120},
-                  {QStringLiteral("Telefones"), QStringLiteral("Telefones"), 165, 115},
-                  {QStringLiteral("Vídeo"), QStringLiteral("Vídeo"), 280, 140},
-                  {QStringLiteral("Vencimento"), QStringLiteral("Vencimento"), 420, 75},
-                  {QStringLiteral("Dias"), QStringLiteral("Dias"), 495, 28}})
+                 {{QStringLiteral("Nota"), QStringLiteral("Nota"), 0, 38},
+                  {QStringLiteral("Cliente"), QStringLiteral("Cliente"), 38, 105},
+                  {QStringLiteral("Telefones"), QStringLiteral("Telefones"), 143, 180},
+                  {QStringLiteral("Vídeo"), QStringLiteral("Vídeo"), 323, 118},
+                  {QStringLiteral("Vencimento"), QStringLiteral("Vencimento"), 441, 57},
+                  {QStringLiteral("Dias"), QStringLiteral("Dias"), 498, 25}})
 {
 }

@@ -59,11 +59,51 @@ Overdue::Overdue(store::Database& db) : m_statements(std::make_unique<KeptStatem
 
 Overdue::~Overdue() = default;
 
+namespace {
+
+// The shop's wall clock, with no zone to consult: a note's time is read as
+// it was written, and thousands of them are compared at once.
+QDateTime wallClock(const QDate& date, const QTime& time)
+{
+    return QDateTime(date, time, Qt::UTC);
+}
+
+QDateTime wallClock(const QDateTime& at)
+{
+    return at.timeSpec() == Qt::UTC ? at : wallClock(at.date(), at.time());
+}
+
+// "yyyy-MM-ddTHH:mm:ss" as the history writes it; anything else through Qt.
+QDateTime readSavedAt(const QString& iso)
+{
+    const auto number = [&](int from, int length) {
+        int value = 0;
+        for (int i = from; i < from + length; ++i) {
+            const char16_t c = iso.at(i).unicode();
+            if (c < u'0' || c > u'9')
+                return -1;
+            value = value * 10 + (c - u'0');
+        }
+        return value;
+    };
+    if (iso.size() == 19 && iso.at(4) == u'-' && iso.at(7) == u'-' && iso.at(10) == u'T' &&
+        iso.at(13) == u':' && iso.at(16) == u':') {
+        const QDate date(number(0, 4), number(5, 2), number(8, 2));
+        const QTime time(number(11, 2), number(14, 2), number(17, 2));
+        if (date.isValid() && time.isValid())
+            return wallClock(date, time);
+    }
+    const QDateTime parsed = QDateTime::fromString(iso, Qt::ISODate);
+    return parsed.isValid() ? wallClock(parsed) : QDateTime();
+}
+
+} // namespace
+
 int Overdue::daysLate(const QDateTime& due, const QDateTime& now)
 {
     if (!due.isValid() || !now.isValid())
         return 0;
-    const qint64 seconds = due.secsTo(now);
+    const qint64 seconds = wallClock(due).secsTo(wallClock(now));
     if (seconds <= 0)
         return 0;
     constexpr qint64 Day = 24 * 60 * 60;
@@ -72,13 +112,13 @@ int Overdue::daysLate(const QDateTime& due, const QDateTime& now)
 
 QDateTime Overdue::dueAt(const QString& savedAt, const QString& noteDate, int hours)
 {
-    QDateTime from = QDateTime::fromString(savedAt, Qt::ISODate);
+    QDateTime from = readSavedAt(savedAt);
     if (!from.isValid()) {
         // The hour of an older note is not known: its day is counted whole.
         const QDate day = DayMovement::readDate(noteDate);
         if (!day.isValid())
             return {};
-        from = day.startOfDay();
+        from = wallClock(day, QTime(0, 0));
     }
     return from.addSecs(qint64(hours) * 60 * 60);
 }
@@ -86,6 +126,7 @@ QDateTime Overdue::dueAt(const QString& savedAt, const QString& noteDate, int ho
 QList<Overdue::Note> Overdue::notes(const QDateTime& now)
 {
     const ShopSettings settings = SettingsStore(m_statements->db()).read();
+    const QDateTime clock = wallClock(now);
     static const QString sql = openVideosSql(QString());
     QList<Note> out;
     m_statements->each(
@@ -93,7 +134,7 @@ QList<Overdue::Note> Overdue::notes(const QDateTime& now)
         [&](const KeptStatements::Row& r) {
             const QString category = r.text(11);
             const QDateTime due = dueAt(r.text(2), r.text(1), settings.dueHoursFor(category));
-            const int days = daysLate(due, now);
+            const int days = daysLate(due, clock);
             if (days == 0)
                 return;
             // Rows come note by note, in the order the notes were saved.

@@ -19,6 +19,8 @@ class KeptStatements;
 // note's time of saving plus its category's hours (ShopSettings); a note
 // saved before the history kept times counts from the start of its date.
 // "now" is always given, so that the same file reads the same way twice.
+// Times are the shop's wall clock: a due time is given with no zone
+// (Qt::UTC spec), to be shown as it is.
 // Throws StoreError.
 class Overdue final
 {
@@ -59,8 +61,9 @@ public:
 
     // Whole days late, any part of a day counting as one; 0 when not late.
     static int daysLate(const QDateTime& due, const QDateTime& now);
-    // When a note's video is due: from savedAt (ISO) when kept, else from
-    // the start of the note's date; invalid when neither can be read.
+    // When a note's video is due, on the shop's wall clock: from savedAt
+    // (ISO) when kept, else from the start of the note's date; invalid when
+    // neither can be read.
     static QDateTime dueAt(const QString& savedAt, const QString& noteDate, int hours);
 
 private:

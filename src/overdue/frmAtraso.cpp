@@ -22,6 +22,8 @@ frmAtraso::frmAtraso(store::Database& db, QWidget* parent)
     m_grdAtraso->setUniformRowHeights(true);
     m_grdAtraso->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grdAtraso->setAccessibleName(windowTitle());
+    // Columns fitted to the first lines: a big shop's list runs to thousands.
+    m_grdAtraso->header()->setResizeContentsPrecision(200);
     m_lblTotal = new QLabel(this);
     m_lblTotal->setObjectName(QStringLiteral("lblTotal"));
     m_cmdAtualizar = new QPushButton(QStringLiteral("&Atualizar"), this);

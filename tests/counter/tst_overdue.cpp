@@ -138,7 +138,8 @@ private slots:
         QCOMPARE(notes[1].phones, QStringList{"Res. 4444-0000"});
         QCOMPARE(notes[2].phones, (QStringList{"Res. 3333-1111", "Cel. 99999-2222"}));
         QCOMPARE(notes[2].customer, QString("Cliente 7"));
-        QCOMPARE(notes[1].videos[0].due, at("2026-12-03T00:00"));
+        QCOMPARE(notes[1].videos[0].due.toString(Qt::ISODate), QString("2026-12-03T00:00:00Z"));
+        QCOMPARE(notes[2].videos[0].due.toString(Qt::ISODate), QString("2026-12-04T09:00:00Z"));
     }
 };
 

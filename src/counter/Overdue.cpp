@@ -21,20 +21,24 @@ enum Statement : size_t { Open, OpenOnNote };
 // The videos still out on open notes: the latest history of each note
 // that tblLocacao still holds, with the renter's phones, found by the
 // account or, on a note older than the history, by the holder's name.
+// Its columns, in this order.
+enum Column { NoteId, SavedAt, NoteDate, Category, Slot, Code, Title, NoteCode, Customer, Account, Phones };
+
 QString openVideosSql(const QString& where)
 {
     namespace H = NoteHistory;
     namespace V = RentedVideos;
     namespace C = tblClientes;
     const QString clientes = store::quoted(C::Table);
-    return QStringLiteral("SELECT h.%1, h.%2, h.%3, h.%4, h.%5, c.%6, c.%7, c.%8, v.%9, v.%10, v.%11, v.%12 "
-                          "FROM %13 v JOIN %14 h ON h.%15 = v.%16 "
-                          "LEFT JOIN %17 c ON c.rowid = COALESCE("
-                          "(SELECT rowid FROM %17 WHERE %18 = NULLIF(h.%5, '')), "
-                          "(SELECT rowid FROM %17 WHERE h.%5 IS NULL AND %19 = NULLIF(h.%4, '') ORDER BY "
-                          "rowid LIMIT 1)) "
-                          "WHERE v.%20 IS NULL AND h.%15 = (SELECT MAX(%15) FROM %14 WHERE %1 = h.%1) "
-                          "AND EXISTS (SELECT 1 FROM %21 l WHERE l.%22 = h.%1) %23 ORDER BY h.%15, v.%10")
+    return QStringLiteral(
+               "SELECT h.%15, h.%3, h.%2, v.%12, v.%9, v.%10, v.%11, h.%1, h.%4, h.%5, c.%6, c.%7, c.%8 "
+               "FROM %13 v JOIN %14 h ON h.%15 = v.%16 "
+               "LEFT JOIN %17 c ON c.rowid = COALESCE("
+               "(SELECT rowid FROM %17 WHERE %18 = NULLIF(h.%5, '')), "
+               "(SELECT rowid FROM %17 WHERE h.%5 IS NULL AND %19 = NULLIF(h.%4, '') ORDER BY "
+               "rowid LIMIT 1)) "
+               "WHERE v.%20 IS NULL AND h.%15 = (SELECT MAX(%15) FROM %14 WHERE %1 = h.%1) "
+               "AND EXISTS (SELECT 1 FROM %21 l WHERE l.%22 = h.%1) %23 ORDER BY h.%15, v.%9")
         .arg(H::Codigo, H::Data, H::SavedAt, H::Cliente, H::ClienteCodigo, store::quoted(C::FoneResidencial),
              store::quoted(C::FoneComercial), store::quoted(C::Celular), V::Slot)
         .arg(V::Codigo, V::Titulo, V::Tipo, V::Table, H::Table, H::Id, V::Note, clientes,
@@ -48,9 +52,14 @@ QStringList phonesOf(const KeptStatements::Row& r)
     QStringList phones;
     const char* labels[] = {"Res.", "Com.", "Cel."};
     for (int k = 0; k < 3; ++k)
-        if (const QString phone = r.text(5 + k).trimmed(); !phone.isEmpty())
+        if (const QString phone = r.text(Phones + k).trimmed(); !phone.isEmpty())
             phones.append(QStringLiteral("%1 %2").arg(QString::fromLatin1(labels[k]), phone));
     return phones;
+}
+
+Overdue::Video videoOf(const KeptStatements::Row& r, const QString& category, const QDateTime& due, int days)
+{
+    return {r.value(Slot).toInt(), r.text(Code), r.text(Title), category, due, days};
 }
 
 } // namespace
@@ -129,21 +138,39 @@ QList<Overdue::Note> Overdue::notes(const QDateTime& now)
     const QDateTime clock = wallClock(now);
     static const QString sql = openVideosSql(QString());
     QList<Note> out;
+    // Rows come note by note, in the order the notes were saved: a note's
+    // own columns are read once, and only what a late video needs.
+    qint64 noteId = -1;
+    QDateTime saved; // the note's time, to which each category's hours are added
+    bool listed = false;
     m_statements->each(
         Open, sql, {},
         [&](const KeptStatements::Row& r) {
-            const QString category = r.text(11);
-            const QDateTime due = dueAt(r.text(2), r.text(1), settings.dueHoursFor(category));
+            const qint64 id = r.value(NoteId).toLongLong();
+            if (id != noteId) {
+                noteId = id;
+                saved = dueAt(r.text(SavedAt), r.text(NoteDate), 0);
+                listed = false;
+            }
+            const QString category = r.text(Category);
+            const QDateTime due =
+                saved.isValid() ? saved.addSecs(qint64(settings.dueHoursFor(category)) * 3600) : QDateTime();
             const int days = daysLate(due, clock);
             if (days == 0)
                 return;
-            // Rows come note by note, in the order the notes were saved.
-            if (out.isEmpty() || out.last().code != r.text(0)) {
-                Note note{r.text(0), r.text(1), r.text(3), r.text(4), phonesOf(r), {}, 0, due};
-                out.append(note);
+            if (!listed) {
+                out.append({r.text(NoteCode),
+                            r.text(NoteDate),
+                            r.text(Customer),
+                            r.text(Account),
+                            phonesOf(r),
+                            {},
+                            0,
+                            due});
+                listed = true;
             }
             Note& note = out.last();
-            note.videos.append({r.value(8).toInt(), r.text(9), r.text(10), category, due, days});
+            note.videos.append(videoOf(r, category, due, days));
             note.daysLate = std::max(note.daysLate, days);
             note.due = std::min(note.due, due);
         },
@@ -166,10 +193,10 @@ std::optional<Overdue::Video> Overdue::lateVideo(const QString& noteCode, const 
     m_statements->first(
         OpenOnNote, sql, {noteCode, videoCode},
         [&](const KeptStatements::Row& r) {
-            const QString category = r.text(11);
-            const QDateTime due = dueAt(r.text(2), r.text(1), settings.dueHoursFor(category));
+            const QString category = r.text(Category);
+            const QDateTime due = dueAt(r.text(SavedAt), r.text(NoteDate), settings.dueHoursFor(category));
             if (const int days = daysLate(due, now); days > 0)
-                found = Video{r.value(8).toInt(), r.text(9), r.text(10), category, due, days};
+                found = videoOf(r, category, due, days);
         },
         Reading);
     return found;

@@ -20,7 +20,7 @@ class KeptStatements;
 // saved before the history kept times counts from the start of its date.
 // "now" is always given, so that the same file reads the same way twice.
 // Times are the shop's wall clock: a due time is given with no zone
-// (Qt::UTC spec), to be shown as it is.
+// (held as Qt::UTC), to be shown as it is.
 // Throws StoreError.
 class Overdue final
 {

@@ -5,10 +5,13 @@
 #include "store/Schema.h"
 #include "store/Transaction.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <algorithm>
+#include <memory>
 #include <random>
 #include <stdexcept>
 
@@ -182,6 +185,69 @@ struct Video
     int price;
 };
 
+// The history as the program writes it: one NoteHistory row per note, one
+// RentedVideos row per video on it.
+class HistoryWriter
+{
+public:
+    explicit HistoryWriter(store::Database& db)
+        : m_db(db), m_notes(db.connection()), m_videos(db.connection())
+    {
+        namespace H = NoteHistory;
+        namespace V = RentedVideos;
+        if (!m_notes.prepare(
+                QStringLiteral("INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8) VALUES (?, ?, ?, ?, ?, ?, ?)")
+                    .arg(H::Table, H::Codigo, H::Data, H::SavedAt, H::Cliente, H::ClienteCodigo, H::Valor,
+                         H::Desconto)) ||
+            !m_videos.prepare(
+                QStringLiteral(
+                    "INSERT INTO %1 (%2, %3, %4, %5, %6, %7, %8, %9) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+                    .arg(V::Table, V::Note, V::Slot, V::Codigo, V::Titulo, V::Tipo, V::Preco, V::DevolvidoEm)
+                    .arg(V::ReturnedAt)))
+            db.fail(m_notes.lastError(), QStringLiteral("preparar"));
+    }
+    // returned: when each video came back (invalid: still out).
+    void add(const QString& code, const QDateTime& saved, const QString& customer, int account,
+             const QList<const Video*>& videos, const QList<QDateTime>& returned, int discount)
+    {
+        int total = 0;
+        for (const Video* v : videos)
+            total += v->price;
+        discount = std::min(discount, total);
+        ++m_id;
+        insert(m_db, m_notes,
+               {code, dateText(saved), saved.toString(Qt::ISODate), customer, QString::number(account),
+                money(total - discount), discount ? money(discount) : QString()});
+        for (int slot = 0; slot < videos.size(); ++slot) {
+            const Video& v = *videos.at(slot);
+            const QDateTime& back = returned.at(slot);
+            insert(m_db, m_videos,
+                   {m_id, slot, v.code, v.title, v.type, v.price,
+                    back.isValid() ? dateText(back) : QVariant(),
+                    back.isValid() ? back.toString(Qt::ISODate) : QVariant()});
+        }
+    }
+    void finish()
+    {
+        m_notes.finish();
+        m_videos.finish();
+    }
+    static QString dateText(const QDateTime& at) { return at.toString(QStringLiteral("dd/MM/yyyy")); }
+
+private:
+    store::Database& m_db;
+    QSqlQuery m_notes;
+    QSqlQuery m_videos;
+    qint64 m_id = 0; // the file's history starts empty
+};
+
+// A time of the shop's opening hours on day, days before the history's end.
+QDateTime openHours(Maker& make, int daysBefore)
+{
+    const QDate end(HistoryEndYear, HistoryEndMonth, HistoryEndDay);
+    return QDateTime(end.addDays(-daysBefore), QTime(9, 0)).addSecs(make.between(0, 13 * 3600 - 1));
+}
+
 } // namespace
 
 void generateShop(const QString& folder, const ShopSize& size)
@@ -234,9 +300,42 @@ void generateShop(const QString& folder, const ShopSize& size)
 
         QSqlQuery notes = prepareInsert(db, tblLocacao::Table);
         QSqlQuery numbers = prepareInsert(db, Number::Table);
+
+        // The settled notes first, as they were saved before the open ones;
+        // their own random numbers, so the rest of the shop stays as without.
+        std::unique_ptr<HistoryWriter> history;
+        std::unique_ptr<Maker> historyMake;
+        if (size.historyNotes > 0) {
+            history = std::make_unique<HistoryWriter>(db);
+            historyMake = std::make_unique<Maker>(20261130);
+            Maker& h = *historyMake;
+            constexpr int Days = 730;
+            QList<const Video*> videos;
+            QList<QDateTime> returned;
+            for (int i = 0; i < size.historyNotes && !holders.isEmpty() && !catalogue.isEmpty(); ++i) {
+                // From two years before the end to the day before the open notes.
+                const QDateTime saved = openHours(h, Days - int(qint64(i) * (Days - 15) / size.historyNotes));
+                const int who = h.between(0, int(holders.size()) - 1);
+                const int wanted = h.between(0, 9) == 0 ? h.between(5, 16) : h.between(1, 4);
+                videos.clear();
+                returned.clear();
+                for (int k = 0; k < wanted; ++k) {
+                    videos.append(&catalogue.at(h.between(0, int(catalogue.size()) - 1)));
+                    returned.append(saved.addSecs(h.between(2, 96) * 3600));
+                }
+                const QString code = QString::number(100 + i);
+                history->add(code, saved, holders.at(who), who + 1, videos, returned,
+                             h.between(0, 9) == 0 ? 100 : 0);
+                insert(db, numbers, {code});
+            }
+        }
         for (int i = 0; i < size.notes; ++i) {
-            const QString code = QString::number(100 + i);
-            QVariantList row{make.date(), code, holders.isEmpty() ? QString("") : make.pick(holders)};
+            const QString code = QString::number(100 + size.historyNotes + i);
+            QVariantList row{make.date(), code, QString("")};
+            const int who = holders.isEmpty() ? -1 : make.between(0, int(holders.size()) - 1);
+            if (who >= 0)
+                row[2] = holders.at(who);
+            QList<const Video*> out;
             QStringList slotTexts(16, QString(""));
             QStringList codes(16, QString(""));
             int total = 0;
@@ -252,7 +351,13 @@ void generateShop(const QString& folder, const ShopSize& size)
                 slotTexts[used] = v.title + QStringLiteral(" - ") + v.type;
                 codes[used] = v.code;
                 total += v.price;
+                out.append(&v);
                 ++used;
+            }
+            if (history) {
+                const QDateTime saved = openHours(*historyMake, historyMake->between(0, 14));
+                row[0] = HistoryWriter::dateText(saved);
+                history->add(code, saved, row[2].toString(), who + 1, out, QList<QDateTime>(out.size()), 0);
             }
             for (const QString& s : std::as_const(slotTexts))
                 row.append(s);
@@ -271,6 +376,8 @@ void generateShop(const QString& folder, const ShopSize& size)
                    {make.date(), v.code, v.title, make.pick(genres), onShelf.at(i),
                     QStringLiteral("Estante %1").arg(make.between(1, 40)), money(v.price), v.type});
         }
+        if (history)
+            history->finish();
         customers.finish();
         videos.finish();
         notes.finish();

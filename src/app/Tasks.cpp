@@ -4,10 +4,14 @@
 #include "customers/frmConClientes.h"
 #include "customers/frmModClientes.h"
 #include "frmMenu.h"
+#include "overdue/frmAtraso.h"
 #include "rental/frmLocacao.h"
 #include "reports/ReportWindows.h"
+#include "reports/frmMovimentoDia.h"
+#include "reports/rptAtraso.h"
 #include "reports/rptClientes.h"
 #include "reports/rptLocacao.h"
+#include "reports/rptMovimento.h"
 #include "reports/rptVideos.h"
 #include "returns/frmConsultaVideo.h"
 #include "returns/frmDevolucao.h"
@@ -36,4 +40,19 @@ void registerTasks(frmMenu& menu)
                           [reports](store::Database& db) { return reports->open<rptVideos>(db); });
     menu.setReportFactory("mnuRelLocVideo",
                           [reports](store::Database& db) { return reports->open<rptLocacao>(db); });
+
+    menu.setTaskFactory("mnuConAtraso", [](store::Database& db) { return new frmAtraso(db); });
+    menu.setReportFactory("mnuRelAtraso",
+                          [reports](store::Database& db) { return reports->open<rptAtraso>(db); });
+    // The days are asked first; each span is a report of its own.
+    menu.setTaskFactory("mnuRelMovimento", [reports, &menu](store::Database& db) {
+        return new frmMovimentoDia(db, [reports, &menu, &db](const QDate& from, const QDate& to) {
+            const QString name = QStringLiteral("%1 %2 %3")
+                                     .arg(QString::fromLatin1(rptMovimento::Name), from.toString(Qt::ISODate),
+                                          to.toString(Qt::ISODate));
+            menu.openReport(reports->open(name, db, [from, to](std::shared_ptr<datFenwarda> env) {
+                return std::make_unique<rptMovimento>(std::move(env), from, to);
+            }));
+        });
+    });
 }

@@ -58,12 +58,16 @@ const QList<MenuDef>& menuTable()
           {"sep20", nullptr, NoKey},
           {"mnuConVídeos", "L&ocação de Videos", Qt::CTRL | Qt::Key_O},
           {"sep12", nullptr, NoKey},
-          {"mnuConClientes", "Cli&entes", Qt::CTRL | Qt::Key_E}}},
+          {"mnuConClientes", "Cli&entes", Qt::CTRL | Qt::Key_E},
+          {"sep21", nullptr, NoKey},
+          {"mnuConAtraso", "Locações em &Atraso", NoKey}}},
         {"mnuRelatorio",
          "&Relatórios",
          {{"mnuRelClientes", "Clientes", NoKey},
           {"mnuRelVideos", "Videos em Estoque", NoKey},
-          {"mnuRelLocVideo", "Locação de Vídeo Pendente", NoKey}}},
+          {"mnuRelLocVideo", "Locação de Vídeo Pendente", NoKey},
+          {"mnuRelAtraso", "Locações em Atraso", NoKey},
+          {"mnuRelMovimento", "Movimento do Dia", NoKey}}},
         {"mnuAjuda", "A&juda", {{"mnuSobre", "&Sobre", Qt::CTRL | Qt::Key_S}}},
     };
     return table;

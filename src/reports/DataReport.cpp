@@ -1,6 +1,7 @@
 #include "DataReport.h"
 
 #include "GroupStream.h"
+#include "ReportRows.h"
 #include "datFenwarda.h"
 
 #include <QFontMetricsF>
@@ -160,10 +161,30 @@ DataReport::DataReport(std::shared_ptr<datFenwarda> env, const QString& name, co
 {
 }
 
+DataReport::DataReport(std::shared_ptr<datFenwarda> env, const QString& name,
+                       std::shared_ptr<ReportRows> rows)
+    : m_env(std::move(env)), m_name(name), m_stream(std::move(rows))
+{
+}
+
 LineReport::LineReport(std::shared_ptr<datFenwarda> env, const QString& name, const QString& command,
                        const QString& title, qreal titlePoints, qreal captionPoints,
                        const QList<Column>& columns)
     : DataReport(std::move(env), name, command)
+{
+    setColumns(title, titlePoints, captionPoints, columns);
+}
+
+LineReport::LineReport(std::shared_ptr<datFenwarda> env, const QString& name,
+                       std::shared_ptr<ReportRows> rows, const QString& title, qreal titlePoints,
+                       qreal captionPoints, const QList<Column>& columns)
+    : DataReport(std::move(env), name, std::move(rows))
+{
+    setColumns(title, titlePoints, captionPoints, columns);
+}
+
+void LineReport::setColumns(const QString& title, qreal titlePoints, qreal captionPoints,
+                            const QList<Column>& columns)
 {
     QList<Caption> captions;
     for (const Column& c : columns) {
@@ -187,7 +208,8 @@ DataReport::~DataReport()
 {
     // The report's end closes its result: showing it again reads the tables again.
     m_stream.reset();
-    m_env->closeResult(m_command);
+    if (!m_command.isEmpty())
+        m_env->closeResult(m_command);
 }
 
 QString DataReport::windowTitle() const

@@ -16,7 +16,7 @@ class QPagedPaintDevice;
 class QPaintDevice;
 class QPainter;
 class datFenwarda;
-class GroupStream;
+class ReportRows;
 
 // A report laid out in bands on A4 pages: the report header (title, page
 // number, line) on the first page, the page number and the page header
@@ -111,6 +111,8 @@ protected:
 
     // Opens (or reuses) the command's result in env. Throws StoreError.
     DataReport(std::shared_ptr<datFenwarda> env, const QString& name, const QString& command);
+    // A report on rows of its own, read through env's connection.
+    DataReport(std::shared_ptr<datFenwarda> env, const QString& name, std::shared_ptr<ReportRows> rows);
 
     void setHeaders(const QString& title, qreal titlePoints, const QList<Caption>& captions,
                     qreal captionPoints);
@@ -122,6 +124,8 @@ protected:
     // A group's value of one of the grouping columns (the group is on a
     // page laid out now); empty for a column it is not grouped by.
     QString groupValue(int group, const QString& column) const;
+    // The texts of a group on the page being laid out, in the order of the rows' by().
+    const QStringList& keyOf(int group) const { return m_keys.at(group - m_keysFirst); }
     // One line of a group's fields, each in its box.
     void addFields(QList<Item>& out, int group, const QList<Field>& fields, qreal top, qreal points) const;
     Item textItem(Band band, const QRectF& rect, const QString& text, qreal points, int group = -1) const;
@@ -154,7 +158,7 @@ private:
     std::shared_ptr<datFenwarda> m_env;
     QString m_name;
     QString m_command;
-    std::shared_ptr<GroupStream> m_stream;
+    std::shared_ptr<ReportRows> m_stream;
     mutable int m_keysFirst = -1;
     mutable QList<QStringList> m_keys;
     QStringList m_heading;
@@ -180,10 +184,15 @@ protected:
 
     LineReport(std::shared_ptr<datFenwarda> env, const QString& name, const QString& command,
                const QString& title, qreal titlePoints, qreal captionPoints, const QList<Column>& columns);
+    LineReport(std::shared_ptr<datFenwarda> env, const QString& name, std::shared_ptr<ReportRows> rows,
+               const QString& title, qreal titlePoints, qreal captionPoints, const QList<Column>& columns);
 
     qreal groupHeight() const override;
     void addGroupItems(QList<Item>& out, int group, qreal top) const override;
 
 private:
+    void setColumns(const QString& title, qreal titlePoints, qreal captionPoints,
+                    const QList<Column>& columns);
+
     QList<Field> m_fields;
 };

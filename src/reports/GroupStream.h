@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReportRows.h"
 #include "store/Database.h"
 
 #include <QByteArray>
@@ -19,30 +20,27 @@
 // groups asked for are read again from the file. The stream reads on its own
 // read-only connection, inside one read transaction: every read sees the
 // file as it was when the stream opened, whatever is written meanwhile.
-class GroupStream
+class GroupStream final : public ReportRows
 {
 public:
     // Throws StoreError: the file cannot be read, or (kind Other) table or
     // a column of by is not in the schema.
     GroupStream(const QString& folder, const QString& table, const QStringList& by);
-    ~GroupStream();
-    GroupStream(const GroupStream&) = delete;
-    GroupStream& operator=(const GroupStream&) = delete;
+    ~GroupStream() override;
 
-    const QStringList& by() const { return m_by; }
-    bool complete() const { return m_complete; }
-    int groupsKnown() const { return m_groups; }
+    const QStringList& by() const override { return m_by; }
+    bool complete() const override { return m_complete; }
+    int groupsKnown() const override { return m_groups; }
     int rowsRead() const { return m_rows; }
 
     // Reads on until at least groups are known or the table ends. Throws StoreError.
-    void readUntil(int groups);
-    void readAll() { readUntil(std::numeric_limits<int>::max()); }
+    void readUntil(int groups) override;
     // Reads for about budget; true once the table has ended. Throws StoreError.
-    bool readFor(std::chrono::milliseconds budget);
+    bool readFor(std::chrono::milliseconds budget) override;
 
     // The grouping values of groups [first, first + count), which must be
     // known; no value reads as an empty text. Throws StoreError.
-    QList<QStringList> keys(int first, int count);
+    QList<QStringList> keys(int first, int count) override;
 
     // Keeps only the low bits of each combination's hash (all of them for
     // 0), so that many combinations share a hash, as a few may in a big

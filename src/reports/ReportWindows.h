@@ -28,12 +28,14 @@ public:
         });
     }
 
+    using Maker = std::function<std::unique_ptr<DataReport>(std::shared_ptr<datFenwarda>)>;
+    // The preview of the report make builds, known as name (a report on
+    // other dates is another name), or nullptr when it was open already.
+    QWidget* open(const QString& name, store::Database& db, const Maker& make);
+
     datFenwarda* environment() const { return m_env.get(); }
 
 private:
-    using Maker = std::function<std::unique_ptr<DataReport>(std::shared_ptr<datFenwarda>)>;
-    QWidget* open(const QString& name, store::Database& db, const Maker& make);
-
     std::shared_ptr<datFenwarda> m_env;
     QHash<QString, QPointer<QWidget>> m_open;
 };

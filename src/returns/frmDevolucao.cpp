@@ -2,6 +2,7 @@
 
 #include "counter/History.h"
 #include "counter/PeopleSearch.h"
+#include "counter/Overdue.h"
 #include "counter/ReturnDesk.h"
 #include "counter/ShopSettings.h"
 #include "lookup/LookupCombo.h"
@@ -12,6 +13,7 @@
 #include "platform/widgets/LeaveChecks.h"
 #include "platform/widgets/MessageBox.h"
 #include "rental/RentalNote.h"
+#include "store/StoreError.h"
 #include "videos/VideoFields.h"
 
 #include <QComboBox>
@@ -84,6 +86,10 @@ void frmDevolucao::buildLayout()
     m_lbl = new QLabel(this);
     m_lbl->setObjectName(QStringLiteral("lbl"));
     m_lbl->hide();
+    m_lblAtraso = new QLabel(this);
+    m_lblAtraso->setObjectName(QStringLiteral("lblAtraso"));
+    m_lblAtraso->setStyleSheet(QStringLiteral("color: #b00000;"));
+    m_lblAtraso->hide();
     m_cmdOk = new QPushButton(QStringLiteral("&OK"), this);
     m_cmdOk->setObjectName(QStringLiteral("cmdOk"));
     m_cmdReimprimir = new QPushButton(QStringLiteral("&Reimprimir"), this);
@@ -133,6 +139,7 @@ void frmDevolucao::buildLayout()
     m_cmdReimprimir->setFixedHeight(FormGrid::pixels(495));
     layout->setRowMinimumHeight(3, FormGrid::pixels(480));
     layout->setRowMinimumHeight(4, FormGrid::pixels(615));
+    layout->addWidget(m_lblAtraso, 5, 0, 1, 3, Qt::AlignCenter);
 
     setTabOrderChain({m_txtData, m_cboCodigo, m_cboCodigoVideo, m_cmdOk, m_cmdReimprimir});
 }
@@ -156,6 +163,7 @@ bool frmDevolucao::leaveNote()
     if (code != m_note) {
         m_video.clear();
         m_lblnome->clear();
+        m_lblAtraso->hide();
     }
     m_note = code;
     m_lblData->setText(note->date);
@@ -184,6 +192,7 @@ bool frmDevolucao::leaveVideo()
         m_cboCodigoVideo->clearEditText();
         m_video.clear();
         m_lblnome->clear();
+        m_lblAtraso->hide();
         return false;
     }
     if (video.check == Check::NotInCatalogue)
@@ -193,6 +202,7 @@ bool frmDevolucao::leaveVideo()
                                     .arg(code));
     m_lblnome->setText(video.title);
     m_video = code;
+    showLateness();
     return true;
 }
 
@@ -225,6 +235,7 @@ void frmDevolucao::bookReturn()
     }
     m_video.clear();
     m_lblnome->clear();
+    m_lblAtraso->hide();
     showOpenVideos(booked->stillOpen);
     m_lbl->setText(QString::number(booked->stillOpen.size()));
     if (booked->noteDeleted) {
@@ -237,6 +248,27 @@ void frmDevolucao::bookReturn()
         m_cboCodigo->setEditText(typed);
         m_note.clear();
     }
+}
+
+void frmDevolucao::showLateness()
+{
+    std::optional<counter::Overdue::Video> late;
+    // The mark only informs: a file that cannot say leaves it off, and the
+    // return goes on.
+    try {
+        late = counter::Overdue(db()).lateVideo(m_note, m_video, QDateTime::currentDateTime());
+    } catch (const store::StoreError&) {
+    }
+    if (!late) {
+        m_lblAtraso->hide();
+        return;
+    }
+    m_lblAtraso->setText(
+        QStringLiteral("Vídeo em atraso: %1 %2 (vencido em %3)")
+            .arg(late->daysLate)
+            .arg(late->daysLate == 1 ? QStringLiteral("dia") : QStringLiteral("dias"),
+                 platform::shortDate(late->due.date()) + late->due.toString(QStringLiteral(" HH:mm"))));
+    m_lblAtraso->show();
 }
 
 void frmDevolucao::reprint()

@@ -31,6 +31,8 @@ private:
     void bookReturn();
     void reprint();
     void showOpenVideos(const QStringList& codes);
+    // Says whether the video chosen is past due, and by how many days.
+    void showLateness();
 
     std::unique_ptr<counter::ReturnDesk> m_desk;
     claFenwaurda* const m_autoComplete = new claFenwaurda(this);
@@ -41,6 +43,7 @@ private:
     QComboBox* m_cboCodigoVideo = nullptr;
     QLabel* m_lblnome = nullptr;
     QLabel* m_lbl = nullptr;
+    QLabel* m_lblAtraso = nullptr;
     QPushButton* m_cmdOk = nullptr;
     QPushButton* m_cmdReimprimir = nullptr;
     QString m_note;  // the note found last

@@ -93,16 +93,20 @@ const MenuRow MenuTable[] = {
     {"mnuConsultas", "Consult&as", "mnuConVídeos", "L&ocação de Videos", "Ctrl+O"},
     {"mnuConsultas", "Consult&as", "sep12", nullptr, ""},
     {"mnuConsultas", "Consult&as", "mnuConClientes", "Cli&entes", "Ctrl+E"},
+    {"mnuConsultas", "Consult&as", "sep21", nullptr, ""},
+    {"mnuConsultas", "Consult&as", "mnuConAtraso", "Locações em &Atraso", ""},
     {"mnuRelatorio", "&Relatórios", "mnuRelClientes", "Clientes", ""},
     {"mnuRelatorio", "&Relatórios", "mnuRelVideos", "Videos em Estoque", ""},
     {"mnuRelatorio", "&Relatórios", "mnuRelLocVideo", "Locação de Vídeo Pendente", ""},
+    {"mnuRelatorio", "&Relatórios", "mnuRelAtraso", "Locações em Atraso", ""},
+    {"mnuRelatorio", "&Relatórios", "mnuRelMovimento", "Movimento do Dia", ""},
     {"mnuAjuda", "A&juda", "mnuSobre", "&Sobre", "Ctrl+S"},
 };
 
-const char* const TaskEntries[] = {"mnuClientes",    "mnuVídeos",       "mnuModCliente", "mnuModVideo",
-                                   "mnuLocacao",     "mnuDevolucao",    "mnuconVideo",   "mnuConVídeos",
-                                   "mnuConClientes", "mnuConfiguracoes"};
-const char* const ReportEntries[] = {"mnuRelClientes", "mnuRelVideos", "mnuRelLocVideo"};
+const char* const TaskEntries[] = {"mnuClientes",    "mnuVídeos",        "mnuModCliente", "mnuModVideo",
+                                   "mnuLocacao",     "mnuDevolucao",     "mnuconVideo",   "mnuConVídeos",
+                                   "mnuConClientes", "mnuConfiguracoes", "mnuConAtraso",  "mnuRelMovimento"};
+const char* const ReportEntries[] = {"mnuRelClientes", "mnuRelVideos", "mnuRelLocVideo", "mnuRelAtraso"};
 
 void checkBoldArial(QLabel* label, qreal points)
 {

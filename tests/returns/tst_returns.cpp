@@ -113,6 +113,37 @@ private slots:
         QVERIFY(printedLines.isEmpty());
     }
 
+    void marksALateVideoWhenChosen()
+    {
+        // Saved 30 hours ago: the 24-hour "Lançamento" is 6 hours late, the
+        // "48 Horas" not yet due.
+        addNote("100", "01/12/2026", {{0, "7"}, {1, "8"}});
+        const QDateTime saved = QDateTime::currentDateTime().addSecs(-30 * 3600);
+        shop->exec(
+            "INSERT INTO NoteHistory (Id, Codigo, Data, SavedAt, Cliente) VALUES (1, '100', '01/12/2026', ?, "
+            "'Maria Silva')",
+            {saved.toString(Qt::ISODate)});
+        shop->exec("INSERT INTO RentedVideos (Note, Slot, Codigo, Titulo, Tipo) VALUES (1, 0, '7', 'Alien', "
+                   "'48 Horas'), (1, 1, '8', 'Ran', 'Lançamento')");
+        openReturns();
+        auto* late = w<QLabel>("lblAtraso");
+        enter("cboCodigo", "100");
+        enter("cboCodigoVideo", "8");
+        QVERIFY(!late->isHidden());
+        const QDateTime due = saved.addSecs(24 * 3600);
+        QCOMPARE(late->text(), QStringLiteral("Vídeo em atraso: 1 dia (vencido em %1)")
+                                   .arg(due.toString(QStringLiteral("dd/MM/yyyy HH:mm"))));
+        enter("cboCodigoVideo", "7");
+        QVERIFY(late->isHidden());
+        // Chosen again and returned: the mark goes with it.
+        enter("cboCodigoVideo", "8");
+        QVERIFY(!late->isHidden());
+        w<QPushButton>("cmdOk")->click();
+        QVERIFY(late->isHidden());
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(note("100").value("Codigo(1)").toString(), QString());
+    }
+
     void returnsFromEverySlot_data()
     {
         QTest::addColumn<int>("slot");

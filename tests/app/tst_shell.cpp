@@ -96,6 +96,8 @@ const MenuRow MenuTable[] = {
     {"mnuRelatorio", "&Relatórios", "mnuRelClientes", "Clientes", ""},
     {"mnuRelatorio", "&Relatórios", "mnuRelVideos", "Videos em Estoque", ""},
     {"mnuRelatorio", "&Relatórios", "mnuRelLocVideo", "Locação de Vídeo Pendente", ""},
+    {"mnuAjuda", "A&juda", "mnuManual", "&Manual", "F1"},
+    {"mnuAjuda", "A&juda", "sep30", nullptr, ""},
     {"mnuAjuda", "A&juda", "mnuSobre", "&Sobre", "Ctrl+S"},
 };
 

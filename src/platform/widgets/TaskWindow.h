@@ -37,10 +37,13 @@ public:
     static QLabel* labelFor(QWidget* field, const QString& text, QWidget* parent);
     // Tab goes from each widget to the next, in this order.
     static void setTabOrderChain(std::initializer_list<QWidget*> order);
+    // What F1 does in every task window (the program opens the manual at
+    // the window's page); nothing until set.
+    static void setHelpHandler(std::function<void(QWidget*)> handler);
 
 protected:
     // Esc that no field took (an open list takes it first) closes the
-    // window as its close box does.
+    // window as its close box does. F1 asks for help on the window.
     void keyPressEvent(QKeyEvent* event) override;
 
     store::Database& db() { return m_db; }

@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -58,4 +59,13 @@ frmSobre::frmSobre(QWidget* parent) : QWidget(parent, Qt::Window)
     row->setSpacing(16);
     row->addWidget(logo, 0, Qt::AlignVCenter);
     row->addLayout(texts, 1);
+}
+
+void frmSobre::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -296,9 +296,16 @@ void ReportPreview::keyPressEvent(QKeyEvent* event)
     case Qt::Key_PageUp:
         setCurrentPage(currentPage() - 1);
         return;
+    case Qt::Key_Escape: // as the close box: the keyboard has no other way out
+        if (event->modifiers() == Qt::NoModifier) {
+            close();
+            return;
+        }
+        break;
     default:
-        QWidget::keyPressEvent(event);
+        break;
     }
+    QWidget::keyPressEvent(event);
 }
 
 bool ReportPreview::print(QPrinter& printer)

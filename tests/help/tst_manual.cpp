@@ -7,6 +7,7 @@
 #include "help/frmManual.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDirIterator>
 #include <QListWidget>
 #include <QRegularExpression>
@@ -93,6 +94,30 @@ private slots:
         // The manual goes with the program.
         menu.endProgram();
         QVERIFY(!frmManual::shown());
+    }
+
+    // Windows with no button to close them: Esc is the keyboard's way out.
+    void escClosesWindowsWithoutAButton_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::newRow("Sobre") << QStringLiteral("mnuSobre");
+        QTest::newRow("Relatório de Clientes") << QStringLiteral("mnuRelClientes");
+        QTest::newRow("Vídeos em Estoque") << QStringLiteral("mnuRelVideos");
+        QTest::newRow("Locação Pendente") << QStringLiteral("mnuRelLocVideo");
+    }
+    void escClosesWindowsWithoutAButton()
+    {
+        QFETCH(QString, entry);
+        frmMenu& menu = openMenu();
+        menu.show();
+        menu.entry(entry)->trigger();
+        QPointer<QWidget> window = menu.currentTask() ? menu.currentTask() : menu.reportWindows().value(0);
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window.data(),
+                        Qt::Key_Escape);
+        QTRY_VERIFY(!window);
+        QVERIFY(menu.isEnabled());
     }
 
     void searchIgnoresAccentsAndCase_data()

@@ -96,6 +96,51 @@ private slots:
         QVERIFY(!frmManual::shown());
     }
 
+    // Every window opens from the keyboard alone: Alt and the menu's letter,
+    // then the entry's letter, or the arrows and Enter where it has none.
+    void everyWindowOpensByKeyboard_data()
+    {
+        QTest::addColumn<int>("menuKey");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("window");
+        using K = QList<int>;
+        QTest::newRow("Alt+T C") << int(Qt::Key_T) << K{Qt::Key_C} << QStringLiteral("frmClientes");
+        QTest::newRow("Alt+T I") << int(Qt::Key_T) << K{Qt::Key_I} << QStringLiteral("frmVideos");
+        QTest::newRow("Alt+T O") << int(Qt::Key_T) << K{Qt::Key_O} << QStringLiteral("frmConfiguracoes");
+        QTest::newRow("Alt+M Enter") << int(Qt::Key_M) << K{Qt::Key_Return}
+                                     << QStringLiteral("frmModClientes");
+        QTest::newRow("Alt+M Down Enter")
+            << int(Qt::Key_M) << K{Qt::Key_Down, Qt::Key_Return} << QStringLiteral("frmModVideo");
+        QTest::newRow("Alt+N L") << int(Qt::Key_N) << K{Qt::Key_L} << QStringLiteral("frmLocacao");
+        QTest::newRow("Alt+N D") << int(Qt::Key_N) << K{Qt::Key_D} << QStringLiteral("frmDevolucao");
+        QTest::newRow("Alt+A V") << int(Qt::Key_A) << K{Qt::Key_V} << QStringLiteral("frmConVideo");
+        QTest::newRow("Alt+A O") << int(Qt::Key_A) << K{Qt::Key_O} << QStringLiteral("frmConsultaVideo");
+        QTest::newRow("Alt+A E") << int(Qt::Key_A) << K{Qt::Key_E} << QStringLiteral("frmConClientes");
+        QTest::newRow("Alt+R Enter") << int(Qt::Key_R) << K{Qt::Key_Return} << QStringLiteral("rptClientes");
+        QTest::newRow("Alt+J M") << int(Qt::Key_J) << K{Qt::Key_M} << QStringLiteral("frmManual");
+        QTest::newRow("Alt+J S") << int(Qt::Key_J) << K{Qt::Key_S} << QStringLiteral("frmSobre");
+    }
+    void everyWindowOpensByKeyboard()
+    {
+        QFETCH(int, menuKey);
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, window);
+        frmMenu& menu = openMenu();
+        menu.show();
+        QVERIFY(QTest::qWaitForWindowActive(&menu));
+        QTest::keyClick(&menu, Qt::Key(menuKey), Qt::AltModifier);
+        for (int key : keys) {
+            QTRY_VERIFY(QApplication::activePopupWidget());
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key(key));
+        }
+        QWidget* opened = menu.currentTask() ? menu.currentTask() : menu.reportWindows().value(0);
+        if (!opened)
+            opened = frmManual::shown();
+        QVERIFY(opened);
+        QCOMPARE(opened->objectName(), window);
+        delete opened;
+    }
+
     // Windows with no button to close them: Esc is the keyboard's way out.
     void escClosesWindowsWithoutAButton_data()
     {

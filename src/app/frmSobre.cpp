@@ -1,6 +1,7 @@
 #include "frmSobre.h"
 
 #include "AppInfo.h"
+#include "platform/widgets/TaskWindow.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -67,5 +68,7 @@ void frmSobre::keyPressEvent(QKeyEvent* event)
         close();
         return;
     }
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier && TaskWindow::showHelp(this))
+        return;
     QWidget::keyPressEvent(event);
 }

@@ -71,6 +71,9 @@ QString pageForWindow(const QString& windowName)
     for (const auto& [name, page] : windowPages())
         if (name == windowName)
             return page;
+    // Every report's preview is named after its report.
+    if (windowName.startsWith(QLatin1String("rpt")))
+        return QStringLiteral("relatorios.html");
     return manualPages().first().file;
 }
 

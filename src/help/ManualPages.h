@@ -23,7 +23,8 @@ const QList<ManualPage>& manualPages();
 QString pageHtml(const QString& file);
 
 // The page about a window, found by its object name (the window's own name,
-// "frmLocacao"); the start page for a window the manual does not describe.
+// "frmLocacao"); a report's preview ("rpt...") gets the reports' page, and
+// a window the manual does not describe the start page.
 QString pageForWindow(const QString& windowName);
 // Every window name the manual knows, each with its page.
 const QList<QPair<QString, QString>>& windowPages();

@@ -35,16 +35,22 @@ void TaskWindow::setHelpHandler(std::function<void(QWidget*)> handler)
     helpHandler() = std::move(handler);
 }
 
+bool TaskWindow::showHelp(QWidget* window)
+{
+    if (!helpHandler())
+        return false;
+    helpHandler()(window);
+    return true;
+}
+
 void TaskWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         close();
         return;
     }
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier && helpHandler()) {
-        helpHandler()(this);
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier && showHelp(this))
         return;
-    }
     QWidget::keyPressEvent(event);
 }
 

@@ -40,6 +40,9 @@ public:
     // What F1 does in every task window (the program opens the manual at
     // the window's page); nothing until set.
     static void setHelpHandler(std::function<void(QWidget*)> handler);
+    // F1's help for window, from any window of the program; false when
+    // no handler is set.
+    static bool showHelp(QWidget* window);
 
 protected:
     // Esc that no field took (an open list takes it first) closes the

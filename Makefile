@@ -3,7 +3,7 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 
-.PHONY: run test test-sanitize build program setup bench package clean
+.PHONY: run test test-sanitize build program setup bench package docs clean
 
 setup:
 	./scripts/setup
@@ -39,6 +39,11 @@ test-sanitize: setup
 # The Debian package, $(BUILD)/fenwarda_<version>_<arch>.deb.
 package: build
 	cmake --build $(BUILD) --target package
+
+# The manual's pictures (docs/manual/img), drawn from a made-up shop; the
+# program carries the manual inside, so rebuild it afterwards.
+docs: setup $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target docs
 
 bench: build
 	@echo "Benchmarks are in $(BUILD)/bin: fenwarda_shopgen, bench_store, bench_lookup, bench_windows"

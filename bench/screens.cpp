@@ -1,5 +1,6 @@
-// Pictures of the windows on a small generated shop, for checking the
-// layout by eye: fenwarda_screens OUTDIR (run under Xvfb or offscreen).
+// Pictures of the windows on a small generated shop: the manual's and
+// README's pictures (`make docs` writes them to docs/manual/img), and a way
+// to check the layout by eye: fenwarda_screens OUTDIR (offscreen or Xvfb).
 
 #include "ShopGenerator.h"
 
@@ -8,13 +9,17 @@
 #include "app/frmMenu.h"
 #include "customers/frmClientes.h"
 #include "customers/frmConClientes.h"
+#include "customers/frmModClientes.h"
+#include "help/frmManual.h"
 #include "platform/Formats.h"
 #include "platform/widgets/MessageBox.h"
 #include "rental/frmLocacao.h"
 #include "returns/frmConsultaVideo.h"
 #include "returns/frmDevolucao.h"
+#include "settings/frmConfiguracoes.h"
 #include "store/Database.h"
 #include "videos/frmConVideo.h"
+#include "videos/frmModVideo.h"
 #include "videos/frmVideos.h"
 
 #include <QAction>
@@ -22,6 +27,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -45,6 +54,7 @@ void save(QWidget* window, const QString& dir, const char* name)
         std::fprintf(stderr, "could not write %s\n", qPrintable(path));
 }
 
+// Types into a field and leaves it, as the operator does.
 void leave(QWidget* field, const QString& text)
 {
     field->setFocus();
@@ -53,6 +63,20 @@ void leave(QWidget* field, const QString& text)
     else if (auto* combo = qobject_cast<QComboBox*>(field))
         combo->setEditText(text);
     QTest::keyClick(field, Qt::Key_Tab);
+}
+
+// A window that closes itself (a question answered No) is gone already.
+template <typename W> void done(QPointer<W> window)
+{
+    if (window) {
+        window->close();
+        delete window.data();
+    }
+}
+
+QLineEdit* edit(QWidget* window, const char* name)
+{
+    return window->findChild<QLineEdit*>(QString::fromUtf8(name));
 }
 
 } // namespace
@@ -75,65 +99,110 @@ int main(int argc, char** argv)
     db.open();
 
     frmAbertura splash;
-    save(&splash, out, "splash");
+    save(&splash, out, "abertura");
     splash.finish();
 
     frmMenu menu(db);
     registerTasks(menu);
-    save(&menu, out, "main");
+    save(&menu, out, "principal");
+    // Each menu dropped down, for the list of keys.
+    for (QMenu* drop : menu.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) {
+        if (drop->objectName().isEmpty())
+            continue; // the bar's own overflow list
+        drop->popup(menu.mapToGlobal(menu.menuBar()->actionGeometry(drop->menuAction()).bottomLeft()));
+        QTest::qWait(100);
+        const QString path = QDir(out).filePath(QStringLiteral("menu-%1.png").arg(drop->objectName()));
+        if (!drop->grab().save(path))
+            std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+        drop->hide();
+    }
 
-    auto* clientes = new frmClientes(db);
-    save(clientes, out, "clientes-new");
+    // A new customer half typed, then a number already on file.
+    QPointer<frmClientes> clientes = new frmClientes(db);
     activate(clientes);
-    leave(clientes->findChild<QLineEdit*>(QStringLiteral("txtCodigo")), QStringLiteral("1"));
-    save(clientes, out, "clientes-duplicate");
-    delete clientes;
+    leave(edit(clientes, "txtCodigo"), QStringLiteral("9001"));
+    leave(edit(clientes, "mskCPF"), QStringLiteral("12345678901"));
+    leave(edit(clientes, "txtRG"), QStringLiteral("4455667"));
+    leave(edit(clientes, "txtEmissor"), QStringLiteral("ssp"));
+    leave(edit(clientes, "txtNome"), QStringLiteral("maria da conceição souza"));
+    edit(clientes, "txtEndereco")->setFocus();
+    save(clientes, out, "clientes");
+    done(clientes);
+    clientes = new frmClientes(db);
+    activate(clientes);
+    leave(edit(clientes, "txtCodigo"), QStringLiteral("1"));
+    save(clientes, out, "clientes-duplicado");
+    done(clientes);
 
-    auto* videos = new frmVideos(db);
-    save(videos, out, "videos-new");
-    delete videos;
+    QPointer<frmModClientes> modClientes = new frmModClientes(db);
+    activate(modClientes);
+    leave(edit(modClientes, "txtCodigo"), QStringLiteral("2"));
+    save(modClientes, out, "modclientes");
+    done(modClientes);
 
-    auto* conClientes = new frmConClientes(db);
+    QPointer<frmVideos> videos = new frmVideos(db);
+    activate(videos);
+    leave(edit(videos, "txtCodigo"), QStringLiteral("9001"));
+    leave(edit(videos, "txtVideo"), QStringLiteral("a grande aventura"));
+    auto* genre = videos->findChild<QComboBox*>(QStringLiteral("cboGenero"));
+    leave(genre, QStringLiteral("Aventura"));
+    leave(edit(videos, "txtLocal"), QStringLiteral("Estante 4"));
+    leave(edit(videos, "txtQTDE"), QStringLiteral("3"));
+    videos->findChild<QRadioButton*>(QStringLiteral("optLancamento"))->setChecked(true);
+    leave(edit(videos, "txtValor"), QStringLiteral("4,50"));
+    save(videos, out, "videos");
+    done(videos);
+
+    QPointer<frmModVideo> modVideo = new frmModVideo(db);
+    activate(modVideo);
+    leave(edit(modVideo, "txtCodigo"), QStringLiteral("2"));
+    save(modVideo, out, "modvideo");
+    done(modVideo);
+
+    QPointer<frmConClientes> conClientes = new frmConClientes(db);
     activate(conClientes);
     auto* names = conClientes->findChild<QComboBox*>(QStringLiteral("cboCliente"));
     leave(names, names->itemText(0));
     save(conClientes, out, "conclientes");
-    delete conClientes;
+    done(conClientes);
 
-    auto* conVideo = new frmConVideo(db);
+    QPointer<frmConVideo> conVideo = new frmConVideo(db);
     activate(conVideo);
     auto* titles = conVideo->findChild<QComboBox*>(QStringLiteral("cboVideo"));
     leave(titles, titles->itemText(0));
     save(conVideo, out, "convideo");
-    delete conVideo;
+    done(conVideo);
 
     // A note of three videos being composed, a return, a status query.
-    auto* rental = new frmLocacao(db);
+    QPointer<frmLocacao> rental = new frmLocacao(db);
     activate(rental);
     auto* customers = rental->findChild<QComboBox*>(QStringLiteral("cboClientes"));
     leave(customers, customers->itemText(0));
     auto* codes = rental->findChild<QComboBox*>(QStringLiteral("cbo1"));
-    for (int i = 0; i < 11; ++i)
+    for (int i = 0; i < 3; ++i)
         leave(codes, codes->itemText(i));
     save(rental, out, "locacao");
-    rental->close();
-    delete rental;
+    done(rental);
 
-    auto* returns = new frmDevolucao(db);
+    QPointer<frmDevolucao> returns = new frmDevolucao(db);
     activate(returns);
     auto* notes = returns->findChild<QComboBox*>(QStringLiteral("cboCodigo"));
     leave(notes, notes->itemText(0));
     auto* open = returns->findChild<QComboBox*>(QStringLiteral("cboCodigoVideo"));
     leave(open, open->itemText(0));
     save(returns, out, "devolucao");
-    delete returns;
+    done(returns);
 
-    auto* status = new frmConsultaVideo(db);
+    QPointer<frmConsultaVideo> status = new frmConsultaVideo(db);
     activate(status);
     auto* videoCodes = status->findChild<QComboBox*>(QStringLiteral("cboVideo"));
     leave(videoCodes, videoCodes->itemText(0));
     save(status, out, "consultavideo");
-    delete status;
+    done(status);
+
+    QPointer<frmConfiguracoes> settings = new frmConfiguracoes(db);
+    save(settings, out, "configuracoes");
+    done(settings);
 
     // The report previews, opened from the menu as the operator does.
     for (const char* entry : {"mnuRelClientes", "mnuRelVideos", "mnuRelLocVideo"}) {
@@ -141,8 +210,14 @@ int main(int argc, char** argv)
         QWidget* report = menu.reportWindows().value(0);
         if (!report)
             continue;
+        report->resize(720, 520); // a page's top is enough, and keeps the file small
         save(report, out, qPrintable(report->objectName()));
         delete report;
     }
+
+    // The manual itself, at the rental's page.
+    frmManual* manual = frmManual::showPage(QStringLiteral("locacao.html"));
+    save(manual, out, "manual");
+    frmManual::closeShown();
     return 0;
 }

@@ -2,7 +2,9 @@
 
 #include "AppInfo.h"
 #include "frmSobre.h"
+#include "help/frmManual.h"
 #include "platform/widgets/MessageBox.h"
+#include "platform/widgets/TaskWindow.h"
 #include "store/StoreError.h"
 
 #include <QAction>
@@ -68,7 +70,11 @@ const QList<MenuDef>& menuTable()
           {"mnuRelLocVideo", "Locação de Vídeo Pendente", NoKey},
           {"mnuRelAtraso", "Locações em Atraso", NoKey},
           {"mnuRelMovimento", "Movimento do Dia", NoKey}}},
-        {"mnuAjuda", "A&juda", {{"mnuSobre", "&Sobre", Qt::CTRL | Qt::Key_S}}},
+        {"mnuAjuda",
+         "A&juda",
+         {{"mnuManual", "&Manual", QKeyCombination(Qt::Key_F1)},
+          {"sep30", nullptr, NoKey},
+          {"mnuSobre", "&Sobre", Qt::CTRL | Qt::Key_S}}},
     };
     return table;
 }
@@ -117,6 +123,15 @@ frmMenu::frmMenu(store::Database& db, QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 
     setTaskFactory(QStringLiteral("mnuSobre"), [](store::Database&) { return new frmSobre; });
+    // The manual opens beside everything (F1 here, or in any task window at
+    // its page) and goes with the other windows.
+    QAction* manual = entry(QStringLiteral("mnuManual"));
+    manual->setEnabled(true);
+    connect(manual, &QAction::triggered, this, [this] {
+        if (isEnabled())
+            frmManual::showFor(this);
+    });
+    TaskWindow::setHelpHandler([](QWidget* window) { frmManual::showFor(window); });
 }
 
 frmMenu::~frmMenu()
@@ -280,6 +295,7 @@ void frmMenu::closeOtherWindows()
     for (QPointer<QWidget>& w : windows)
         delete w.data();
     m_reports.clear();
+    frmManual::closeShown();
 }
 
 void frmMenu::endProgram()

@@ -1,9 +1,11 @@
 #include "frmSobre.h"
 
 #include "AppInfo.h"
+#include "platform/widgets/TaskWindow.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -58,4 +60,15 @@ frmSobre::frmSobre(QWidget* parent) : QWidget(parent, Qt::Window)
     row->setSpacing(16);
     row->addWidget(logo, 0, Qt::AlignVCenter);
     row->addLayout(texts, 1);
+}
+
+void frmSobre::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier && TaskWindow::showHelp(this))
+        return;
+    QWidget::keyPressEvent(event);
 }

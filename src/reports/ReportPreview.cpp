@@ -2,6 +2,7 @@
 
 #include "DataReport.h"
 #include "platform/widgets/MessageBox.h"
+#include "platform/widgets/TaskWindow.h"
 #include "store/StoreError.h"
 
 #include <QApplication>
@@ -296,9 +297,20 @@ void ReportPreview::keyPressEvent(QKeyEvent* event)
     case Qt::Key_PageUp:
         setCurrentPage(currentPage() - 1);
         return;
+    case Qt::Key_F1:
+        if (event->modifiers() == Qt::NoModifier && TaskWindow::showHelp(this))
+            return;
+        break;
+    case Qt::Key_Escape: // as the close box: the keyboard has no other way out
+        if (event->modifiers() == Qt::NoModifier) {
+            close();
+            return;
+        }
+        break;
     default:
-        QWidget::keyPressEvent(event);
+        break;
     }
+    QWidget::keyPressEvent(event);
 }
 
 bool ReportPreview::print(QPrinter& printer)

@@ -100,6 +100,8 @@ const MenuRow MenuTable[] = {
     {"mnuRelatorio", "&Relatórios", "mnuRelLocVideo", "Locação de Vídeo Pendente", ""},
     {"mnuRelatorio", "&Relatórios", "mnuRelAtraso", "Locações em Atraso", ""},
     {"mnuRelatorio", "&Relatórios", "mnuRelMovimento", "Movimento do Dia", ""},
+    {"mnuAjuda", "A&juda", "mnuManual", "&Manual", "F1"},
+    {"mnuAjuda", "A&juda", "sep30", nullptr, ""},
     {"mnuAjuda", "A&juda", "mnuSobre", "&Sobre", "Ctrl+S"},
 };
 

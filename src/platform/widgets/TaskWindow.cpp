@@ -20,12 +20,37 @@ TaskWindow::TaskWindow(store::Database& db, const QString& title, QWidget* paren
 
 TaskWindow::~TaskWindow() = default;
 
+namespace {
+
+std::function<void(QWidget*)>& helpHandler()
+{
+    static std::function<void(QWidget*)> handler;
+    return handler;
+}
+
+} // namespace
+
+void TaskWindow::setHelpHandler(std::function<void(QWidget*)> handler)
+{
+    helpHandler() = std::move(handler);
+}
+
+bool TaskWindow::showHelp(QWidget* window)
+{
+    if (!helpHandler())
+        return false;
+    helpHandler()(window);
+    return true;
+}
+
 void TaskWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         close();
         return;
     }
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier && showHelp(this))
+        return;
     QWidget::keyPressEvent(event);
 }
 

@@ -37,10 +37,16 @@ public:
     static QLabel* labelFor(QWidget* field, const QString& text, QWidget* parent);
     // Tab goes from each widget to the next, in this order.
     static void setTabOrderChain(std::initializer_list<QWidget*> order);
+    // What F1 does in every task window (the program opens the manual at
+    // the window's page); nothing until set.
+    static void setHelpHandler(std::function<void(QWidget*)> handler);
+    // F1's help for window, from any window of the program; false when
+    // no handler is set.
+    static bool showHelp(QWidget* window);
 
 protected:
     // Esc that no field took (an open list takes it first) closes the
-    // window as its close box does.
+    // window as its close box does. F1 asks for help on the window.
     void keyPressEvent(QKeyEvent* event) override;
 
     store::Database& db() { return m_db; }

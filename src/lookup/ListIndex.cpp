@@ -133,86 +133,92 @@ QThreadPool* buildPool()
 
 } // namespace
 
-// Folded texts with the rows ordered by (folded text, row), so that a
-// binary search tells at once whether anything matches and which rows do.
-// The texts share one buffer; a changed item is appended to it.
+namespace {
+
+// The folded code unit of s at i: folding keeps every code point's width,
+// so a text is compared folded without being copied.
+char16_t foldedUnitAt(QStringView s, qsizetype i)
+{
+    const char16_t c = s[i].unicode();
+    if (!QChar::isSurrogate(c))
+        return c < 0x80 ? (c >= u'A' && c <= u'Z' ? c + 32 : c) : char16_t(platform::foldedCode(c));
+    const bool high = QChar::isHighSurrogate(c);
+    const qsizetype other = high ? i + 1 : i - 1;
+    if (other < 0 || other >= s.size() || (high ? !s[other].isLowSurrogate() : !s[other].isHighSurrogate()))
+        return c;
+    const char32_t code =
+        high ? QChar::surrogateToUcs4(c, s[other].unicode()) : QChar::surrogateToUcs4(s[other].unicode(), c);
+    const char32_t folded = platform::foldedCode(code);
+    return high ? QChar::highSurrogate(folded) : QChar::lowSurrogate(folded);
+}
+
+// a and b folded, compared as their code units are.
+int compareFolded(QStringView a, QStringView b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t x = foldedUnitAt(a, i);
+        const char16_t y = foldedUnitAt(b, i);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// s folded against a text folded already.
+int compareFolded(QStringView s, Units folded)
+{
+    const qsizetype n = std::min(s.size(), qsizetype(folded.size()));
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t x = foldedUnitAt(s, i);
+        if (x != folded[size_t(i)])
+            return x < folded[size_t(i)] ? -1 : 1;
+    }
+    return s.size() < qsizetype(folded.size()) ? -1 : s.size() > qsizetype(folded.size()) ? 1 : 0;
+}
+
+} // namespace
+
+// The rows ordered by (folded text, row), so that a binary search tells at
+// once whether anything matches and which rows do. The texts are the list's
+// own, folded as they are compared: the index holds four bytes a row.
 struct SortedIndex
 {
-    struct Span
-    {
-        quint32 begin;
-        quint32 size;
-    };
-    QString chars;
-    std::vector<Span> spans;
+    const views::CompactTexts* texts = nullptr;
     std::vector<int> sorted;
-    qsizetype unused = 0; // characters of changed or removed rows
 
-    int size() const { return int(spans.size()); }
-    Units item(int row) const
+    int size() const { return int(sorted.size()); }
+    QStringView item(int row) const { return texts->at(row); }
+    // Where (the row's text, row) stands, or would stand, in sorted.
+    std::vector<int>::iterator position(int row)
     {
-        const Span s = spans[size_t(row)];
-        return units(chars).substr(size_t(s.begin), size_t(s.size));
-    }
-    Span append(QStringView text)
-    {
-        const qsizetype begin = chars.size();
-        appendFolded(chars, text);
-        return {quint32(begin), quint32(chars.size() - begin)};
-    }
-    // Built again from the list once changes have left most of the texts
-    // unused (and long before the places outgrow 32 bits).
-    bool wasteful() const { return unused * 2 > chars.size() || chars.size() > (qsizetype(1) << 31); }
-    // Where (text, row) stands, or would stand, in sorted.
-    std::vector<int>::iterator position(Units text, int row)
-    {
+        const QStringView text = item(row);
         return std::lower_bound(sorted.begin(), sorted.end(), row, [&](int r, int key) {
-            const int c = item(r).compare(text);
+            const int c = compareFolded(item(r), text);
             return c < 0 || (c == 0 && r < key);
         });
     }
-    void place(int row) { sorted.insert(position(item(row), row), row); }
+    void place(int row) { sorted.insert(position(row), row); }
 
-    // Moves the row to its new place: only the entries between the old
-    // place and the new one shift.
-    void setRow(int row, QStringView text)
+    // The row's text has changed: it moves to its new place.
+    void moveRow(int row)
     {
-        const auto from = position(item(row), row);
-        unused += spans[size_t(row)].size;
-        spans[size_t(row)] = append(text);
-        const Units now = item(row);
-        const auto before = [&](int r) {
-            const int c = item(r).compare(now);
-            return c < 0 || (c == 0 && r < row);
-        };
-        if (from + 1 != sorted.end() && before(*(from + 1))) {
-            const auto to = std::partition_point(from + 1, sorted.end(), before);
-            std::rotate(from, from + 1, to);
-        } else if (from != sorted.begin() && !before(*(from - 1))) {
-            const auto to = std::partition_point(sorted.begin(), from, before);
-            std::rotate(to, from, from + 1);
-        }
+        sorted.erase(std::find(sorted.begin(), sorted.end(), row));
+        place(row);
     }
-    void insertRows(int first, const QStringList& texts)
+    // The texts have rows first..first + count - 1 new.
+    void insertRows(int first, int count)
     {
-        const int n = int(texts.size());
         for (int& r : sorted)
-            r += r >= first ? n : 0;
-        std::vector<Span> added;
-        for (const QString& t : texts)
-            added.push_back(append(t));
-        spans.insert(spans.begin() + first, added.begin(), added.end());
-        for (int row = first; row < first + n; ++row)
+            r += r >= first ? count : 0;
+        for (int row = first; row < first + count; ++row)
             place(row);
     }
     void removeRows(int first, int last)
     {
         std::erase_if(sorted, [&](int r) { return r >= first && r <= last; });
-        for (int r = first; r <= last; ++r)
-            unused += spans[size_t(r)].size;
         for (int& r : sorted)
             r -= r > last ? last - first + 1 : 0;
-        spans.erase(spans.begin() + first, spans.begin() + last + 1);
     }
 
     // The indexed search: the same answers as a scan in list order.
@@ -220,16 +226,14 @@ struct SortedIndex
     {
         const int n = size();
         const int start = after + 1;
-        const auto matches = [&](int row) {
-            return prefix ? item(row).starts_with(folded) : item(row) == folded;
-        };
+        const auto matches = [&](int row) { return foldedMatch(item(row), folded, !prefix); };
         if (prefix)
             for (int i = 0, row = start; i < LinearProbe && i < n; ++i, ++row)
                 if (matches(row %= n))
                     return row;
         // Matching rows are one run of the sorted index.
         const auto lo = std::partition_point(sorted.begin(), sorted.end(),
-                                             [&](int row) { return item(row).compare(folded) < 0; });
+                                             [&](int row) { return compareFolded(item(row), folded) < 0; });
         const auto hi = std::partition_point(lo, sorted.end(), matches);
         if (lo == hi)
             return -1;
@@ -252,18 +256,13 @@ struct SortedIndex
 namespace {
 
 // Runs on the build thread: reads only its own copy of the list, and stops
-// at its next check once cancelled.
+// at its next check once cancelled. The index it gives reads that copy
+// until the list's own texts are handed to it.
 std::shared_ptr<SortedIndex> build(const views::CompactTexts& items, const std::atomic<bool>& cancelled)
 {
     auto index = std::make_shared<SortedIndex>();
+    index->texts = &items;
     const int n = int(items.size());
-    index->spans.reserve(size_t(n));
-    index->chars.reserve(qsizetype(n) * 24);
-    for (int row = 0; row < n; ++row) {
-        if ((row & 4095) == 0 && cancelled)
-            return nullptr;
-        index->spans.push_back(index->append(items.at(row)));
-    }
     struct Entry
     {
         quint64 lead0;
@@ -272,24 +271,25 @@ std::shared_ptr<SortedIndex> build(const views::CompactTexts& items, const std::
     };
     std::vector<Entry> entries(static_cast<size_t>(n));
     for (int row = 0; row < n; ++row) {
-        const Units text = index->item(row);
-        entries[size_t(row)] = {leadingUnits(text),
-                                leadingUnits(text.substr(std::min<size_t>(4, text.size()))), row};
+        if ((row & 4095) == 0 && cancelled)
+            return nullptr;
+        const Lead lead = foldedLead(items.at(row));
+        entries[size_t(row)] = {lead[0], lead[1], row};
     }
     if (cancelled)
         return nullptr;
-    const SortedIndex& texts = *index;
     std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
         if (a.lead0 != b.lead0)
             return a.lead0 < b.lead0;
         if (a.lead1 != b.lead1)
             return a.lead1 < b.lead1;
-        const int c = texts.item(a.row).compare(texts.item(b.row));
+        const int c = compareFolded(items.at(a.row), items.at(b.row));
         return c < 0 || (c == 0 && a.row < b.row);
     });
     index->sorted.resize(size_t(n));
     for (int i = 0; i < n; ++i)
         index->sorted[size_t(i)] = entries[size_t(i)].row;
+    index->texts = nullptr;
     return index;
 }
 
@@ -461,6 +461,7 @@ void ListIndex::built()
     }
     m_index = index;
     if (index) {
+        index->texts = m_texts;
         // The index answers from now on.
         dropBuckets();
         m_leads = {};
@@ -504,8 +505,8 @@ void ListIndex::onRowsInserted(const QModelIndex& parent, int first, int last)
     dropBuckets();
     if (ownTexts())
         m_own.insert(first, rows);
-    if (m_incremental && ready() && rows.size() <= IncrementalLimit && !m_index->wasteful())
-        m_index->insertRows(first, rows);
+    if (m_incremental && ready() && rows.size() <= IncrementalLimit)
+        m_index->insertRows(first, int(rows.size()));
     else
         changed();
 }
@@ -522,7 +523,7 @@ void ListIndex::onRowsRemoved(const QModelIndex& parent, int first, int last)
     if (!m_leads.empty())
         m_leads.erase(m_leads.begin() + first, m_leads.begin() + last + 1);
     dropBuckets();
-    if (m_incremental && ready() && last - first < IncrementalLimit && !m_index->wasteful())
+    if (m_incremental && ready() && last - first < IncrementalLimit)
         m_index->removeRows(first, last);
     else
         changed();
@@ -540,21 +541,21 @@ void ListIndex::onDataChanged(const QModelIndex& topLeft, const QModelIndex& bot
     const int last = bottomRight.row();
     if (!inRange(topLeft.parent(), first, last, m_texts->size()))
         return reset();
-    const bool inPlace = m_incremental && ready() && last - first < IncrementalLimit && !m_index->wasteful();
+    const bool inPlace = m_incremental && ready() && last - first < IncrementalLimit;
     bool anyChange = false;
     for (int row = first; row <= last; ++row) {
-        QString text = itemText(row);
-        // The model's own texts have changed already: the index tells
-        // whether the search sees a change.
-        if (ownTexts() ? text == m_texts->at(row) : ready() && foldedMatch(text, m_index->item(row), true))
-            continue;
-        if (inPlace)
-            m_index->setRow(row, text);
-        if (!m_leads.empty())
-            m_leads[size_t(row)] = foldedLead(text);
-        dropBuckets();
-        if (ownTexts())
+        // The model's own texts have changed already, and said so.
+        if (ownTexts()) {
+            const QString text = itemText(row);
+            if (text == m_texts->at(row))
+                continue;
             m_own.replace(row, text);
+        }
+        if (inPlace)
+            m_index->moveRow(row);
+        if (!m_leads.empty())
+            m_leads[size_t(row)] = foldedLead(m_texts->at(row));
+        dropBuckets();
         anyChange = true;
     }
     if (anyChange && !inPlace)

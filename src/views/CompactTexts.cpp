@@ -1,5 +1,6 @@
 #include "CompactTexts.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 
@@ -8,41 +9,34 @@ namespace views {
 void CompactTexts::assign(const QStringList& texts)
 {
     clear();
-    qsizetype chars = 0;
-    for (const QString& t : texts)
-        chars += t.size();
-    reserve(texts.size(), chars);
+    m_spans.reserve(size_t(texts.size()));
     for (const QString& t : texts)
         append(t);
 }
 
 void CompactTexts::clear()
 {
-    m_chars = QString();
+    m_chunks = {};
     m_spans = {};
+    m_chars = 0;
     m_unused = 0;
-}
-
-void CompactTexts::reserve(qsizetype texts, qsizetype chars)
-{
-    m_spans.reserve(size_t(texts));
-    m_chars.reserve(chars);
-}
-
-void CompactTexts::squeeze()
-{
-    m_chars.squeeze();
-    m_spans.shrink_to_fit();
 }
 
 CompactTexts::Span CompactTexts::store(QStringView text)
 {
-    // The places are 32-bit: a buffer that would outgrow them is a list no
-    // shop has (two thousand million letters).
-    if (m_chars.size() + text.size() > qsizetype(std::numeric_limits<quint32>::max()))
-        throw std::bad_alloc();
-    const Span span{quint32(m_chars.size()), quint32(text.size())};
-    m_chars.append(text);
+    const qsizetype room = qsizetype(ChunkMask) + 1;
+    if (m_chunks.empty() || m_chunks.back().size() + text.size() > room) {
+        // Four thousand buffers of a million letters: a list no shop has.
+        if (m_chunks.size() > (std::numeric_limits<quint32>::max() >> ChunkBits) || text.size() > room)
+            throw std::bad_alloc();
+        if (!m_chunks.empty())
+            m_chunks.back().squeeze(); // full: it grew by doubling
+        m_chunks.emplace_back();
+    }
+    QString& chunk = m_chunks.back();
+    const Span span{quint32((m_chunks.size() - 1) << ChunkBits | size_t(chunk.size())), quint32(text.size())};
+    chunk.append(text);
+    m_chars += text.size();
     return span;
 }
 
@@ -70,12 +64,13 @@ void CompactTexts::remove(qsizetype at, qsizetype count)
 
 void CompactTexts::replace(qsizetype at, QStringView text)
 {
-    const Span old = m_spans[size_t(at)];
+    Span& old = m_spans[size_t(at)];
     if (text.size() <= qsizetype(old.size)) {
-        // Written over in place: nothing new in the buffer.
-        std::copy(text.begin(), text.end(), m_chars.data() + old.begin);
+        // Written over in place (a copy shared with a reader is left as it was).
+        QString& chunk = m_chunks[old.begin >> ChunkBits];
+        std::copy(text.begin(), text.end(), chunk.data() + (old.begin & ChunkMask));
         m_unused += old.size - text.size();
-        m_spans[size_t(at)].size = quint32(text.size());
+        old.size = quint32(text.size());
         return;
     }
     forget(at);
@@ -85,17 +80,13 @@ void CompactTexts::replace(qsizetype at, QStringView text)
 
 void CompactTexts::packIfWasteful()
 {
-    if (m_unused * 2 <= m_chars.size())
+    if (m_unused * 2 <= m_chars)
         return;
-    QString packed;
-    packed.reserve(m_chars.size() - m_unused);
-    for (Span& s : m_spans) {
-        const QStringView text = QStringView(m_chars).mid(s.begin, s.size);
-        s.begin = quint32(packed.size());
-        packed.append(text);
-    }
-    m_chars = std::move(packed);
-    m_unused = 0;
+    CompactTexts packed;
+    packed.m_spans.reserve(m_spans.size());
+    for (qsizetype i = 0; i < size(); ++i)
+        packed.append(at(i));
+    *this = std::move(packed);
 }
 
 } // namespace views

@@ -7,11 +7,14 @@
 
 namespace views {
 
-// Many short texts kept in one buffer with their places beside it: a name
-// of twenty letters takes 48 bytes here against 88 as a string of its own in
-// a list, which is most of the memory of a shop of a million names. A
-// changed text goes to the end of the buffer; the buffer is packed again
-// once the texts no longer held would fill half of it.
+// Many short texts kept in a few large buffers with their places beside
+// them: a name of twenty letters takes 48 bytes here against 88 as a string
+// of its own in a list, which is most of the memory of a shop of a million
+// names. The buffers are of a fixed size, so that a growing list never
+// copies what it holds, and a copy of the texts (a reader on another
+// thread) shares them until one is written. A changed text goes to the end;
+// the buffers are packed again once the texts no longer held would fill
+// half of them.
 class CompactTexts
 {
 public:
@@ -21,7 +24,7 @@ public:
     QStringView at(qsizetype i) const
     {
         const Span s = m_spans[size_t(i)];
-        return QStringView(m_chars).mid(s.begin, s.size);
+        return QStringView(m_chunks[s.begin >> ChunkBits]).mid(s.begin & ChunkMask, s.size);
     }
 
     void assign(const QStringList& texts);
@@ -30,23 +33,23 @@ public:
     void insert(qsizetype at, const QStringList& texts);
     void remove(qsizetype at, qsizetype count);
     void replace(qsizetype at, QStringView text);
-    void reserve(qsizetype texts, qsizetype chars);
-    // Gives back what a read in pieces left unused.
-    void squeeze();
 
 private:
+    static constexpr int ChunkBits = 20; // a million code units, 2 MB a buffer
+    static constexpr quint32 ChunkMask = (quint32(1) << ChunkBits) - 1;
     struct Span
     {
-        quint32 begin;
+        quint32 begin; // the buffer's number, then the place in it
         quint32 size;
     };
     Span store(QStringView text);
     void forget(qsizetype at) { m_unused += m_spans[size_t(at)].size; }
     void packIfWasteful();
 
-    QString m_chars;
+    std::vector<QString> m_chunks;
     std::vector<Span> m_spans;
-    qsizetype m_unused = 0; // characters of the buffer no text holds
+    qsizetype m_chars = 0;  // held in the buffers
+    qsizetype m_unused = 0; // of those, no text's
 };
 
 } // namespace views

@@ -156,7 +156,6 @@ void PickList::loadInBackground()
             store::Database reader(folder, store::Database::Access::ReadOnly);
             store::readPickItems(
                 reader, *source, [&](QStringView item) { read.items.append(item); }, &read.rows);
-            read.items.squeeze();
             read.ok = true;
         } catch (const store::StoreError&) {
             // refresh() reads it again, and reports the file.
@@ -219,7 +218,6 @@ void PickList::reload()
     std::vector<RowItems> rows;
     store::readPickItems(
         m_db, m_source, [&](QStringView item) { items.append(item); }, &rows);
-    items.squeeze();
     m_rows.assign(rows);
     m_written.clear();
     m_stale = false;

@@ -354,6 +354,9 @@ void ListIndex::readAll()
     }
     makeLeads();
     sortIntoBuckets();
+    // The buckets hold the leads until the index is ready; a scan after a
+    // change makes them again.
+    m_leads = {};
 }
 
 void ListIndex::makeLeads()

@@ -15,13 +15,16 @@ namespace counter {
 
 using namespace store::names;
 using store::quoted;
+// Not counter::PeopleSearch, the look-up by a whole name.
+namespace PeopleIndex = store::names::PeopleSearch;
+namespace VideoIndex = store::names::VideoSearch;
 
 namespace {
 
 const QString Reading = QStringLiteral("buscar");
 
 // Keys of the kept statements.
-enum Statement : size_t { CustomerByNumber, PeopleMatch, VideoByCode, VideoMatch };
+enum Statement : size_t { CustomerByNumber, PeopleMatch, VideoByCode, VideoMatch, Account, VideoRecord };
 
 // Customer rows are read in batches: a row matches when its words do,
 // which may spread over two names, and then gives no person.
@@ -130,7 +133,7 @@ constexpr qsizetype PhoneDigits = 8;
 
 const QString PeopleColumns = [] {
     QStringList cols{QStringLiteral("c.rowid"), QStringLiteral("c.") + quoted(tblClientes::Codigo)};
-    for (const QString& c : PeopleSearch::Columns)
+    for (const QString& c : PeopleIndex::Columns)
         cols.append(QStringLiteral("c.") + quoted(c));
     return cols.join(QLatin1String(", "));
 }();
@@ -216,7 +219,7 @@ QList<Search::Person> Search::people(const QString& typed)
     // limit however many match.
     static const QString sql = QStringLiteral("SELECT %1 FROM %2(?) s CROSS JOIN %3 c ON c.rowid = s.rowid "
                                               "WHERE s.rowid > ? ORDER BY s.rowid LIMIT %4")
-                                   .arg(PeopleColumns, PeopleSearch::Table, quoted(tblClientes::Table))
+                                   .arg(PeopleColumns, PeopleIndex::Table, quoted(tblClientes::Table))
                                    .arg(Batch);
     const QString query = match.join(QLatin1String(" OR "));
     qint64 after = 0;
@@ -270,10 +273,56 @@ QList<Search::Video> Search::videos(const QString& typed)
         match += QStringLiteral(" OR %1 : %2").arg(tblVideos::Codigo, terms.all());
     static const QString sql = QStringLiteral("SELECT %1 FROM %2(?) s CROSS JOIN %3 v ON v.rowid = s.rowid "
                                               "ORDER BY s.rowid LIMIT %4")
-                                   .arg(columns, VideoSearch::Table, quoted(tblVideos::Table))
+                                   .arg(columns, VideoIndex::Table, quoted(tblVideos::Table))
                                    .arg(Limit + 1);
     m_statements->each(VideoMatch, sql, {match}, take, Reading);
     return out;
+}
+
+std::optional<PeopleSearch::Person> Search::account(const Person& chosen)
+{
+    if (KeptStatements::namesNothing(chosen.number))
+        return std::nullopt;
+    const QStringList& columns = store::table(tblClientes::Table)->columns;
+    static const QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? LIMIT 1")
+                                   .arg(
+                                       [&] {
+                                           QStringList quotedColumns;
+                                           for (const QString& c : columns)
+                                               quotedColumns.append(quoted(c));
+                                           return quotedColumns.join(QLatin1String(", "));
+                                       }(),
+                                       quoted(tblClientes::Table), quoted(tblClientes::Codigo));
+    PeopleSearch::Person person;
+    person.role = chosen.which == 0 ? PeopleSearch::Role::Holder : PeopleSearch::Role::Dependant;
+    if (!m_statements->first(
+            Account, sql, {chosen.number},
+            [&](const KeptStatements::Row& r) {
+                for (int i = 0; i < columns.size(); ++i)
+                    person.customer.insert(columns.at(i), r.text(i));
+            },
+            Reading))
+        return std::nullopt;
+    return person;
+}
+
+std::optional<VideoStatus::Record> Search::record(const Video& chosen)
+{
+    if (KeptStatements::namesNothing(chosen.code))
+        return std::nullopt;
+    static const QString sql =
+        QStringLiteral("SELECT %1, %2, %3, %4, %5 FROM %6 WHERE %1 = ? LIMIT 1")
+            .arg(quoted(tblVideos::Codigo), quoted(tblVideos::Genero), quoted(tblVideos::QTDE),
+                 quoted(tblVideos::Local), quoted(tblVideos::Valor), quoted(tblVideos::Table));
+    VideoStatus::Record record;
+    if (!m_statements->first(
+            VideoRecord, sql, {chosen.code},
+            [&](const KeptStatements::Row& r) {
+                record = {r.text(0), r.text(1), r.text(2), r.text(3), r.text(4)};
+            },
+            Reading))
+        return std::nullopt;
+    return record;
 }
 
 bool Search::indexesMatchTables(store::Database& db)
@@ -291,12 +340,13 @@ bool Search::indexesMatchTables(store::Database& db)
     bool same = true;
     try {
         for (const auto& [search, content, columns] :
-             {std::tuple{PeopleSearch::Table, tblClientes::Table, PeopleSearch::Columns},
-              std::tuple{VideoSearch::Table, tblVideos::Table, VideoSearch::Columns}}) {
+             {std::tuple<QString, QString, QStringList>{PeopleIndex::Table, tblClientes::Table,
+                                                        PeopleIndex::Columns},
+              std::tuple{VideoIndex::Table, tblVideos::Table, VideoIndex::Columns}}) {
             const QString twin = search + QStringLiteral("Twin");
             run(store::searchTableStatement(twin, content, columns));
             run(QStringLiteral("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(twin));
-            for (const QString& t : {search, twin})
+            for (const QString& t : {QString(search), twin})
                 run(QStringLiteral("CREATE VIRTUAL TABLE temp.%1Words USING fts5vocab(main, %1, instance)")
                         .arg(t));
             const QString differ = QStringLiteral("SELECT COUNT(*) FROM (SELECT * FROM temp.%1Words EXCEPT "

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "PeopleSearch.h"
+#include "VideoStatus.h"
+
 #include <QList>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace store {
 class Database;
@@ -48,6 +52,11 @@ public:
     // In the order of the file, an exact number first.
     QList<Person> people(const QString& typed);
     QList<Video> videos(const QString& typed);
+
+    // What a query shows of a result chosen, read afresh by its number or
+    // code, so that namesakes are never mixed up; nullopt once it is gone.
+    std::optional<PeopleSearch::Person> account(const Person& chosen);
+    std::optional<VideoStatus::Record> record(const Video& chosen);
 
     // Whether both indexes hold exactly what a fresh build from the two
     // tables would: the same words of the same rows. Reads the whole file.

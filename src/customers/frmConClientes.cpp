@@ -4,6 +4,7 @@
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/MessageBox.h"
+#include "search/SearchPanel.h"
 #include "store/Names.h"
 #include "store/Queries.h"
 
@@ -17,7 +18,7 @@ using namespace store::names;
 frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     : QueryWindow(db, QStringLiteral("Consulta de Clientes e Dependentes"), "frmConClientes", "cboCliente",
                   platform::FieldLimit::PersonName, parent),
-      m_people(db), m_history(db)
+      m_people(db), m_history(db), m_search(db)
 {
     FormGrid grid(this);
 
@@ -53,6 +54,20 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     QLabel* listCaption = grid.add({{m_lstHistorico, "Histórico:", 6, 0, 3}}).last();
     // A list's caption stands at its top line.
     listCaption->setAlignment((listCaption->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
+    m_buscar = new SearchPanel(this,
+                               {QStringLiteral("Nome"), QStringLiteral("Nº"), QStringLiteral("CPF"),
+                                QStringLiteral("Telefone"), QStringLiteral("Dependente de")},
+                               [this](const QString& typed) {
+                                   m_found.clear();
+                                   guarded([&] { m_found = m_search.people(typed); });
+                                   QList<QStringList> lines;
+                                   for (const auto& p : std::as_const(m_found))
+                                       lines.append({p.name, p.number, p.cpf, p.phone, p.holder});
+                                   return lines;
+                               });
+    m_buscar->list()->setMinimumHeight(FormGrid::pixels(1800));
+    grid.add({{m_buscar, nullptr, 7, 0, 4}});
+    connect(m_buscar, &SearchPanel::chosen, this, &frmConClientes::showFound);
     setTabOrder(m_cboCliente, m_cmdOk);
 
     // The list is read once; a failure leaves it empty and the window usable.
@@ -61,12 +76,36 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
 
 bool frmConClientes::lookUp()
 {
+    // Off to the search with nothing typed: nobody was looked up.
+    if (m_cboCliente->currentText().isEmpty() && m_buscar->hasFocusWithin())
+        return true;
     std::optional<counter::PeopleSearch::Person> person;
     if (!guarded([&] { person = m_people.find(m_cboCliente->currentText()); }))
         return false;
     if (!person)
         return refuse(QStringLiteral("Informação de Clientes"),
                       QStringLiteral("Cliente não Encontrado ou Cadastrado"));
+    showPerson(*person);
+    return true;
+}
+
+void frmConClientes::showFound(int line)
+{
+    std::optional<counter::PeopleSearch::Person> person;
+    if (line < 0 || line >= m_found.size() || !guarded([&] { person = m_search.account(m_found.at(line)); }))
+        return;
+    if (!person) {
+        refuse(QStringLiteral("Informação de Clientes"),
+               QStringLiteral("Cliente não Encontrado ou Cadastrado"));
+        return;
+    }
+    m_cboCliente->setEditText(m_found.at(line).name);
+    showPerson(*person);
+}
+
+void frmConClientes::showPerson(const counter::PeopleSearch::Person& found)
+{
+    const auto* person = &found;
     // A dependant shows only whose dependant the person is.
     const bool holder = person->role == counter::PeopleSearch::Role::Holder;
     for (const auto& [edit, column] : m_details)
@@ -87,7 +126,6 @@ bool frmConClientes::lookUp()
         shown.append({l.note, l.date, l.customer, l.code, l.title,
                       l.returned ? l.returnedOn : QStringLiteral("Não devolvido")});
     m_lstHistorico->setLines(shown);
-    return true;
 }
 
 void frmConClientes::clearResults()

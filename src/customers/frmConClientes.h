@@ -2,9 +2,11 @@
 
 #include "counter/History.h"
 #include "counter/PeopleSearch.h"
+#include "counter/Search.h"
 #include "lookup/QueryWindow.h"
 
 class HistoryList;
+class SearchPanel;
 class QComboBox;
 class QLineEdit;
 
@@ -21,6 +23,9 @@ public:
 private:
     bool lookUp() override;
     void clearResults() override;
+    void showPerson(const counter::PeopleSearch::Person& person);
+    // A line of the search chosen: that very customer, by number.
+    void showFound(int line);
 
     counter::PeopleSearch m_people;
     counter::History m_history;
@@ -28,4 +33,7 @@ private:
     QComboBox* const m_cboCliente = m_key;
     QLineEdit* m_txtStatus;
     QList<QPair<QLineEdit*, QString>> m_details; // field and its column
+    counter::Search m_search;
+    QList<counter::Search::Person> m_found;
+    SearchPanel* m_buscar;
 };

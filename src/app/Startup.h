@@ -94,6 +94,7 @@ signals:
 
 private:
     void prepare();
+    void upgradeInBackground();
     void showMenu();
     // The clean exit's verified copy of the data file; a failure is told.
     void keepBackup();

@@ -209,8 +209,10 @@ QList<Search::Person> Search::people(const QString& typed)
                              .arg(tblClientes::FoneResidencial, tblClientes::FoneComercial,
                                   tblClientes::Celular, maskedPhrase(digits, {4, 4})));
     } else {
-        for (const QString& column : tblClientes::NameColumns)
-            match.append(column + QStringLiteral(" : ") + terms.all());
+        // Any of the four names; which of them holds every word is told
+        // row by row, in one pass of the index rather than one per name.
+        const QStringList names(tblClientes::NameColumns.begin(), tblClientes::NameColumns.end());
+        match.append(QStringLiteral("{%1} : %2").arg(names.join(u' '), terms.all()));
     }
     if (match.isEmpty())
         return out;

@@ -147,7 +147,9 @@ QString searchTableStatement(const QString& search, const QString& content, cons
     QStringList cols;
     for (const QString& c : columns)
         cols.append(quoted(c));
-    return QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS %1 USING fts5(%2, content=%3, "
+    // The one-letter index answers the first key of a search at once, where
+    // every word of that letter would otherwise be merged.
+    return QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS %1 USING fts5(%2, content=%3, prefix='1', "
                           "tokenize='unicode61 remove_diacritics 2')")
         .arg(search, cols.join(QLatin1String(", ")), quoted(content));
 }

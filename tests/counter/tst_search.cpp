@@ -108,6 +108,7 @@ private slots:
         QTest::addRow("accents typed, none stored") << "sílvána" << QStringList{silvana};
         QTest::addRow("word of a third dependant") << "neto" << QStringList{neto};
         QTest::addRow("nobody") << "pereira" << QStringList{};
+        QTest::addRow("words of two people of one account") << "joao maria" << QStringList{};
         QTest::addRow("CPF with punctuation") << "123.456.789-09" << QStringList{joao};
         QTest::addRow("CPF digits") << "12345678909" << QStringList{joao};
         QTest::addRow("CPF begun") << "9876" << QStringList{u"Antônio Souza #33 987.654.321-00"_qs};

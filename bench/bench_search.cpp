@@ -31,7 +31,7 @@ namespace {
 const char* const PeopleTyped[] = {"a",     "m",          "ma",         "mar",         "maria",     "maria s",
                                    "silva", "joao silva", "jose",       "conceicao",   "antonio r", "neto",
                                    "1",     "12",         "123.4",      "12345678909", "1708",      "1708-2",
-                                   "99",    "100000",     "987.654.32", "raimundo"};
+                                   "99",    "100000",     "987.654.32", "raimundo",    "joao maria"};
 // The same searches as bare full-text queries.
 const char* const PeopleBare[] = {
     R"({Nome Dependente1 Dependente2 Dependente3} : ("a"*))",
@@ -39,12 +39,15 @@ const char* const PeopleBare[] = {
     R"({Nome Dependente1 Dependente2 Dependente3} : ("ma"*))",
     R"({Nome Dependente1 Dependente2 Dependente3} : ("mar"*))",
     R"({Nome Dependente1 Dependente2 Dependente3} : ("maria"*))",
-    R"({Nome Dependente1 Dependente2 Dependente3} : ("maria" AND "s"*))",
+    R"(Nome : ("maria" AND "s"*) OR Dependente1 : ("maria" AND "s"*) OR )"
+    R"(Dependente2 : ("maria" AND "s"*) OR Dependente3 : ("maria" AND "s"*))",
     R"({Nome Dependente1 Dependente2 Dependente3} : ("silva"*))",
-    R"({Nome Dependente1 Dependente2 Dependente3} : ("joao" AND "silva"*))",
+    R"(Nome : ("joao" AND "silva"*) OR Dependente1 : ("joao" AND "silva"*) OR )"
+    R"(Dependente2 : ("joao" AND "silva"*) OR Dependente3 : ("joao" AND "silva"*))",
     R"({Nome Dependente1 Dependente2 Dependente3} : ("jose"*))",
     R"({Nome Dependente1 Dependente2 Dependente3} : ("conceicao"*))",
-    R"({Nome Dependente1 Dependente2 Dependente3} : ("antonio" AND "r"*))",
+    R"(Nome : ("antonio" AND "r"*) OR Dependente1 : ("antonio" AND "r"*) OR )"
+    R"(Dependente2 : ("antonio" AND "r"*) OR Dependente3 : ("antonio" AND "r"*))",
     R"({Nome Dependente1 Dependente2 Dependente3} : ("neto"*))",
     R"({CPF} : ^"1"* OR {FoneResidencial FoneComercial Celular} : ^"1"*)",
     R"({CPF} : ^"12"* OR {FoneResidencial FoneComercial Celular} : ^"12"*)",
@@ -56,6 +59,8 @@ const char* const PeopleBare[] = {
     R"({CPF} : ^"100 000"* OR {FoneResidencial FoneComercial Celular} : ^"1000 00"*)",
     R"({CPF} : ^"987 654 32"*)",
     R"({Nome Dependente1 Dependente2 Dependente3} : ("raimundo"*))",
+    R"(Nome : ("joao" AND "maria"*) OR Dependente1 : ("joao" AND "maria"*) OR )"
+    R"(Dependente2 : ("joao" AND "maria"*) OR Dependente3 : ("joao" AND "maria"*))",
 };
 static_assert(std::size(PeopleTyped) == std::size(PeopleBare));
 

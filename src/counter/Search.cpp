@@ -209,10 +209,15 @@ QList<Search::Person> Search::people(const QString& typed)
                              .arg(tblClientes::FoneResidencial, tblClientes::FoneComercial,
                                   tblClientes::Celular, maskedPhrase(digits, {4, 4})));
     } else {
-        // Any of the four names; which of them holds every word is told
-        // row by row, in one pass of the index rather than one per name.
+        // One word: any of the four names, in one pass of the index. More:
+        // every word in the same name, so that the words of two people of
+        // one account find no one without reading every such account.
         const QStringList names(tblClientes::NameColumns.begin(), tblClientes::NameColumns.end());
-        match.append(QStringLiteral("{%1} : %2").arg(names.join(u' '), terms.all()));
+        if (terms.words.size() == 1)
+            match.append(QStringLiteral("{%1} : %2").arg(names.join(u' '), terms.all()));
+        else
+            for (const QString& name : names)
+                match.append(name + QStringLiteral(" : ") + terms.all());
     }
     if (match.isEmpty())
         return out;

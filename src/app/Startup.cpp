@@ -170,6 +170,8 @@ void Startup::prepare()
     } else {
         releaseSplash(); // held for the upgrade, if there was one
     }
+    if (m_menuDue)
+        showMenu();
 }
 
 // An older file gets the search indexes of all its customers and videos
@@ -187,17 +189,18 @@ void Startup::upgradeInBackground()
     QFutureWatcher<void> watcher;
     QEventLoop loop;
     connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
-    QProgressDialog progress(
+    // The splash owns it (it stands over the splash), and may go first.
+    QPointer<QProgressDialog> progress = new QProgressDialog(
         QStringLiteral("Preparando a busca de clientes e vídeos.\nIsto é feito só uma vez."), QString(), 0, 0,
         m_splash);
-    progress.setObjectName(QStringLiteral("prgBusca"));
-    progress.setWindowTitle(app::applicationTitle());
-    progress.setCancelButton(nullptr);
-    progress.setMinimumDuration(0);
-    progress.reset();
+    progress->setObjectName(QStringLiteral("prgBusca"));
+    progress->setWindowTitle(app::applicationTitle());
+    progress->setCancelButton(nullptr);
+    progress->setMinimumDuration(0);
+    progress->reset();
     QTimer later;
     later.setSingleShot(true);
-    connect(&later, &QTimer::timeout, &progress, &QProgressDialog::show);
+    connect(&later, &QTimer::timeout, progress, &QProgressDialog::show);
     later.start(1000);
     const QString folder = m_folder;
     watcher.setFuture(QtConcurrent::run([folder] {
@@ -209,7 +212,7 @@ void Startup::upgradeInBackground()
     if (!watcher.isFinished())
         loop.exec();
     later.stop();
-    progress.close();
+    delete progress.data();
 }
 
 void Startup::releaseSplash()
@@ -307,6 +310,12 @@ void Startup::keepBackup()
 void Startup::showMenu()
 {
     prepare();
+    if (!m_menu) {
+        // The splash was closed while an older file is being brought up to
+        // date: the main window follows once it is.
+        m_menuDue = true;
+        return;
+    }
     m_menu->show();
     m_menu->activateWindow();
     emit menuShown();

@@ -108,5 +108,6 @@ private:
     QPointer<frmAbertura> m_splash;
     QString m_openError;
     bool m_prepared = false;
+    bool m_menuDue = false; // asked for while the file was being upgraded
     std::function<void()> m_quit = [] { QCoreApplication::quit(); };
 };

@@ -448,6 +448,41 @@ private slots:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
+    // The splash closed by the window system while the indexes are built:
+    // the main window still comes, once, when the file is ready.
+    void splashClosedDuringTheUpgrade()
+    {
+        QTemporaryDir dir;
+        {
+            store::Database db(dir.path());
+            QSqlQuery q(db.connection());
+            QVERIFY(
+                q.exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                       "INSERT INTO tblClientes (Codigo, Nome, Dependente1) SELECT i, 'Ana ' || i, 'Rui ' || "
+                       "i FROM n"_s));
+            for (const char* sql :
+                 {"DROP TRIGGER PeopleSearch_insert", "DROP TRIGGER PeopleSearch_update",
+                  "DROP TRIGGER PeopleSearch_delete", "DROP TABLE PeopleSearch", "PRAGMA user_version = 3"})
+                QVERIFY2(q.exec(QString::fromUtf8(sql)), sql);
+        }
+        Startup startup(dir.path());
+        QSignalSpy menuShown(&startup, &Startup::menuShown);
+        QVERIFY(startup.start());
+        QPointer<frmAbertura> splash = startup.splash();
+        // Runs in the first turn of the event loop once the build started.
+        connect(&startup, &Startup::splashPainted, this, [&] {
+            QTimer::singleShot(0, this, [&] {
+                if (splash)
+                    splash->close();
+            });
+        });
+        QTRY_COMPARE(menuShown.count(), 1);
+        QVERIFY(startup.menu()->isVisible());
+        QVERIFY(counter::Search::indexesMatchTables(*startup.database()));
+        QTest::qWait(100);
+        QCOMPARE(menuShown.count(), 1);
+    }
+
     // However the splash ends, the main window shows once the start's list
     // reads are in: the first window opens on them at once.
     void startupShowsMainWindowWithListsRead_data()

@@ -26,8 +26,9 @@ const QString Reading = QStringLiteral("buscar");
 // Keys of the kept statements.
 enum Statement : size_t { CustomerByNumber, PeopleMatch, VideoByCode, VideoMatch, Account, VideoRecord };
 
-// Customer rows are read in batches: a row matches when its words do,
-// which may spread over two names, and then gives no person.
+// Customer rows are read in batches until the limit is reached: a row the
+// index found by its numbers gives its holder only, and one whose spelling
+// the index and this code fold apart may give no one.
 constexpr int Batch = Search::Limit;
 
 // Case and accents left out, as the index's tokenizer leaves them out.

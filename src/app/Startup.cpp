@@ -13,12 +13,38 @@
 #include "store/StoreError.h"
 #include "views/PickList.h"
 
+#include "store/Schema.h"
+
 #include <QApplication>
 #include <QDate>
+#include <QEventLoop>
+#include <QFile>
+#include <QFutureWatcher>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QProgressDialog>
 #include <QTimer>
 #include <QTranslator>
+#include <QtConcurrent>
+
+namespace {
+
+// The schema version the file's header records, 0 when there is none to
+// read (no file, not SQLite, a new shop). A version still in the journal
+// reads older: at worst the upgrade is looked for in vain.
+int headerVersion(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3")))
+        return 0;
+    return int(quint32(quint8(header[60])) << 24 | quint32(quint8(header[61])) << 16 |
+               quint32(quint8(header[62])) << 8 | quint32(quint8(header[63])));
+}
+
+} // namespace
 
 void Startup::configureNames()
 {
@@ -93,6 +119,7 @@ void Startup::prepare()
         return;
     m_prepared = true;
     installTranslations();
+    upgradeInBackground();
     m_db = std::make_unique<store::Database>(m_folder);
     try {
         m_db->open();
@@ -140,7 +167,52 @@ void Startup::prepare()
             QTimer::singleShot(LongestHoldMilliseconds, this, &Startup::releaseSplash);
         }
         m_reads->start();
+    } else {
+        releaseSplash(); // held for the upgrade, if there was one
     }
+    if (m_menuDue)
+        showMenu();
+}
+
+// An older file gets the search indexes of all its customers and videos
+// when it is first opened, several seconds at the largest shops: on a
+// connection of its own in the background, the splash held meanwhile and,
+// past a second, a word to the operator. Whatever fails there fails again
+// on the program's own opening, which reports it.
+void Startup::upgradeInBackground()
+{
+    const int version = headerVersion(store::Database::filePath(m_folder));
+    if (version <= 0 || version >= store::SchemaVersion)
+        return;
+    if (m_splash)
+        m_splash->hold();
+    QFutureWatcher<void> watcher;
+    QEventLoop loop;
+    connect(&watcher, &QFutureWatcher<void>::finished, &loop, &QEventLoop::quit);
+    // The splash owns it (it stands over the splash), and may go first.
+    QPointer<QProgressDialog> progress = new QProgressDialog(
+        QStringLiteral("Preparando a busca de clientes e vídeos.\nIsto é feito só uma vez."), QString(), 0, 0,
+        m_splash);
+    progress->setObjectName(QStringLiteral("prgBusca"));
+    progress->setWindowTitle(app::applicationTitle());
+    progress->setCancelButton(nullptr);
+    progress->setMinimumDuration(0);
+    progress->reset();
+    QTimer later;
+    later.setSingleShot(true);
+    connect(&later, &QTimer::timeout, progress, &QProgressDialog::show);
+    later.start(1000);
+    const QString folder = m_folder;
+    watcher.setFuture(QtConcurrent::run([folder] {
+        try {
+            store::Database(folder).open();
+        } catch (const store::StoreError&) {
+        }
+    }));
+    if (!watcher.isFinished())
+        loop.exec();
+    later.stop();
+    delete progress.data();
 }
 
 void Startup::releaseSplash()
@@ -238,6 +310,12 @@ void Startup::keepBackup()
 void Startup::showMenu()
 {
     prepare();
+    if (!m_menu) {
+        // The splash was closed while an older file is being brought up to
+        // date: the main window follows once it is.
+        m_menuDue = true;
+        return;
+    }
     m_menu->show();
     m_menu->activateWindow();
     emit menuShown();

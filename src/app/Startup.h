@@ -94,6 +94,7 @@ signals:
 
 private:
     void prepare();
+    void upgradeInBackground();
     void showMenu();
     // The clean exit's verified copy of the data file; a failure is told.
     void keepBackup();
@@ -107,5 +108,6 @@ private:
     QPointer<frmAbertura> m_splash;
     QString m_openError;
     bool m_prepared = false;
+    bool m_menuDue = false; // asked for while the file was being upgraded
     std::function<void()> m_quit = [] { QCoreApplication::quit(); };
 };

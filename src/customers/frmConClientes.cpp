@@ -6,6 +6,7 @@
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/MessageBox.h"
+#include "search/SearchPanel.h"
 #include "store/Names.h"
 #include "store/Queries.h"
 
@@ -20,7 +21,7 @@ using namespace store::names;
 frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     : QueryWindow(db, QStringLiteral("Consulta de Clientes e Dependentes"), "frmConClientes", "cboCliente",
                   platform::FieldLimit::PersonName, parent),
-      m_people(db), m_history(db)
+      m_people(db), m_history(db), m_search(db)
 {
     FormGrid grid(this);
 
@@ -62,6 +63,20 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
     connect(m_lstClientes, &NamesakeList::chosen, this, [this](int row) { showPerson(m_found.at(row)); });
     setTabOrder(m_cboCliente, m_lstClientes);
     setTabOrder(m_lstClientes, m_cmdOk);
+    m_buscar = new SearchPanel(this,
+                               {QStringLiteral("Nome"), QStringLiteral("Nº"), QStringLiteral("CPF"),
+                                QStringLiteral("Telefone"), QStringLiteral("Dependente de")},
+                               [this](const QString& typed) {
+                                   m_searchFound.clear();
+                                   guarded([&] { m_searchFound = m_search.people(typed); });
+                                   QList<QStringList> lines;
+                                   for (const auto& p : std::as_const(m_searchFound))
+                                       lines.append({p.name, p.number, p.cpf, p.phone, p.holder});
+                                   return lines;
+                               });
+    m_buscar->list()->setMinimumHeight(FormGrid::pixels(1800));
+    grid.add({{m_buscar, nullptr, 8, 0, 4}});
+    connect(m_buscar, &SearchPanel::chosen, this, &frmConClientes::showFound);
 
     // The list is read once; a failure leaves it empty and the window usable.
     finishQuery(store::PickListKind::CustomerNames, [this] { m_people.refresh(); });
@@ -69,6 +84,9 @@ frmConClientes::frmConClientes(store::Database& db, QWidget* parent)
 
 bool frmConClientes::lookUp()
 {
+    // Off to the search with nothing typed: nobody was looked up.
+    if (m_cboCliente->currentText().isEmpty() && m_buscar->hasFocusWithin())
+        return true;
     const QString name = m_cboCliente->currentText();
     // Left again on the namesake shown: it stays.
     if (!m_lstClientes->isHidden() && name == m_found.value(m_lstClientes->currentRow()).name)
@@ -88,6 +106,22 @@ bool frmConClientes::lookUp()
     if (people.size() > 1)
         m_lstClientes->setFocus();
     return true;
+}
+
+void frmConClientes::showFound(int line)
+{
+    std::optional<counter::PeopleSearch::Person> person;
+    if (line < 0 || line >= m_searchFound.size() ||
+        !guarded([&] { person = m_search.account(m_searchFound.at(line)); }))
+        return;
+    if (!person) {
+        refuse(QStringLiteral("Informação de Clientes"),
+               QStringLiteral("Cliente não Encontrado ou Cadastrado"));
+        return;
+    }
+    // That very customer: no namesake left to pick.
+    m_lstClientes->clearEntries();
+    showPerson(*person);
 }
 
 void frmConClientes::showPerson(const counter::PeopleSearch::Person& person)

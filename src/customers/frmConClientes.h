@@ -2,10 +2,12 @@
 
 #include "counter/History.h"
 #include "counter/PeopleSearch.h"
+#include "counter/Search.h"
 #include "lookup/QueryWindow.h"
 
 class HistoryList;
 class NamesakeList;
+class SearchPanel;
 class QComboBox;
 class QLineEdit;
 
@@ -23,6 +25,8 @@ private:
     bool lookUp() override;
     void clearResults() override;
     void showPerson(const counter::PeopleSearch::Person& person);
+    // A line of the search chosen: that very customer, by number.
+    void showFound(int line);
 
     counter::PeopleSearch m_people;
     counter::History m_history;
@@ -32,4 +36,7 @@ private:
     QList<QPair<QLineEdit*, QString>> m_details;  // field and its column
     NamesakeList* m_lstClientes;                  // shown when the name has namesakes
     QList<counter::PeopleSearch::Person> m_found; // the name's namesakes
+    counter::Search m_search;
+    QList<counter::Search::Person> m_searchFound; // the search's lines
+    SearchPanel* m_buscar;
 };

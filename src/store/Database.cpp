@@ -346,6 +346,7 @@ void Database::open()
             if (m_byColumn)
                 sqlite3_preupdate_hook(m_direct, &Database::rowChanging, this);
             m_noticed = sqlite3_total_changes64(m_direct);
+            m_searchWritten = false;
         }
     }
     if (m_direct)
@@ -415,10 +416,27 @@ sqlite3* Database::directHandle()
     return m_direct;
 }
 
+namespace {
+
+// A row of a search index's own tables ("PeopleSearch_data").
+bool isSearchIndexRow(const char* table)
+{
+    static const QByteArray people = names::PeopleSearch::Table.toUtf8() + '_';
+    static const QByteArray videos = names::VideoSearch::Table.toUtf8() + '_';
+    for (const QByteArray* prefix : {&people, &videos})
+        if (qstrncmp(table, prefix->constData(), uint(prefix->size())) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
 void Database::rowWritten(void* self, int, const char*, const char* table, qint64 rowid)
 {
     auto* d = static_cast<Database*>(self);
     ++d->m_noticed;
+    if (!d->m_searchWritten)
+        d->m_searchWritten = isSearchIndexRow(table);
     if (d->m_byColumn)
         return; // told before the change, by column
     for (size_t i = 0; i < d->m_watchers.size(); ++i) {
@@ -521,11 +539,15 @@ bool Database::watchesWrites()
     // A DELETE of a whole table removes its rows without a notice each;
     // the lists cannot tell which rows went.
     const qint64 total = sqlite3_total_changes64(m_direct);
-    if (total != m_noticed) {
-        m_noticed = total;
+    // The search indexes' writes count changes of a virtual table, which
+    // are never told; the tables they follow carry their triggers, and
+    // SQLite never empties a table with triggers wholesale.
+    if (total != m_noticed && !m_searchWritten) {
         for (const auto& watcher : m_watchers)
             watcher->forget();
     }
+    m_noticed = total;
+    m_searchWritten = false;
     return true;
 }
 

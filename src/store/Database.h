@@ -124,6 +124,8 @@ private:
     sqlite3* m_direct = nullptr;
     // The connection's count of changed rows as the write notices tell it.
     qint64 m_noticed = 0;
+    // A search index was written since the count was last compared.
+    bool m_searchWritten = false;
     bool m_directAllowed = true;
     std::vector<std::unique_ptr<WriteWatcher>> m_watchers;
     std::vector<Watch> m_watches; // one for each watcher

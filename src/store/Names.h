@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 
 // The names of the data file's tables, columns and indexes, one constant
@@ -157,5 +158,23 @@ inline const QString Table = QStringLiteral("Settings");
 inline const QString Name = QStringLiteral("Name");
 inline const QString Value = QStringLiteral("Value");
 } // namespace Settings
+
+// The search indexes, full-text tables of SQLite over the rows of
+// tblClientes and tblVideos themselves (no copy of the texts): one row per
+// customer and per video, under the row's own rowid. Kept current by
+// triggers, so every writer of the two tables keeps them in step, in the
+// transaction of the write.
+namespace PeopleSearch {
+inline const QString Table = QStringLiteral("PeopleSearch");
+// The columns of tblClientes it indexes: the four names, then the numbers.
+inline const QStringList Columns{
+    tblClientes::Nome, tblClientes::Dependente1,     tblClientes::Dependente2,   tblClientes::Dependente3,
+    tblClientes::CPF,  tblClientes::FoneResidencial, tblClientes::FoneComercial, tblClientes::Celular};
+} // namespace PeopleSearch
+
+namespace VideoSearch {
+inline const QString Table = QStringLiteral("VideoSearch");
+inline const QStringList Columns{tblVideos::Nome, tblVideos::Codigo};
+} // namespace VideoSearch
 
 } // namespace store::names

@@ -69,6 +69,48 @@ QList<TableDef> buildTables()
     return out;
 }
 
+// A full-text table over the given columns of content, whose own rows it
+// reads (nothing copied), and the triggers that keep it in step with every
+// write of those columns. Words are matched without their accents.
+QStringList searchStatements(const QString& search, const QString& content, const QStringList& columns)
+{
+    QStringList cols;
+    QStringList fresh;
+    QStringList old;
+    QStringList changed;
+    for (const QString& c : columns) {
+        cols.append(quoted(c));
+        fresh.append(QStringLiteral("new.") + quoted(c));
+        old.append(QStringLiteral("old.") + quoted(c));
+        changed.append(QStringLiteral("old.%1 IS NOT new.%1").arg(quoted(c)));
+    }
+    const QString list = cols.join(QLatin1String(", "));
+    const QString add = QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (new.rowid, %3);")
+                            .arg(search, list, fresh.join(QLatin1String(", ")));
+    // An external-content index forgets a row only when told the texts it
+    // was given for it: the old ones.
+    const QString drop = QStringLiteral("INSERT INTO %1 (%1, rowid, %2) VALUES ('delete', old.rowid, %3);")
+                             .arg(search, list, old.join(QLatin1String(", ")));
+    return {
+        searchTableStatement(search, content, columns),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_insert AFTER INSERT ON %2 BEGIN %3 END")
+            .arg(search, quoted(content), add),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_delete AFTER DELETE ON %2 BEGIN %3 END")
+            .arg(search, quoted(content), drop),
+        // A shelf count written leaves the index alone.
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_update AFTER UPDATE ON %2 WHEN %3 BEGIN %4 %5 END")
+            .arg(search, quoted(content), changed.join(QLatin1String(" OR ")), drop, add),
+    };
+}
+
+// Both search indexes, empty.
+QStringList searchStatements()
+{
+    return searchStatements(names::PeopleSearch::Table, names::tblClientes::Table,
+                            names::PeopleSearch::Columns) +
+           searchStatements(names::VideoSearch::Table, names::tblVideos::Table, names::VideoSearch::Columns);
+}
+
 } // namespace
 
 std::optional<IndexDef> TableDef::index(const QString& name) const
@@ -100,6 +142,18 @@ const TableDef* table(const QString& name)
     return nullptr;
 }
 
+QString searchTableStatement(const QString& search, const QString& content, const QStringList& columns)
+{
+    QStringList cols;
+    for (const QString& c : columns)
+        cols.append(quoted(c));
+    // The one-letter index answers the first key of a search at once, where
+    // every word of that letter would otherwise be merged.
+    return QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS %1 USING fts5(%2, content=%3, prefix='1', "
+                          "tokenize='unicode61 remove_diacritics 2')")
+        .arg(search, cols.join(QLatin1String(", ")), quoted(content));
+}
+
 QString quoted(const QString& name)
 {
     QString out = name;
@@ -127,6 +181,7 @@ QStringList createStatements()
         }
     }
     out.append(ownTableStatements());
+    out.append(searchStatements());
     return out;
 }
 
@@ -163,8 +218,15 @@ QStringList ownTableStatements()
 
 QStringList upgradeStatements(int from)
 {
-    if (from >= 3)
+    // The search indexes learn the rows already in the file.
+    const QStringList search =
+        searchStatements() +
+        QStringList{QStringLiteral("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(names::PeopleSearch::Table),
+                    QStringLiteral("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(names::VideoSearch::Table)};
+    if (from >= 4)
         return {};
+    if (from == 3)
+        return search;
     namespace H = names::NoteHistory;
     namespace V = names::RentedVideos;
     // Older notes carry no time of saving, no account and no prices: the
@@ -199,7 +261,7 @@ QStringList upgradeStatements(int from)
                             quoted(names::tblLocacao::codeColumn(slot)),
                             quoted(names::tblLocacao::videoColumn(slot)), quoted(names::tblLocacao::Table),
                             H::Table, H::Codigo));
-    return out;
+    return out + search;
 }
 
 QString selectColumns(const TableDef& t)

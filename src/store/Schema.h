@@ -9,8 +9,9 @@
 namespace store {
 
 // 1: the four tables. 2: adds the program's own PendingCopies. 3: adds the
-// history, NoteHistory and RentedVideos, and the shop's Settings.
-constexpr int SchemaVersion = 3;
+// history, NoteHistory and RentedVideos, and the shop's Settings. 4: adds
+// the search indexes PeopleSearch and VideoSearch.
+constexpr int SchemaVersion = 4;
 
 struct IndexDef
 {
@@ -51,8 +52,14 @@ QStringList createStatements();
 QStringList ownTableStatements();
 // The statements that bring the program's own tables of a file of version
 // from up to date, after ownTableStatements: the notes open in an older
-// file get their history from what tblLocacao holds.
+// file get their history from what tblLocacao holds, and the search
+// indexes every customer and video.
 QStringList upgradeStatements(int from);
+
+// The full-text table search over the given columns of the table content,
+// reading its texts from there (nothing copied), words matched without
+// their accents or case.
+QString searchTableStatement(const QString& search, const QString& content, const QStringList& columns);
 
 // Quotes a schema name for SQL ("Video-1" -> "\"Video-1\"").
 QString quoted(const QString& name);

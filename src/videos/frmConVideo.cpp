@@ -6,6 +6,7 @@
 #include "platform/Formats.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
+#include "search/SearchPanel.h"
 #include "store/Names.h"
 #include "store/Queries.h"
 
@@ -26,7 +27,7 @@ const QString Title = QStringLiteral("Consulta de Vídeo");
 
 frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     : QueryWindow(db, Title, "frmConVideo", "cboVideo", platform::FieldLimit::Title, parent), m_videos(db),
-      m_history(db)
+      m_history(db), m_search(db)
 {
     m_txtCodigo = displayField(this, "txtCodigo");
     m_txtGenero = displayField(this, "txtGenero");
@@ -61,6 +62,20 @@ frmConVideo::frmConVideo(store::Database& db, QWidget* parent)
     // A list's caption stands at its top line.
     listCaption->setAlignment((listCaption->alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignTop);
     m_lstLocado->setFixedHeight(FormGrid::pixels(1440));
+    m_buscar = new SearchPanel(this,
+                               {QStringLiteral("Título"), QStringLiteral("Código"),
+                                QStringLiteral("Categoria"), QStringLiteral("Na Loja")},
+                               [this](const QString& typed) {
+                                   m_found.clear();
+                                   guarded([&] { m_found = m_search.videos(typed); });
+                                   QList<QStringList> lines;
+                                   for (const auto& v : std::as_const(m_found))
+                                       lines.append({v.title, v.code, v.category, v.onShelf});
+                                   return lines;
+                               });
+    m_buscar->list()->setFixedHeight(FormGrid::pixels(1800));
+    grid.add({{m_buscar, nullptr, 7, 0, 4}});
+    connect(m_buscar, &SearchPanel::chosen, this, &frmConVideo::showFound);
     const char* labelNames[] = {"Label2", "Label1", "Label5", "Label3", "Label4", "Label6"};
     for (qsizetype i = 0; i < labels.size(); ++i)
         labels[i]->setObjectName(QString::fromUtf8(labelNames[i]));
@@ -86,6 +101,9 @@ void frmConVideo::clearResults()
 
 bool frmConVideo::lookUp()
 {
+    // Off to the search with nothing typed: no title was looked up.
+    if (m_key->currentText().isEmpty() && m_buscar->hasFocusWithin())
+        return true;
     std::optional<counter::VideoStatus::Record> video;
     // The title as stored, accents and letter case aside.
     const QString title = lookupSpellings(m_key, m_key->currentText()).constFirst();
@@ -96,6 +114,26 @@ bool frmConVideo::lookUp()
                       QStringLiteral("Vídeo não Encontrado ou Cadastrado!"));
     if (m_key->currentText() != title)
         m_key->setEditText(title);
+    showVideo(*video);
+    return true;
+}
+
+void frmConVideo::showFound(int line)
+{
+    std::optional<counter::VideoStatus::Record> video;
+    if (line < 0 || line >= m_found.size() || !guarded([&] { video = m_search.record(m_found.at(line)); }))
+        return;
+    if (!video) {
+        refuse(QStringLiteral("Informação de Vídeo"), QStringLiteral("Vídeo não Encontrado ou Cadastrado!"));
+        return;
+    }
+    m_key->setEditText(m_found.at(line).title);
+    showVideo(*video);
+}
+
+void frmConVideo::showVideo(const counter::VideoStatus::Record& found)
+{
+    const auto* video = &found;
     m_txtCodigo->setText(video->code);
     m_txtGenero->setText(video->genre);
     m_txtQTDE->setText(video->onShelf);
@@ -109,5 +147,4 @@ bool frmConVideo::lookUp()
             out.append({l.note, l.date, l.customer});
         m_lstLocado->setLines(out);
     }
-    return true;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "counter/History.h"
+#include "counter/Search.h"
 #include "counter/VideoStatus.h"
 #include "lookup/QueryWindow.h"
 
 class HistoryList;
+class SearchPanel;
 class QLineEdit;
 
 // Shows one video's catalogue record, looked up by its title as the
@@ -20,6 +22,9 @@ public:
 private:
     bool lookUp() override;
     void clearResults() override;
+    void showVideo(const counter::VideoStatus::Record& video);
+    // A line of the search chosen: that very video, by code.
+    void showFound(int line);
 
     counter::VideoStatus m_videos;
     counter::History m_history;
@@ -30,4 +35,7 @@ private:
     QLineEdit* m_txtQTDE;
     QLineEdit* m_txtLocal;
     QLineEdit* m_txtValor;
+    counter::Search m_search;
+    QList<counter::Search::Video> m_found;
+    SearchPanel* m_buscar;
 };

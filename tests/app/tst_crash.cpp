@@ -11,6 +11,7 @@
 #include "app/Startup.h"
 #include "app/frmAbertura.h"
 #include "app/frmMenu.h"
+#include "counter/Search.h"
 #include "platform/print/LinePrinter.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Backup.h"
@@ -582,6 +583,8 @@ class TestCrash : public QObject
     {
         store::Database db(m_folder);
         QCOMPARE(column(db, QStringLiteral("PRAGMA integrity_check")), QStringList{QStringLiteral("ok")});
+        // The search indexes hold the rows the tables hold, no more, no less.
+        QVERIFY(counter::Search::indexesMatchTables(db));
         int unreported = 0;
 
         const Stock stock = stockOf(db);

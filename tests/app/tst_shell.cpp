@@ -8,11 +8,13 @@
 #include "app/frmAbertura.h"
 #include "app/frmMenu.h"
 #include "app/frmSobre.h"
+#include "counter/Search.h"
 #include "customers/frmConClientes.h"
 #include "lookup/ListIndex.h"
 #include "platform/widgets/MessageBox.h"
 #include "store/Backup.h"
 #include "store/Database.h"
+#include "store/Schema.h"
 #include "store/StoreError.h"
 #include "views/PickList.h"
 
@@ -415,6 +417,76 @@ private slots:
         QTest::qWait(250);
         QCOMPARE(menuShown.count(), 1);
         QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    // A file from before the search gets its indexes at the first start,
+    // built apart from the interface while the splash waits for them.
+    void olderFileGetsItsSearchAtStart()
+    {
+        QTemporaryDir dir;
+        makeShop(dir.path());
+        {
+            store::Database db(dir.path());
+            QSqlQuery q(db.connection());
+            for (const char* sql :
+                 {"DROP TRIGGER PeopleSearch_insert", "DROP TRIGGER PeopleSearch_update",
+                  "DROP TRIGGER PeopleSearch_delete", "DROP TRIGGER VideoSearch_insert",
+                  "DROP TRIGGER VideoSearch_update", "DROP TRIGGER VideoSearch_delete",
+                  "DROP TABLE PeopleSearch", "DROP TABLE VideoSearch", "PRAGMA user_version = 3"})
+                QVERIFY2(q.exec(QString::fromUtf8(sql)), sql);
+        }
+        Startup startup(dir.path());
+        QSignalSpy menuShown(&startup, &Startup::menuShown);
+        QVERIFY(startup.start());
+        QPointer<frmAbertura> splash = startup.splash();
+        QTRY_VERIFY(startup.database());
+        // The splash waited: still up, its end held for the start's reads.
+        QVERIFY(splash && splash->isVisible());
+        store::Database& db = *startup.database();
+        QSqlQuery q(db.connection());
+        QVERIFY(q.exec(u"PRAGMA user_version"_s) && q.next());
+        QCOMPARE(q.value(0).toInt(), store::SchemaVersion);
+        q.finish();
+        QVERIFY(counter::Search::indexesMatchTables(db));
+        QCOMPARE(counter::Search(db).people(u"ana"_s).size(), 1);
+        splash->finish();
+        QTRY_COMPARE(menuShown.count(), 1);
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
+    // The splash closed by the window system while the indexes are built:
+    // the main window still comes, once, when the file is ready.
+    void splashClosedDuringTheUpgrade()
+    {
+        QTemporaryDir dir;
+        {
+            store::Database db(dir.path());
+            QSqlQuery q(db.connection());
+            QVERIFY(
+                q.exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                       "INSERT INTO tblClientes (Codigo, Nome, Dependente1) SELECT i, 'Ana ' || i, 'Rui ' || "
+                       "i FROM n"_s));
+            for (const char* sql :
+                 {"DROP TRIGGER PeopleSearch_insert", "DROP TRIGGER PeopleSearch_update",
+                  "DROP TRIGGER PeopleSearch_delete", "DROP TABLE PeopleSearch", "PRAGMA user_version = 3"})
+                QVERIFY2(q.exec(QString::fromUtf8(sql)), sql);
+        }
+        Startup startup(dir.path());
+        QSignalSpy menuShown(&startup, &Startup::menuShown);
+        QVERIFY(startup.start());
+        QPointer<frmAbertura> splash = startup.splash();
+        // Runs in the first turn of the event loop once the build started.
+        connect(&startup, &Startup::splashPainted, this, [&] {
+            QTimer::singleShot(0, this, [&] {
+                if (splash)
+                    splash->close();
+            });
+        });
+        QTRY_COMPARE(menuShown.count(), 1);
+        QVERIFY(startup.menu()->isVisible());
+        QVERIFY(counter::Search::indexesMatchTables(*startup.database()));
+        QTest::qWait(100);
+        QCOMPARE(menuShown.count(), 1);
     }
 
     // However the splash ends, the main window shows once the start's list

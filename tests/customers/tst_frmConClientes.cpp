@@ -41,6 +41,26 @@ class TestFrmConClientes : public WindowFixture<frmConClientes, Opening::ByTest>
         return out;
     }
 
+    // Clicks into "Buscar" and types there.
+    void search(const QString& typed)
+    {
+        QTest::mouseClick(w("txtBuscar"), Qt::LeftButton);
+        QCOMPARE(focus(), w("txtBuscar"));
+        typeText(w("txtBuscar"), typed);
+    }
+    // What the search found, "name #number <holder" each.
+    QStringList found()
+    {
+        QStringList out;
+        auto* list = w<QTreeWidget>("lstBuscar");
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* line = list->topLevelItem(i);
+            out << line->text(0) + " #" + line->text(1) +
+                       (line->text(4).isEmpty() ? "" : " <" + line->text(4));
+        }
+        return out;
+    }
+
     void stock() override
     {
         const QVariant none;
@@ -304,6 +324,57 @@ private slots:
         insert("5", "Fabio Reis", QString(""), QString(""), QString(""));
         lookFor("Fabio Reis");
         QCOMPARE(w("txtStatus")->text(), QStringLiteral("Cliente Titular"));
+    }
+
+    // A line chosen in "Buscar" shows that very person, namesakes and a
+    // holder who is also someone's dependant told apart by the number.
+    void aSearchShowsTheLineChosen_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("cpf");
+        const QStringList dora{"Dora Lima #3 <Ana Eduvi", "Dora Lima #4 <Elias Prado"};
+        const QStringList ana{"Ana Eduvi #1 <Zaviz Eduvi", "Ana Eduvi #3"};
+        QTest::addRow("second namesake") << "dora" << dora << 1 << "Dependente de: Elias Prado"
+                                         << "";
+        QTest::addRow("first namesake") << "DÓRA" << dora << 0 << "Dependente de: Ana Eduvi"
+                                        << "";
+        QTest::addRow("the dependant, not the holder") << "ana" << ana << 0 << "Dependente de: Zaviz Eduvi"
+                                                       << "";
+        QTest::addRow("the holder") << "eduvi an" << ana << 1 << "Cliente Titular"
+                                    << "111.222.333-03";
+        QTest::addRow("CPF") << "111.222.333-04" << QStringList{"Elias Prado #4"} << 0 << "Cliente Titular"
+                             << "111.222.333-04";
+        QTest::addRow("number") << "2" << QStringList{"Bruno Costa #2"} << 0 << "Cliente Titular"
+                                << "111.222.333-02";
+    }
+    void aSearchShowsTheLineChosen()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, lines);
+        QFETCH(int, chosen);
+        QFETCH(QString, status);
+        QFETCH(QString, cpf);
+        open();
+        // Off to the search from the empty name: no look-up, no message.
+        search(typed);
+        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(found(), lines);
+        auto* list = w<QTreeWidget>("lstBuscar");
+        if (chosen == 0) {
+            // The down arrow goes on into the list, on its first line.
+            QTest::keyClick(focus(), Qt::Key_Down);
+            QCOMPARE(focus(), list);
+        } else {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->topLevelItem(chosen)).center());
+        }
+        QCOMPARE(w("txtStatus")->text(), status);
+        QCOMPARE(w("txtCPF")->text(), cpf);
+        QCOMPARE(combo()->currentText(), list->topLevelItem(chosen)->text(0));
+        QVERIFY(MessageBox::shown().isEmpty());
     }
 };
 

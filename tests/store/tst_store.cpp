@@ -416,8 +416,11 @@ private slots:
             return out;
         };
         QCOMPARE(texts(u"SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"_s),
-                 (QStringList{"NoteHistory", "Number", "PendingCopies", "RentedVideos", "Settings", "tblClientes",
-                              "tblLocacao", "tblVideos"}));
+                 (QStringList{"NoteHistory", "Number", "PendingCopies", "PeopleSearch", "PeopleSearch_config",
+                              "PeopleSearch_data", "PeopleSearch_docsize", "PeopleSearch_idx", "RentedVideos",
+                              "Settings", "VideoSearch", "VideoSearch_config", "VideoSearch_data",
+                              "VideoSearch_docsize", "VideoSearch_idx", "tblClientes", "tblLocacao",
+                              "tblVideos"}));
 
         const auto columns = [&](const QString& table) {
             return texts(
@@ -549,7 +552,7 @@ private slots:
         Database db(dir.path());
         db.open();
         QCOMPARE(scalar(db.connection(), u"SELECT COUNT(*) FROM sqlite_master WHERE type='table'"_s).toInt(),
-                 8);
+                 18);
     }
 
     void connectionNamesAreUniqueAndRemoved()

@@ -97,6 +97,38 @@ private slots:
         QCOMPARE(video()->currentText(), code == "7" ? QStringLiteral("Ação Mutante") : typed);
     }
 
+    // A line chosen in "Buscar" shows that very video, by its code, where a
+    // look-up by the title would show the first stored with it.
+    void aSearchShowsTheLineChosen()
+    {
+        insertVideo("7", "Casablanca", "Romance", 1, "Estante D", "R$ 4,00");
+        open();
+        QTest::mouseClick(w("txtBuscar"), Qt::LeftButton);
+        QVERIFY(MessageBox::shown().isEmpty());
+        typeText(w("txtBuscar"), QStringLiteral("casáb"));
+        auto* list = w<QTreeWidget>("lstBuscar");
+        QStringList lines;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            lines << QStringList{list->topLevelItem(i)->text(0), list->topLevelItem(i)->text(1),
+                                 list->topLevelItem(i)->text(2), list->topLevelItem(i)->text(3)}
+                         .join('|');
+        QCOMPARE(lines, (QStringList{"Casablanca|5|Lançamento|3", "Casablanca|7|Lançamento|1"}));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->topLevelItem(1)).center());
+        QCOMPARE(video()->currentText(), QStringLiteral("Casablanca"));
+        QCOMPARE(w("txtCodigo")->text(), QStringLiteral("7"));
+        QCOMPARE(w("txtGenero")->text(), QStringLiteral("Romance"));
+        QCOMPARE(w("txtValor")->text(), QStringLiteral("R$\u00a04,00"));
+        // A code typed finds its video.
+        w("txtBuscar")->clear();
+        typeText(w("txtBuscar"), QStringLiteral("2"));
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QTest::keyClick(w("txtBuscar"), Qt::Key_Down);
+        QCOMPARE(w("txtCodigo")->text(), QStringLiteral("2"));
+        QCOMPARE(video()->currentText(), QStringLiteral("Alien"));
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
     void windowAtOpening()
     {
         open();

@@ -303,6 +303,7 @@ std::optional<PeopleSearch::Person> Search::account(const Person& chosen)
                                        quoted(tblClientes::Table), quoted(tblClientes::Codigo));
     PeopleSearch::Person person;
     person.role = chosen.which == 0 ? PeopleSearch::Role::Holder : PeopleSearch::Role::Dependant;
+    person.name = chosen.name;
     if (!m_statements->first(
             Account, sql, {chosen.number},
             [&](const KeptStatements::Row& r) {

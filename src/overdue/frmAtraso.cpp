@@ -1,13 +1,16 @@
 #include "frmAtraso.h"
 
-#include "counter/Overdue.h"
 #include "platform/Formats.h"
+#include "store/Database.h"
+#include "store/StoreError.h"
 
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+#include <new>
 
 frmAtraso::frmAtraso(store::Database& db, QWidget* parent)
     : TaskWindow(db, QStringLiteral("Locações em Atraso"), parent)
@@ -38,6 +41,7 @@ frmAtraso::frmAtraso(store::Database& db, QWidget* parent)
     resize(900, 420);
 
     connect(m_cmdAtualizar, &QPushButton::clicked, this, [this] { refresh(); });
+    connect(&m_reading, &QFutureWatcherBase::finished, this, &frmAtraso::showRead);
     setTabOrderChain({m_grdAtraso, m_cmdAtualizar});
     finishSetup();
     refresh();
@@ -46,9 +50,39 @@ frmAtraso::frmAtraso(store::Database& db, QWidget* parent)
 
 void frmAtraso::refresh()
 {
-    QList<counter::Overdue::Note> notes;
-    if (!guarded([&] { notes = counter::Overdue(db()).notes(QDateTime::currentDateTime()); }))
+    if (m_reading.isRunning())
         return;
+    m_cmdAtualizar->setEnabled(false);
+    m_lblTotal->setText(QStringLiteral("Lendo as locações em atraso..."));
+    m_reading.setFuture(QtConcurrent::run([folder = db().folder(), now = QDateTime::currentDateTime()] {
+        Read read;
+        try {
+            // Qt SQL connections belong to the thread that opens them.
+            store::Database reader(folder, store::Database::Access::ReadOnly);
+            read.notes = counter::Overdue(reader).notes(now);
+        } catch (...) {
+            read.error = std::current_exception();
+        }
+        return read;
+    }));
+}
+
+void frmAtraso::showRead()
+{
+    const Read read = m_reading.result();
+    m_cmdAtualizar->setEnabled(true);
+    if (read.outOfMemory) {
+        m_lblTotal->setText(QStringLiteral("Memória insuficiente para ler as locações em atraso."));
+        return;
+    }
+    if (!guarded([&] {
+            if (read.error)
+                std::rethrow_exception(read.error);
+        })) {
+        m_lblTotal->clear();
+        return;
+    }
+    const QList<counter::Overdue::Note>& notes = read.notes;
     m_grdAtraso->clear();
     QList<QTreeWidgetItem*> items;
     int videos = 0;

@@ -77,6 +77,8 @@ private slots:
         QWidget* window = menu.currentTask();
         QVERIFY(window && window->objectName() == u"frmAtraso"_s && !menu.isEnabled());
         QCOMPARE(window->windowTitle(), u"Locações em Atraso"_s);
+        // Read beside the window, which is up at once.
+        QTRY_COMPARE(child<QLabel>(window, "lblTotal")->text(), u"2 nota(s) em atraso, 3 vídeo(s)."_s);
         auto* list = child<QTreeWidget>(window, "grdAtraso");
         QStringList shown;
         for (int i = 0; i < list->topLevelItemCount(); ++i) {

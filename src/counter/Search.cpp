@@ -1,6 +1,7 @@
 #include "Search.h"
 
 #include "KeptStatements.h"
+#include "platform/TextFold.h"
 #include "store/Database.h"
 #include "store/Names.h"
 #include "store/Schema.h"
@@ -31,24 +32,12 @@ enum Statement : size_t { CustomerByNumber, PeopleMatch, VideoByCode, VideoMatch
 // the index and this code fold apart may give no one.
 constexpr int Batch = Search::Limit;
 
-// Case and accents left out, as the index's tokenizer leaves them out.
-QString folded(const QString& text)
-{
-    const QString decomposed = text.normalized(QString::NormalizationForm_D);
-    QString out;
-    out.reserve(decomposed.size());
-    for (const QChar c : decomposed)
-        if (c.category() != QChar::Mark_NonSpacing)
-            out.append(c);
-    return out.toCaseFolded();
-}
-
 // The words of a text as the index holds them: runs of letters and digits.
 QStringList words(const QString& text)
 {
     QStringList out;
     QString word;
-    for (const QChar c : folded(text)) {
+    for (const QChar c : platform::searchFolded(text)) {
         if (c.isLetterOrNumber()) {
             word.append(c);
         } else if (!word.isEmpty()) {

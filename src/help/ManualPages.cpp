@@ -1,5 +1,7 @@
 #include "ManualPages.h"
 
+#include "platform/TextFold.h"
+
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
@@ -79,17 +81,6 @@ QString pageForWindow(const QString& windowName)
     return manualPages().first().file;
 }
 
-QString folded(const QString& text)
-{
-    const QString decomposed = text.normalized(QString::NormalizationForm_D);
-    QString out;
-    out.reserve(decomposed.size());
-    for (const QChar c : decomposed)
-        if (c.category() != QChar::Mark_NonSpacing)
-            out.append(c.toLower());
-    return out;
-}
-
 namespace {
 
 // Each page's words, folded once: the manual is small and never changes
@@ -101,7 +92,7 @@ const QHash<QString, QString>& foldedTexts()
         for (const ManualPage& page : manualPages()) {
             QTextDocument doc;
             doc.setHtml(pageHtml(page.file));
-            out.insert(page.file, folded(doc.toPlainText()));
+            out.insert(page.file, platform::searchFolded(doc.toPlainText()));
         }
         return out;
     }();
@@ -113,7 +104,7 @@ const QHash<QString, QString>& foldedTexts()
 QStringList searchPages(const QString& words)
 {
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    const QStringList wanted = folded(words).split(blanks, Qt::SkipEmptyParts);
+    const QStringList wanted = platform::searchFolded(words).split(blanks, Qt::SkipEmptyParts);
     QStringList found;
     for (const ManualPage& page : manualPages()) {
         const QString& text = foldedTexts().value(page.file);

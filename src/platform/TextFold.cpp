@@ -46,4 +46,15 @@ QString foldedText(QStringView text)
     return out;
 }
 
+QString searchFolded(const QString& text)
+{
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString out;
+    out.reserve(decomposed.size());
+    for (const QChar c : decomposed)
+        if (c.category() != QChar::Mark_NonSpacing)
+            out.append(c);
+    return out.toCaseFolded();
+}
+
 } // namespace platform

@@ -12,5 +12,8 @@ namespace platform {
 
 char32_t foldedCode(char32_t code);
 QString foldedText(QStringView text);
+// Letter case and every combining mark left out, in any script, as a
+// full-text index folds the words it keeps.
+QString searchFolded(const QString& text);
 
 } // namespace platform

@@ -11,9 +11,11 @@
 #include "customers/frmConClientes.h"
 #include "customers/frmModClientes.h"
 #include "help/frmManual.h"
+#include "overdue/frmAtraso.h"
 #include "platform/Formats.h"
 #include "platform/widgets/MessageBox.h"
 #include "rental/frmLocacao.h"
+#include "reports/frmMovimentoDia.h"
 #include "returns/frmConsultaVideo.h"
 #include "returns/frmDevolucao.h"
 #include "settings/frmConfiguracoes.h"
@@ -30,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -203,6 +206,19 @@ int main(int argc, char** argv)
     QPointer<frmConfiguracoes> settings = new frmConfiguracoes(db);
     save(settings, out, "configuracoes");
     done(settings);
+
+    // The late notes, once read beside the window; the day's dates.
+    QPointer<frmAtraso> late = new frmAtraso(db);
+    activate(late);
+    for (int i = 0; i < 500 && !late->findChild<QPushButton*>(QStringLiteral("cmdAtualizar"))->isEnabled();
+         ++i)
+        QTest::qWait(20);
+    save(late, out, "atraso");
+    done(late);
+    QPointer<frmMovimentoDia> days = new frmMovimentoDia(db, [](const QDate&, const QDate&) {});
+    activate(days);
+    save(days, out, "movimento");
+    done(days);
 
     // The report previews, opened from the menu as the operator does.
     for (const char* entry : {"mnuRelClientes", "mnuRelVideos", "mnuRelLocVideo"}) {

@@ -4,6 +4,7 @@
 // key leaves, with the untyped rest selected, or the line edit's own edit
 // when no item fits. The list itself is never changed.
 #include "lookup/claFenwaurda.h"
+#include "platform/TextFold.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -45,9 +46,9 @@ QString takeText(FuzzedDataProvider& in, size_t maxUnits)
     return out;
 }
 
-// Case folding one code point at a time. QString::toCaseFolded would do,
-// but it turns a lone surrogate into U+FFFD, and only when some other
-// character changes case: "A\uDFAC" and "a\uDFAC" would fold apart.
+// The program's folding (letter case and Latin accents), one code point at
+// a time, over the whole text: the plain reference the index must agree
+// with. A lone surrogate stays as it is.
 QString fold(const QString& s)
 {
     QString out;
@@ -60,7 +61,7 @@ QString fold(const QString& s)
             out += s[i];
             continue;
         }
-        for (QChar unit : QChar::fromUcs4(QChar::toCaseFolded(code)))
+        for (QChar unit : QChar::fromUcs4(platform::foldedCode(code)))
             out += unit;
     }
     return out;

@@ -1,7 +1,7 @@
 #include "lookup/ListIndex.h"
 
 #include "platform/TextFold.h"
-#include "views/PickList.h"
+#include "views/CompactTexts.h"
 
 #include <QAbstractItemModel>
 #include <QCoreApplication>
@@ -357,7 +357,8 @@ QString ListIndex::itemText(int row) const
 
 void ListIndex::readAll()
 {
-    if (auto* list = qobject_cast<views::PickList*>(m_model); list && m_column == 0 && !m_root.isValid()) {
+    if (auto* list = dynamic_cast<const views::KeepsCompactTexts*>(m_model);
+        list && m_column == 0 && !m_root.isValid()) {
         m_texts = &list->texts();
         m_own.clear();
     } else {

@@ -52,4 +52,13 @@ private:
     qsizetype m_unused = 0; // of those, no text's
 };
 
+// A list model that keeps its texts so: a reader (the type-ahead) takes them
+// from it without a QVariant each.
+class KeepsCompactTexts
+{
+public:
+    virtual ~KeepsCompactTexts() = default;
+    virtual const CompactTexts& texts() const = 0;
+};
+
 } // namespace views

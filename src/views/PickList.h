@@ -16,7 +16,7 @@ namespace views {
 // or code), read once per run and kept current as records are stored,
 // changed or deleted: bringing it up to date reads only the rows written
 // since, and changes only their items. Kept by the database it reads.
-class PickList final : public QAbstractListModel, public store::WriteWatcher
+class PickList final : public QAbstractListModel, public store::WriteWatcher, public KeepsCompactTexts
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(PickList)
@@ -28,7 +28,7 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     // The items as they stand, for a reader that wants no QVariant each.
-    const CompactTexts& texts() const { return m_texts; }
+    const CompactTexts& texts() const override { return m_texts; }
     // Every item, as a list of its own.
     QStringList stringList() const;
 

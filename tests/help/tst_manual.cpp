@@ -11,6 +11,7 @@
 #include <QDirIterator>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -28,7 +29,6 @@ private:
     }
 
 private slots:
-    void cleanup() { frmManual::closeShown(); }
 
     void f1OpensTheWindowsPage_data()
     {
@@ -189,6 +189,9 @@ private slots:
     {
         QFETCH(QString, typed);
         QFETCH(QString, page);
+        // The fixture's cleanup closes the main window, and the manual with
+        // it; this one is opened without.
+        const auto closing = qScopeGuard([] { frmManual::closeShown(); });
         frmManual* manual = frmManual::showPage(QStringLiteral("index.html"));
         auto* field = child<QLineEdit>(manual, "txtBuscar");
         auto* list = child<QListWidget>(manual, "lstPaginas");
@@ -239,6 +242,7 @@ private slots:
 
     void linksInAPageMoveTheContentsMark()
     {
+        const auto closing = qScopeGuard([] { frmManual::closeShown(); });
         frmManual* manual = frmManual::showPage(QStringLiteral("rotina.html"));
         auto* browser = child<QTextBrowser>(manual, "txtPagina");
         auto* list = child<QListWidget>(manual, "lstPaginas");

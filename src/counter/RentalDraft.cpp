@@ -207,12 +207,11 @@ QString RentalDraft::nextNumber()
     return QString::number(FirstNumber + cursor(m_numbers, Number::Table).count());
 }
 
-void RentalDraft::save(const QString& date, const QString& number, const QString& customer,
-                       const QString& discountText)
+QString RentalDraft::save(const QString& date, const QString& number, const QString& customer,
+                          const QString& discountText)
 {
     QHash<QString, QString> columns{
         {tblLocacao::Data, date},
-        {tblLocacao::Codigo, number},
         {tblLocacao::Clientes, customer},
         {tblLocacao::Valor, platform::formatMoney(value())},
         {tblLocacao::Desconto, discountText},
@@ -221,14 +220,24 @@ void RentalDraft::save(const QString& date, const QString& number, const QString
         columns.insert(tblLocacao::videoColumn(k), m_slots[size_t(k)].description);
         columns.insert(tblLocacao::codeColumn(k), m_slots[size_t(k)].code);
     }
-    History::Note entry{number,       date, customer, m_renterCode, columns.value(tblLocacao::Valor),
-                        discountText, {}};
-    for (int k = 0; k < m_count; ++k) {
-        const Slot& slot = m_slots[size_t(k)];
-        entry.videos.append({k, slot.code, slot.title, slot.category, slot.price});
-    }
-    m_pending->store(columns, number, [&] { m_history->noteSaved(entry); });
+    // The number shown, unless a note saved meanwhile (another counter's)
+    // has issued it: then the next one free.
+    const auto issue = [&] {
+        const QString due = nextNumber();
+        bool shownOk = false;
+        const qint64 shown = number.toLongLong(&shownOk);
+        return shownOk && shown >= due.toLongLong() ? number : due;
+    };
+    const QString issued = m_pending->store(columns, issue, [&](const QString& saved) {
+        History::Note entry{saved, date, customer, m_renterCode, columns.value(tblLocacao::Valor), discountText, {}};
+        for (int k = 0; k < m_count; ++k) {
+            const Slot& slot = m_slots[size_t(k)];
+            entry.videos.append({k, slot.code, slot.title, slot.category, slot.price});
+        }
+        m_history->noteSaved(entry);
+    });
     clear();
+    return issued;
 }
 
 } // namespace counter

@@ -106,8 +106,10 @@ public:
     QString nextNumber();
     // Stores the note (after checkSave gave Ready) with its number row and
     // its history, in one step, and starts an empty draft. customer and discountText are
-    // stored as the fields show them.
-    void save(const QString& date, const QString& number, const QString& customer,
+    // stored as the fields show them. The note takes number unless another
+    // counter's note has taken it since (then the next free); returns the
+    // number it took.
+    QString save(const QString& date, const QString& number, const QString& customer,
               const QString& discountText);
     // Forgets everything without touching the file.
     void clear();

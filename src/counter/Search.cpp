@@ -25,7 +25,18 @@ namespace {
 const QString Reading = QStringLiteral("buscar");
 
 // Keys of the kept statements.
-enum Statement : size_t { CustomerByNumber, PeopleMatch, VideoByCode, VideoMatch, Account, VideoRecord };
+enum Statement : size_t {
+    CustomerByNumber,
+    PeopleMatch,
+    VideoByCode,
+    VideoMatch,
+    Account,
+    VideoRecord,
+    // On a server, one statement for each count of words (up to ScanWords).
+    PeopleScan,
+    VideoScan = PeopleScan + 2 * 8 + 2,
+};
+constexpr int ScanWords = 8;
 
 // Customer rows are read in batches until the limit is reached: a row the
 // index found by its numbers gives its holder only, and one whose spelling
@@ -118,6 +129,44 @@ QString maskedPhrase(const QString& digits, std::initializer_list<int> groups)
     return QStringLiteral("^\"") + parts.join(u' ') + u'"' + (digits.size() < whole ? "*" : "");
 }
 
+// A server has no full-text index: its rows are read by plain patterns
+// that every match meets (a word anywhere in the name, accents of Latin
+// letters taken off, digits among the punctuation), in row order, and
+// this code then keeps the true matches as the file's index would.
+QString folded(const QString& column)
+{
+    return QStringLiteral("translate(lower(%1), 'ÁÀÂÃÄÅáàâãäåÉÈÊËéèêëÍÌÎÏíìîïÓÒÔÕÖóòôõöÚÙÛÜúùûüÝýÿÇçÑñ', "
+                          "'aaaaaaaaaaaaeeeeeeeeiiiiiiiioooooooooouuuuuuuuyyycccnn')")
+        .arg(column);
+}
+
+QString digitsColumn(const QString& column)
+{
+    return QStringLiteral("regexp_replace(%1, '[^0-9]', '', 'g')").arg(column);
+}
+
+// Every word (up to ScanWords) in one of columns: "(w1 AND w2) OR (...)".
+QString wordsIn(const QStringList& columns, int words)
+{
+    QStringList any;
+    for (const QString& c : columns) {
+        QStringList all;
+        for (int i = 0; i < words; ++i)
+            all.append(folded(c) + QStringLiteral(" LIKE ?"));
+        any.append(u'(' + all.join(QLatin1String(" AND ")) + u')');
+    }
+    return any.join(QLatin1String(" OR "));
+}
+
+QVariantList patterns(const QStringList& words, int columns)
+{
+    QVariantList out;
+    for (int c = 0; c < columns; ++c)
+        for (int i = 0; i < std::min<int>(ScanWords, int(words.size())); ++i)
+            out.append(QStringLiteral("%") + words.at(i) + u'%');
+    return out;
+}
+
 constexpr qsizetype CpfDigits = 11;
 constexpr qsizetype PhoneDigits = 8;
 
@@ -130,6 +179,93 @@ const QString PeopleColumns = [] {
 
 // Column positions in a customer row read with PeopleColumns.
 enum PeopleColumn { RowId, Number, Names, Cpf = Names + 4, Phones };
+
+using Take = std::function<void(const KeptStatements::Row&)>;
+
+// Customer rows that may match, until full() says enough.
+void peopleOnServer(KeptStatements& statements, const Terms& terms, const QString& digits, qint64 exact,
+                    const Take& take, const std::function<bool()>& full)
+{
+    QString where;
+    QVariantList values;
+    size_t key = PeopleScan;
+    if (terms.digitsOnly) {
+        QStringList any;
+        if (digits.size() <= CpfDigits) {
+            any.append(digitsColumn(QStringLiteral("c.") + quoted(tblClientes::CPF)) + QStringLiteral(" LIKE ?"));
+            values.append(digits + u'%');
+        }
+        if (digits.size() <= PhoneDigits)
+            for (const QString& phone : {tblClientes::FoneResidencial, tblClientes::FoneComercial, tblClientes::Celular}) {
+                any.append(digitsColumn(QStringLiteral("c.") + quoted(phone)) + QStringLiteral(" LIKE ?"));
+                values.append(digits + u'%');
+            }
+        if (any.isEmpty())
+            return;
+        where = any.join(QLatin1String(" OR "));
+        key += digits.size() <= PhoneDigits ? 0 : 1;
+    } else {
+        const int words = std::min<int>(ScanWords, int(terms.words.size()));
+        QStringList names;
+        for (const QString& n : tblClientes::NameColumns)
+            names.append(QStringLiteral("c.") + quoted(n));
+        where = wordsIn(names, words);
+        values = patterns(terms.words, int(names.size()));
+        key += 1 + size_t(words);
+    }
+    const QString sql = QStringLiteral("SELECT %1 FROM %2 c WHERE (%3) AND c.rowid > ? ORDER BY c.rowid LIMIT %4")
+                            .arg(PeopleColumns, quoted(tblClientes::Table), where)
+                            .arg(Batch);
+    qint64 after = 0;
+    for (int read = Batch; read == Batch;) {
+        read = 0;
+        QVariantList bound = values;
+        bound.append(after);
+        statements.each(
+            key, sql, bound,
+            [&](const KeptStatements::Row& r) {
+                ++read;
+                after = r.value(RowId).toLongLong();
+                if (after != exact)
+                    take(r);
+            },
+            Reading);
+        if (full())
+            break;
+    }
+}
+
+// Videos that may match, in row order: a title holding every word, or a
+// code that the digits begin.
+void videosOnServer(KeptStatements& statements, const QString& columns, const Terms& terms, const Take& take,
+                    const std::function<bool()>& full)
+{
+    const int words = std::min<int>(ScanWords, int(terms.words.size()));
+    QString where = wordsIn({QStringLiteral("v.") + quoted(tblVideos::Nome)}, words);
+    QVariantList values = patterns(terms.words, 1);
+    if (terms.digitsOnly) {
+        where += QStringLiteral(" OR v.%1 LIKE ?").arg(quoted(tblVideos::Codigo));
+        values.append(terms.words.join(QString()) + u'%');
+    }
+    const QString sql = QStringLiteral("SELECT %1 FROM %2 v WHERE (%3) AND v.rowid > ? ORDER BY v.rowid LIMIT %4")
+                            .arg(columns, quoted(tblVideos::Table), where)
+                            .arg(Batch);
+    const size_t key = VideoScan + size_t(words) * 2 + (terms.digitsOnly ? 1 : 0);
+    qint64 after = 0;
+    for (int read = Batch; read == Batch && !full();) {
+        read = 0;
+        QVariantList bound = values;
+        bound.append(after);
+        statements.each(
+            key, sql, bound,
+            [&](const KeptStatements::Row& r) {
+                ++read;
+                after = r.value(0).toLongLong();
+                take(r);
+            },
+            Reading);
+    }
+}
 
 } // namespace
 
@@ -187,6 +323,13 @@ QList<Search::Person> Search::people(const QString& typed)
                 take(r, true);
             },
             Reading);
+    }
+
+    if (m_statements->db().isServer()) {
+        peopleOnServer(
+            *m_statements, terms, digits, exact, [&](const KeptStatements::Row& r) { take(r, terms.digitsOnly); },
+            [&] { return out.size() >= Limit; });
+        return out;
     }
 
     QStringList match;
@@ -262,6 +405,16 @@ QList<Search::Video> Search::videos(const QString& typed)
                 exact = r.value(0).toLongLong();
             },
             Reading);
+    }
+
+    if (m_statements->db().isServer()) {
+        videosOnServer(*m_statements, columns, terms, [&](const KeptStatements::Row& r) {
+            if (r.value(0).toLongLong() == exact)
+                return;
+            if (terms.match(r.text(1)) || (terms.digitsOnly && r.text(2).startsWith(terms.words.join(QString()))))
+                take(r);
+        }, [&] { return out.size() >= Limit; });
+        return out;
     }
 
     // A number typed may begin a code, or be a word of a title ("Rocky 2").

@@ -92,7 +92,7 @@ std::optional<VideoStatus::Rental> VideoStatus::rentalOf(const QString& code)
         for (int slot = 0; slot < Slots; ++slot)
             seeks.append(QStringLiteral("(SELECT rowid FROM %1 WHERE %2 = ? ORDER BY rowid LIMIT 1)")
                              .arg(quoted(tblLocacao::Table), quoted(codeColumn(slot))));
-        return QStringLiteral("SELECT IFNULL(n.%1, ''), n.%2, (SELECT h.%3 FROM %4 h WHERE h.%5 = n.%6 "
+        return QStringLiteral("SELECT COALESCE(n.%1, ''), n.%2, (SELECT h.%3 FROM %4 h WHERE h.%5 = n.%6 "
                               "ORDER BY h.%7 DESC LIMIT 1) FROM %8 n WHERE n.rowid = COALESCE(%9)")
             .arg(quoted(tblLocacao::Data), quoted(tblLocacao::Clientes), NoteHistory::ClienteCodigo,
                  NoteHistory::Table, NoteHistory::Codigo, quoted(tblLocacao::Codigo), NoteHistory::Id,

@@ -245,12 +245,12 @@ void frmLocacao::save()
     counter::ShopSettings shop;
     if (print && !guarded([&] { shop = counter::SettingsStore(db()).read(); }))
         return;
-    const RentalNote note =
+    RentalNote note =
         noteOf(m_draft, m_ui.txtData->text(), m_ui.txtCodigo->text(), m_ui.txtDesconto->text(), shop);
     // Stored first, printed after: a slip never stands for a note the file
     // does not hold. A failed store keeps the note on screen to try again.
     if (!guarded(
-            [&] { m_draft.save(note.date, note.number, m_ui.cboClientes->currentText(), note.discount); }))
+            [&] { note.number = m_draft.save(note.date, note.number, m_ui.cboClientes->currentText(), note.discount); }))
         return;
     QString error;
     if (print && !printOnDefaultPrinter(note, &error))

@@ -2,6 +2,8 @@
 
 #include "DiskSpace.h"
 #include "Schema.h"
+#include "ServerAddress.h"
+#include "ServerLink.h"
 #include "StoreError.h"
 
 #include <QDir>
@@ -14,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSysInfo>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -204,9 +207,15 @@ sqlite3* sameLibraryHandle(const QSqlDatabase& db)
 
 } // namespace
 
+quint64 nextOpenSerial()
+{
+    return ++g_serialCounter;
+}
+
 Database::Database(const QString& folder, Access access)
     : m_folder(folder), m_access(access),
-      m_connectionName(QStringLiteral("fenwarda-store-%1").arg(++g_connectionCounter))
+      m_connectionName(QStringLiteral("fenwarda-store-%1").arg(++g_connectionCounter)),
+      m_server(isServerAddress(folder))
 {
 }
 
@@ -227,8 +236,14 @@ bool Database::isOpen() const
 
 void Database::open()
 {
+    if (isOpen() && m_lost)
+        close();
     if (isOpen())
         return;
+    if (m_server) {
+        openServer();
+        return;
+    }
 
     using K = StoreError::Kind;
     const QString path = filePath();
@@ -534,6 +549,10 @@ void Database::resolveWatch(size_t i)
 
 bool Database::watchesWrites()
 {
+    if (m_server) {
+        takeNotices();
+        return m_link != nullptr;
+    }
     if (!m_direct)
         return false;
     // A DELETE of a whole table removes its rows without a notice each;
@@ -553,6 +572,8 @@ bool Database::watchesWrites()
 
 bool Database::inTransaction() const
 {
+    if (m_server)
+        return transactionOpen(m_pg);
     return m_direct && !sqlite3_get_autocommit(m_direct);
 }
 
@@ -669,6 +690,10 @@ void Database::failDirect(const QString& what) const
 
 void Database::drop()
 {
+    m_link.reset();
+    m_pg = nullptr;
+    m_counterName.clear();
+    m_lost = false;
     // Qt closes its own statements; ours must go before the connection does.
     for (sqlite3_stmt* statement : m_directStatements)
         sqlite3_finalize(statement);
@@ -695,6 +720,18 @@ void Database::drop()
     m_openKey.clear();
 }
 
+qint64 Database::dataVersion()
+{
+    // The server tells every row written; only a lost connection loses
+    // notices, and reconnecting makes every watcher forget.
+    if (m_server)
+        return 0;
+    QSqlQuery q(connection());
+    if (!q.exec(QStringLiteral("PRAGMA data_version")) || !q.next())
+        fail(q.lastError(), QStringLiteral("ler a lista"));
+    return q.value(0).toLongLong();
+}
+
 void Database::close()
 {
     if (!QSqlDatabase::contains(m_connectionName))
@@ -705,12 +742,21 @@ void Database::close()
 
 QSqlDatabase Database::connection()
 {
+    // A server found gone is reached again by the next use.
+    if (m_lost)
+        close();
     open();
     return QSqlDatabase::database(m_connectionName, false);
 }
 
 void Database::fail(const QSqlError& error, const QString& what) const
 {
+    if (m_server) {
+        const StoreError e = serverErrorFor(error, shownAddress(m_folder), what);
+        if (e.kind() == StoreError::Kind::Unavailable || connectionBroken(m_pg))
+            m_lost = true;
+        throw e;
+    }
     // The read-only connection refuses a write as a protected file would;
     // the operator must read why the program no longer writes.
     if (!m_refusal.isEmpty() && primaryCode(error) == ReadOnly)

@@ -9,6 +9,7 @@ class QSqlDatabase;
 class QSqlError;
 struct sqlite3;
 struct sqlite3_stmt;
+struct pg_conn;
 
 namespace store {
 
@@ -25,13 +26,23 @@ public:
     // (any column when there are none). No table: every row written.
     virtual QString watchedTable() const { return {}; }
     virtual QStringList watchedColumns() const { return {}; }
+    // After the rows written by other counters of a server were told: a
+    // good moment to show them.
+    virtual void noticesTold() {}
 };
+
+class ServerLink;
 
 // The one data file, Fenwaurda.mdb, in a given folder. Opening a missing
 // file creates it with its tables; an existing file is only ever checked,
 // never replaced or emptied (an empty one is refused, not taken for a new
 // shop). A read-only connection (the reports' own) never creates the file
 // and cannot write to it. The files are owner-only.
+//
+// Given a server's address instead of a folder (isServerAddress), the same
+// tables live in a PostgreSQL database shared by several counters: an empty
+// database gets them on first use, one of ours is checked as the file is.
+// Each counter writes one transaction at a time, as with the file.
 class Database final
 {
 public:
@@ -46,7 +57,24 @@ public:
 
     static QString filePath(const QString& folder);
     QString filePath() const { return filePath(m_folder); }
+    // The folder, or the server's address: what a second connection to the
+    // same shop is made with.
     QString folder() const { return m_folder; }
+    bool isServer() const { return m_server; }
+    // The name this counter's composing note goes under on a server (the
+    // machine and login, numbered when another copy of the program has it);
+    // empty for the file, which one counter alone uses. Opens first.
+    QString counterName();
+    // Whether the counter of that name has ended on the server (a crash
+    // left its copies): its lock is then held until the transaction ends,
+    // so that it cannot come back meanwhile. Always false for the file.
+    bool counterGone(const QString& name);
+    // Server: hands the notices of rows written, this counter's and the
+    // others', to the watchers now.
+    void takeNotices();
+    // Changes another connection made that the watchers may not have been
+    // told of: each time it differs, a list must be read whole again.
+    qint64 dataVersion();
     Access access() const { return m_access; }
 
     // From now on the file is only read: the connection reopens read-only
@@ -83,6 +111,10 @@ public:
     // Whether the rows written on the connection are told to the watchers.
     // When some were written untold, every watcher is told to forget.
     bool watchesWrites();
+    // Starts writes that belong together; the file and the server alike
+    // let one counter write at a time, so that what it read in the
+    // transaction stays true until it commits. Throws StoreError.
+    void begin();
     // Whether a transaction is open on the connection (direct path only).
     bool inTransaction() const;
     // Turns the direct path off (before open), to test the Qt SQL one.
@@ -98,6 +130,10 @@ public:
     [[noreturn]] void fail(const QSqlError& error, const QString& what) const;
 
 private:
+    void openServer();
+    void checkServerSchema(QSqlDatabase& db);
+    void takeCounterName(QSqlDatabase& db);
+    void serverNotice(const QByteArray& table, qint64 rowid);
     void createFile();
     void checkSchema(QSqlDatabase& db);
     void upgradeSchema(QSqlDatabase& db);
@@ -129,6 +165,12 @@ private:
     bool m_directAllowed = true;
     std::vector<std::unique_ptr<WriteWatcher>> m_watchers;
     std::vector<Watch> m_watches; // one for each watcher
+    bool m_server = false;
+    pg_conn* m_pg = nullptr;
+    std::unique_ptr<ServerLink> m_link;
+    QString m_counterName;
+    // The server's connection was found broken: the next use reconnects.
+    mutable bool m_lost = false;
     // Updates are told by the columns they change (the pre-update hook of
     // SQLite, where the library has it); otherwise every row written is.
     bool m_byColumn = false;

@@ -115,8 +115,12 @@ inline const QString Codigo = QStringLiteral("Codigo");
 // shelf for the rental note being composed, written in the same transaction
 // as the shelf count, so that a crash before the note is saved can give the
 // copies back at the next start. No other reader of the file needs it.
+// Each counter sharing a server has its own rows (the file's counter has
+// an empty name).
 namespace PendingCopies {
 inline const QString Table = QStringLiteral("PendingCopies");
+
+inline const QString Estacao = QStringLiteral("Estacao");
 
 inline const QString Slot = QStringLiteral("Slot");
 inline const QString Codigo = QStringLiteral("Codigo");

@@ -28,7 +28,7 @@ QString pendingTable()
 struct PendingNote::Statements
 {
     quint64 serial = 0;
-    std::optional<QSqlQuery> shelf, insert, forget, forgetAll, recorded, number;
+    std::optional<QSqlQuery> shelf, insert, forget, forgetAll, recorded, number, counters;
 };
 
 PendingNote::PendingNote(Database& db) : m_db(db) {}
@@ -72,29 +72,30 @@ QSqlQuery& run(Database& db, std::optional<QSqlQuery>& slot, const QString& sql,
 void PendingNote::forget(int slot)
 {
     run(m_db, statements().forget,
-        QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(pendingTable(), quoted(PendingCopies::Slot)),
-        {slot}, Writing)
+        QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %3 = ?")
+            .arg(pendingTable(), quoted(PendingCopies::Estacao), quoted(PendingCopies::Slot)),
+        {m_db.counterName(), slot}, Writing)
         .finish();
 }
 
 // Row by row (a WHERE clause), so that every row deleted gets its write
 // notice and the pick lists need not be read again.
-void PendingNote::forgetAll()
+void PendingNote::forgetAll(const QString& counter)
 {
     run(m_db, statements().forgetAll,
-        QStringLiteral("DELETE FROM %1 WHERE %2 IS NOT NULL")
-            .arg(pendingTable(), quoted(PendingCopies::Slot)),
-        {}, Writing)
+        QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(pendingTable(), quoted(PendingCopies::Estacao)), {counter},
+        Writing)
         .finish();
 }
 
 // Slot -> code of every copy recorded, in slot order.
-QList<QPair<int, QString>> PendingNote::recorded()
+QList<QPair<int, QString>> PendingNote::recorded(const QString& counter)
 {
     QSqlQuery& q = run(m_db, statements().recorded,
-                       QStringLiteral("SELECT %1, %2 FROM %3 ORDER BY %1")
-                           .arg(quoted(PendingCopies::Slot), quoted(PendingCopies::Codigo), pendingTable()),
-                       {}, Reading);
+                       QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 = ? ORDER BY %1")
+                           .arg(quoted(PendingCopies::Slot), quoted(PendingCopies::Codigo), pendingTable(),
+                                quoted(PendingCopies::Estacao)),
+                       {counter}, Reading);
     QList<QPair<int, QString>> out;
     while (q.next())
         out.append({q.value(0).toInt(), q.value(1).toString()});
@@ -138,9 +139,10 @@ bool PendingNote::takeCopy(int slot, const QString& code)
     // A plain INSERT: a row left for this slot means a copy still off the
     // shelf, and replacing it would lose that copy for good.
     run(m_db, statements().insert,
-        QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (?, ?)")
-            .arg(pendingTable(), quoted(PendingCopies::Slot), quoted(PendingCopies::Codigo)),
-        {slot, code}, Writing)
+        QStringLiteral("INSERT INTO %1 (%2, %3, %4) VALUES (?, ?, ?)")
+            .arg(pendingTable(), quoted(PendingCopies::Estacao), quoted(PendingCopies::Slot),
+                 quoted(PendingCopies::Codigo)),
+        {m_db.counterName(), slot, code}, Writing)
         .finish();
     t.commit();
     return true;
@@ -160,10 +162,14 @@ void PendingNote::giveBackAll()
     giveBackRecorded();
 }
 
-void PendingNote::store(const QHash<QString, QString>& note, const QString& number,
-                        const std::function<void()>& alsoStore)
+QString PendingNote::store(QHash<QString, QString> note, const std::function<QString()>& number,
+                           const std::function<void(const QString&)>& alsoStore)
 {
     Transaction t(m_db);
+    // Counted in the transaction: another counter's note saved since this
+    // one's number was shown has taken it.
+    const QString issued = number();
+    note.insert(tblLocacao::Codigo, issued);
     if (!m_notes)
         m_notes = std::make_unique<RecordCursor>(m_db, tblLocacao::Table);
     RecordCursor& notes = *m_notes;
@@ -177,25 +183,46 @@ void PendingNote::store(const QHash<QString, QString>& note, const QString& numb
     // stored; its row needs no cursor of its own.
     run(m_db, statements().number,
         QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(quoted(Number::Table), quoted(Number::Codigo)),
-        {number}, Writing)
+        {issued}, Writing)
         .finish();
     if (alsoStore)
-        alsoStore();
-    forgetAll();
+        alsoStore(issued);
+    forgetAll(m_db.counterName());
     t.commit();
+    return issued;
 }
 
 int PendingNote::giveBackRecorded()
 {
     Transaction t(m_db);
-    const QList<QPair<int, QString>> copies = recorded();
-    if (copies.isEmpty())
-        return 0;
-    for (const auto& copy : copies)
-        addToShelf(copy.second, +1);
-    forgetAll();
+    // This counter's, then those of counters that have ended on a server
+    // without saving their notes.
+    QStringList counters{m_db.counterName()};
+    if (m_db.isServer()) {
+        QSqlQuery& q = run(m_db, statements().counters,
+                           QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 <> ?")
+                               .arg(quoted(PendingCopies::Estacao), pendingTable()),
+                           {counters.first()}, Reading);
+        QStringList others;
+        while (q.next())
+            others.append(q.value(0).toString());
+        q.finish();
+        for (const QString& other : std::as_const(others))
+            if (m_db.counterGone(other))
+                counters.append(other);
+    }
+    int given = 0;
+    for (const QString& counter : std::as_const(counters)) {
+        const QList<QPair<int, QString>> copies = recorded(counter);
+        if (copies.isEmpty())
+            continue;
+        for (const auto& copy : copies)
+            addToShelf(copy.second, +1);
+        forgetAll(counter);
+        given += int(copies.size());
+    }
     t.commit();
-    return int(copies.size());
+    return given;
 }
 
 int PendingNote::giveBackLeftovers(Database& db)

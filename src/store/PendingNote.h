@@ -42,16 +42,18 @@ public:
     bool giveBack(int slot, const QString& code);
     // Gives back every copy recorded for the note: it is abandoned.
     void giveBackAll();
-    // Stores the note row and its number row (number is the note's Codigo)
-    // and forgets the recorded copies (they now belong to the stored note),
-    // all in one transaction.
-    // alsoStore runs last in the same transaction: what it writes is stored
-    // with the note or not at all.
-    void store(const QHash<QString, QString>& note, const QString& number,
-               const std::function<void()>& alsoStore = {});
+    // Stores the note row and its number row and forgets the recorded
+    // copies (they now belong to the stored note), all in one transaction.
+    // number gives the note's Codigo, asked for inside the transaction (it
+    // counts what other counters have saved); returns it.
+    // alsoStore runs last in the same transaction, with the number: what it
+    // writes is stored with the note or not at all.
+    QString store(QHash<QString, QString> note, const std::function<QString()>& number,
+                  const std::function<void(const QString&)>& alsoStore = {});
 
     // Start-up: copies recorded by a run that ended before its note was
-    // saved go back on the shelf. Returns how many.
+    // saved go back on the shelf (on a server, those of this counter and of
+    // every counter that has ended). Returns how many.
     static int giveBackLeftovers(Database& db);
 
 private:
@@ -59,8 +61,8 @@ private:
     Statements& statements();
     void forget(int slot);
     bool addToShelf(const QString& code, int delta);
-    QList<QPair<int, QString>> recorded();
-    void forgetAll();
+    QList<QPair<int, QString>> recorded(const QString& counter);
+    void forgetAll(const QString& counter);
     int giveBackRecorded();
 
     Database& m_db;

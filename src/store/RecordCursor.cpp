@@ -466,13 +466,16 @@ void RecordCursor::update()
                       .arg(quoted(m_table->name), names.join(QLatin1String(", ")),
                            marks.join(QLatin1String(", ")));
         }
+        // The server names the row it made only when asked.
+        if (m_db.isServer())
+            sql += QLatin1String(" RETURNING rowid");
         QSqlQuery& q = write(sql);
         int pos = 0;
         for (const QVariant& v : std::as_const(m_changes))
             q.bindValue(pos++, v);
         if (!q.exec())
             m_db.fail(q.lastError(), QStringLiteral("incluir na tabela %1").arg(m_table->name));
-        rowid = q.lastInsertId().toLongLong();
+        rowid = m_db.isServer() ? (q.next() ? q.value(0).toLongLong() : -1) : q.lastInsertId().toLongLong();
         q.finish();
     } else if (!names.isEmpty()) {
         QStringList sets;

@@ -10,8 +10,11 @@ namespace store {
 
 // 1: the four tables. 2: adds the program's own PendingCopies. 3: adds the
 // history, NoteHistory and RentedVideos, and the shop's Settings. 4: adds
-// the search indexes PeopleSearch and VideoSearch.
-constexpr int SchemaVersion = 4;
+// the search indexes PeopleSearch and VideoSearch. 5: PendingCopies by
+// counter (Estacao), for counters sharing a server.
+constexpr int SchemaVersion = 5;
+// The version that brought the search indexes, slow to build on a big file.
+constexpr int SearchSchemaVersion = 4;
 
 struct IndexDef
 {
@@ -60,6 +63,16 @@ QStringList upgradeStatements(int from);
 // reading its texts from there (nothing copied), words matched without
 // their accents or case.
 QString searchTableStatement(const QString& search, const QString& content, const QStringList& columns);
+
+// The statements that create every table of an empty server database, with
+// the same names and texts as the file: each of the four tables gets the
+// row number the file keeps by itself (rowid), texts compare byte by byte
+// as in the file, the search runs without full-text tables, and every
+// write of a row that a list shows is told to the other counters
+// (NotifyChannel). Ends by recording the version in VersionTable.
+QStringList serverCreateStatements();
+inline const QString NotifyChannel = QStringLiteral("fenwarda");
+inline const QString VersionTable = QStringLiteral("SchemaVersion");
 
 // Quotes a schema name for SQL ("Video-1" -> "\"Video-1\"").
 QString quoted(const QString& name);

@@ -9,11 +9,7 @@ namespace store {
 
 Transaction::Transaction(Database& db) : m_db(db)
 {
-    // IMMEDIATE takes the write lock now, so a busy file is reported before
-    // the first write rather than halfway through.
-    QSqlQuery q(m_db.connection());
-    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        m_db.fail(q.lastError(), QStringLiteral("iniciar a gravação"));
+    m_db.begin();
 }
 
 Transaction::~Transaction()

@@ -185,10 +185,20 @@ void PickList::takeLoaded()
 // Changes committed by any other connection since the last look.
 qint64 PickList::dataVersion()
 {
-    QSqlQuery q(m_db.connection());
-    if (!q.exec(QStringLiteral("PRAGMA data_version")) || !q.next())
-        m_db.fail(q.lastError(), QStringLiteral("ler a lista"));
-    return q.value(0).toLongLong();
+    return m_db.dataVersion();
+}
+
+// Another counter's new customer or video shows at once, row by row.
+void PickList::noticesTold()
+{
+    if (loading() || m_stale || m_written.isEmpty() || m_db.inTransaction())
+        return;
+    try {
+        refresh();
+    } catch (const store::StoreError&) {
+        // The next use reads the list again and reports the server.
+        m_stale = true;
+    }
 }
 
 void PickList::refresh()

@@ -53,6 +53,7 @@ signals:
 public:
     // From the database: a row of table was written on its connection.
     void rowWritten(const char* table, qint64 rowid) override;
+    void noticesTold() override;
     // What was written cannot be told (the connection was closed).
     void forget() override
     {

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <functional>
+
+struct pg_conn;
+class QSqlDatabase;
+class QSqlError;
+class QSocketNotifier;
+class QTimer;
+
+namespace store {
+
+// The server's notices of rows written, on a connection of Qt's PostgreSQL
+// driver: LISTEN there, then each notice ("table rowid") is handed over as
+// it arrives, and at once when asked (before a list is trusted).
+class ServerLink final : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Notice = std::function<void(const QByteArray& table, qint64 rowid)>;
+
+    // conn must outlive the link. onNotice gets each notice, onBatch runs
+    // after those taken together.
+    ServerLink(pg_conn* conn, Notice onNotice, std::function<void()> onBatch);
+    ~ServerLink() override;
+
+    // Takes every notice already come; none while a statement runs.
+    void drain();
+
+private:
+    pg_conn* m_conn;
+    Notice m_onNotice;
+    std::function<void()> m_onBatch;
+    QSocketNotifier* m_notifier = nullptr;
+    QTimer* m_timer = nullptr;
+    bool m_draining = false;
+};
+
+// The driver's libpq connection, when the driver links the same libpq as
+// this program; nullptr otherwise.
+pg_conn* libpqHandle(const QSqlDatabase& db);
+// Whether libpq has found the connection broken.
+bool connectionBroken(pg_conn* conn);
+// Whether a transaction is open (or failed and not yet ended).
+bool transactionOpen(pg_conn* conn);
+
+// A new serial for an opened connection (Database::openSerial).
+quint64 nextOpenSerial();
+
+class StoreError;
+// A failed statement on the server as the operator reads it; server is
+// the address shown, what names the operation.
+StoreError serverErrorFor(const QSqlError& error, const QString& server, const QString& what);
+
+} // namespace store

@@ -55,7 +55,7 @@ KeptStatements::Kept& KeptStatements::kept(size_t key, const QString& sql, const
 void KeptStatements::execute(QSqlQuery& q, const QVariantList& values, const QString& what)
 {
     for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
+        q.bindValue(i, store::boundValue(values.at(i)));
     if (!q.exec()) {
         const QSqlError error = q.lastError();
         q.finish();

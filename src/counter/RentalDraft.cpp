@@ -229,7 +229,8 @@ QString RentalDraft::save(const QString& date, const QString& number, const QStr
         return shownOk && shown >= due.toLongLong() ? number : due;
     };
     const QString issued = m_pending->store(columns, issue, [&](const QString& saved) {
-        History::Note entry{saved, date, customer, m_renterCode, columns.value(tblLocacao::Valor), discountText, {}};
+        History::Note entry{saved,        date, customer, m_renterCode, columns.value(tblLocacao::Valor),
+                            discountText, {}};
         for (int k = 0; k < m_count; ++k) {
             const Slot& slot = m_slots[size_t(k)];
             entry.videos.append({k, slot.code, slot.title, slot.category, slot.price});

@@ -110,7 +110,7 @@ public:
     // counter's note has taken it since (then the next free); returns the
     // number it took.
     QString save(const QString& date, const QString& number, const QString& customer,
-              const QString& discountText);
+                 const QString& discountText);
     // Forgets everything without touching the file.
     void clear();
 

@@ -192,11 +192,13 @@ void peopleOnServer(KeptStatements& statements, const Terms& terms, const QStrin
     if (terms.digitsOnly) {
         QStringList any;
         if (digits.size() <= CpfDigits) {
-            any.append(digitsColumn(QStringLiteral("c.") + quoted(tblClientes::CPF)) + QStringLiteral(" LIKE ?"));
+            any.append(digitsColumn(QStringLiteral("c.") + quoted(tblClientes::CPF)) +
+                       QStringLiteral(" LIKE ?"));
             values.append(digits + u'%');
         }
         if (digits.size() <= PhoneDigits)
-            for (const QString& phone : {tblClientes::FoneResidencial, tblClientes::FoneComercial, tblClientes::Celular}) {
+            for (const QString& phone :
+                 {tblClientes::FoneResidencial, tblClientes::FoneComercial, tblClientes::Celular}) {
                 any.append(digitsColumn(QStringLiteral("c.") + quoted(phone)) + QStringLiteral(" LIKE ?"));
                 values.append(digits + u'%');
             }
@@ -213,9 +215,10 @@ void peopleOnServer(KeptStatements& statements, const Terms& terms, const QStrin
         values = patterns(terms.words, int(names.size()));
         key += 1 + size_t(words);
     }
-    const QString sql = QStringLiteral("SELECT %1 FROM %2 c WHERE (%3) AND c.rowid > ? ORDER BY c.rowid LIMIT %4")
-                            .arg(PeopleColumns, quoted(tblClientes::Table), where)
-                            .arg(Batch);
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2 c WHERE (%3) AND c.rowid > ? ORDER BY c.rowid LIMIT %4")
+            .arg(PeopleColumns, quoted(tblClientes::Table), where)
+            .arg(Batch);
     qint64 after = 0;
     for (int read = Batch; read == Batch;) {
         read = 0;
@@ -247,9 +250,10 @@ void videosOnServer(KeptStatements& statements, const QString& columns, const Te
         where += QStringLiteral(" OR v.%1 LIKE ?").arg(quoted(tblVideos::Codigo));
         values.append(terms.words.join(QString()) + u'%');
     }
-    const QString sql = QStringLiteral("SELECT %1 FROM %2 v WHERE (%3) AND v.rowid > ? ORDER BY v.rowid LIMIT %4")
-                            .arg(columns, quoted(tblVideos::Table), where)
-                            .arg(Batch);
+    const QString sql =
+        QStringLiteral("SELECT %1 FROM %2 v WHERE (%3) AND v.rowid > ? ORDER BY v.rowid LIMIT %4")
+            .arg(columns, quoted(tblVideos::Table), where)
+            .arg(Batch);
     const size_t key = VideoScan + size_t(words) * 2 + (terms.digitsOnly ? 1 : 0);
     qint64 after = 0;
     for (int read = Batch; read == Batch && !full();) {
@@ -327,7 +331,8 @@ QList<Search::Person> Search::people(const QString& typed)
 
     if (m_statements->db().isServer()) {
         peopleOnServer(
-            *m_statements, terms, digits, exact, [&](const KeptStatements::Row& r) { take(r, terms.digitsOnly); },
+            *m_statements, terms, digits, exact,
+            [&](const KeptStatements::Row& r) { take(r, terms.digitsOnly); },
             [&] { return out.size() >= Limit; });
         return out;
     }
@@ -408,12 +413,16 @@ QList<Search::Video> Search::videos(const QString& typed)
     }
 
     if (m_statements->db().isServer()) {
-        videosOnServer(*m_statements, columns, terms, [&](const KeptStatements::Row& r) {
-            if (r.value(0).toLongLong() == exact)
-                return;
-            if (terms.match(r.text(1)) || (terms.digitsOnly && r.text(2).startsWith(terms.words.join(QString()))))
-                take(r);
-        }, [&] { return out.size() >= Limit; });
+        videosOnServer(
+            *m_statements, columns, terms,
+            [&](const KeptStatements::Row& r) {
+                if (r.value(0).toLongLong() == exact)
+                    return;
+                if (terms.match(r.text(1)) ||
+                    (terms.digitsOnly && r.text(2).startsWith(terms.words.join(QString()))))
+                    take(r);
+            },
+            [&] { return out.size() >= Limit; });
         return out;
     }
 

@@ -249,8 +249,10 @@ void frmLocacao::save()
         noteOf(m_draft, m_ui.txtData->text(), m_ui.txtCodigo->text(), m_ui.txtDesconto->text(), shop);
     // Stored first, printed after: a slip never stands for a note the file
     // does not hold. A failed store keeps the note on screen to try again.
-    if (!guarded(
-            [&] { note.number = m_draft.save(note.date, note.number, m_ui.cboClientes->currentText(), note.discount); }))
+    if (!guarded([&] {
+            note.number =
+                m_draft.save(note.date, note.number, m_ui.cboClientes->currentText(), note.discount);
+        }))
         return;
     QString error;
     if (print && !printOnDefaultPrinter(note, &error))

@@ -207,6 +207,13 @@ sqlite3* sameLibraryHandle(const QSqlDatabase& db)
 
 } // namespace
 
+QVariant boundValue(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QString && value.toString().isNull())
+        return QVariant(QStringLiteral(""));
+    return value;
+}
+
 quint64 nextOpenSerial()
 {
     return ++g_serialCounter;

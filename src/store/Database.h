@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <memory>
 #include <vector>
 
@@ -175,5 +176,10 @@ private:
     // SQLite, where the library has it); otherwise every row written is.
     bool m_byColumn = false;
 };
+
+// What to bind for value: any QString, even a null one, is a text, as
+// SQLite's own binding takes it; Qt's drivers would bind a null one as no
+// value.
+QVariant boundValue(const QVariant& value);
 
 } // namespace store

@@ -7,6 +7,7 @@
 #include "StoreError.h"
 
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSysInfo>
@@ -32,18 +33,19 @@ StoreError serverErrorFor(const QSqlError& error, const QString& server, const Q
     using K = StoreError::Kind;
     const QString state = error.nativeErrorCode();
     if (state == QLatin1String("23505"))
-        return StoreError(K::Duplicate, QStringLiteral("Já existe um registro com esta chave no banco de dados "
-                                                       "do servidor %1.\nNada foi gravado.")
-                                            .arg(server));
+        return StoreError(K::Duplicate,
+                          QStringLiteral("Já existe um registro com esta chave no banco de dados "
+                                         "do servidor %1.\nNada foi gravado.")
+                              .arg(server));
     if (state == QLatin1String("25006"))
         return StoreError(K::ReadOnly, QStringLiteral("O banco de dados do servidor %1 só permite leitura "
                                                       "nesta conexão.\nNada foi gravado.")
                                            .arg(server));
     if (state == QLatin1String("53100"))
-        return StoreError(K::DiskFull,
-                          QStringLiteral("O disco do servidor %1 está cheio.\nNada foi gravado. Libere espaço "
-                                         "no servidor e tente de novo.")
-                              .arg(server));
+        return StoreError(
+            K::DiskFull, QStringLiteral("O disco do servidor %1 está cheio.\nNada foi gravado. Libere espaço "
+                                        "no servidor e tente de novo.")
+                             .arg(server));
     if (state == QLatin1String("55P03") || state == QLatin1String("40P01") || state == QLatin1String("40001"))
         return StoreError(K::Locked, QStringLiteral("O banco de dados do servidor %1 está ocupado por outra "
                                                     "estação.\nNada foi gravado. Tente de novo.")
@@ -130,10 +132,17 @@ void Database::checkServerSchema(QSqlDatabase& db)
     const auto query = [&](const QString& sql, const QVariantList& values = {}) {
         QSqlQuery q(db);
         q.setForwardOnly(true);
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (!q.exec())
+        // The server prepares queries only, never a CREATE.
+        bool ok = false;
+        if (values.isEmpty()) {
+            ok = q.exec(sql);
+        } else {
+            ok = q.prepare(sql);
+            for (const QVariant& v : values)
+                q.addBindValue(v);
+            ok = ok && q.exec();
+        }
+        if (!ok)
             throw serverErrorFor(q.lastError(), shown, what);
         return q;
     };
@@ -214,10 +223,11 @@ void Database::checkServerSchema(QSqlDatabase& db)
     QSqlQuery q = query(QStringLiteral("SELECT max(Versao) FROM %1").arg(quoted(VersionTable)));
     const int version = q.next() ? q.value(0).toInt() : 0;
     if (version > SchemaVersion)
-        throw StoreError(K::Damaged, QStringLiteral("O banco de dados do servidor %1 foi preparado por uma versão "
-                                                    "mais nova deste programa.\nInstale a versão mais nova.")
-                                             .arg(shown) +
-                                         unchanged());
+        throw StoreError(K::Damaged,
+                         QStringLiteral("O banco de dados do servidor %1 foi preparado por uma versão "
+                                        "mais nova deste programa.\nInstale a versão mais nova.")
+                                 .arg(shown) +
+                             unchanged());
     if (version < SchemaVersion)
         throw StoreError(K::Damaged,
                          QStringLiteral("O banco de dados do servidor %1 foi preparado por uma versão "
@@ -279,7 +289,8 @@ void Database::begin()
 QString Database::counterName()
 {
     open();
-    return m_counterName;
+    // Bound as a text, never as no value.
+    return m_counterName.isEmpty() ? QStringLiteral("") : m_counterName;
 }
 
 bool Database::counterGone(const QString& name)

@@ -61,7 +61,7 @@ QSqlQuery& run(Database& db, std::optional<QSqlQuery>& slot, const QString& sql,
     }
     QSqlQuery& q = *slot;
     for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values.at(i));
+        q.bindValue(i, boundValue(values.at(i)));
     if (!q.exec())
         db.fail(q.lastError(), what);
     return q;
@@ -83,8 +83,8 @@ void PendingNote::forget(int slot)
 void PendingNote::forgetAll(const QString& counter)
 {
     run(m_db, statements().forgetAll,
-        QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(pendingTable(), quoted(PendingCopies::Estacao)), {counter},
-        Writing)
+        QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(pendingTable(), quoted(PendingCopies::Estacao)),
+        {counter}, Writing)
         .finish();
 }
 

@@ -59,7 +59,8 @@ void ServerLink::drain()
 pg_conn* libpqHandle(const QSqlDatabase& db)
 {
     const QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
         return nullptr;
     auto* conn = *static_cast<PGconn* const*>(handle.data());
     // The handle is only ours to use when the driver's plugin resolves libpq

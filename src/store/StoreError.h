@@ -9,7 +9,17 @@ namespace store {
 class StoreError : public std::runtime_error
 {
 public:
-    enum class Kind { CannotCreate, ReadOnly, Locked, DiskFull, Damaged, MissingTable, Duplicate, Unavailable, Other };
+    enum class Kind {
+        CannotCreate,
+        ReadOnly,
+        Locked,
+        DiskFull,
+        Damaged,
+        MissingTable,
+        Duplicate,
+        Unavailable,
+        Other
+    };
 
     StoreError(Kind kind, const QString& message);
 

@@ -2,12 +2,14 @@
 
 #include "ServerShop.h"
 #include "store/Database.h"
+#include "store/Schema.h"
 
 #include <QObject>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <memory>
 
 // Base of the GUI-less tests of the counter's rules: a shop of its own, made
@@ -46,6 +48,30 @@ protected:
         m_db.reset();
         m_db = std::make_unique<store::Database>(shopAddress());
         m_db->open();
+        if (onServer())
+            addSpellings();
+    }
+    // The tests' own SQL names tables and columns as the file takes them,
+    // in any case; the server keeps the program's names as they are, and
+    // folds a name not quoted to lower case. Views under the folded names
+    // (which the server lets tests write through) read and write the
+    // program's very tables.
+    void addSpellings()
+    {
+        for (const store::TableDef& t : store::tables()) {
+            QStringList cols{QStringLiteral("rowid")};
+            for (const QString& c : t.columns) {
+                const bool plain =
+                    std::all_of(c.begin(), c.end(), [](QChar ch) { return ch.isLetterOrNumber(); });
+                cols.append(store::quoted(c) + QStringLiteral(" AS ") +
+                            store::quoted(plain ? c.toLower() : c));
+            }
+            exec(QStringLiteral("CREATE OR REPLACE VIEW %1 AS SELECT %2 FROM %3")
+                     .arg(t.name.toLower(), cols.join(u','), store::quoted(t.name)));
+        }
+        exec(QStringLiteral(
+            "CREATE OR REPLACE VIEW pendingcopies AS SELECT \"Estacao\" AS estacao, \"Slot\" AS slot, "
+            "\"Codigo\" AS codigo FROM \"PendingCopies\""));
     }
     void closeShop()
     {
@@ -57,13 +83,40 @@ protected:
     QSqlQuery exec(const QString& sql, const QVariantList& values = {})
     {
         QSqlQuery q(m_db->connection());
-        q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (!q.exec())
+        // A server prepares queries only, never a CREATE.
+        bool ok = false;
+        if (values.isEmpty()) {
+            ok = q.exec(sql);
+        } else {
+            q.prepare(sql);
+            for (const QVariant& v : values)
+                q.addBindValue(v);
+            ok = q.exec();
+        }
+        if (!ok)
             qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
         return q;
     }
+    // From now on every op ("INSERT", "UPDATE") on table fails, until
+    // allowWrites: a disk or server refusing halfway through.
+    void refuseWrites(const QString& table, const QString& op)
+    {
+        if (!onServer()) {
+            exec(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'no'); END")
+                     .arg(op, table));
+            return;
+        }
+        exec(QStringLiteral("CREATE OR REPLACE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
+                            "$$ BEGIN RAISE EXCEPTION 'no'; END $$"));
+        exec(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 FOR EACH ROW EXECUTE FUNCTION refuse()")
+                 .arg(op, table));
+    }
+    void allowWrites(const QString& table)
+    {
+        exec(onServer() ? QStringLiteral("DROP TRIGGER refuse ON %1").arg(table)
+                        : QStringLiteral("DROP TRIGGER refuse"));
+    }
+
     QVariant scalar(const QString& sql, const QVariantList& values = {})
     {
         QSqlQuery q = exec(sql, values);

@@ -67,6 +67,7 @@ private slots:
 
         // A note numbered as an older one (its Number row gone): returns go
         // to the latest.
+        exec("DELETE FROM Number");
         QVERIFY(draft.confirmRenter("Ana Souza"));
         QCOMPARE(draft.enter("11").outcome, RentalDraft::Entry::Entered);
         draft.save("11/12/2026", "100", "Ana Souza", "R$ 0,00");
@@ -129,15 +130,15 @@ private slots:
         QVERIFY(draft.confirmRenter("Ana Souza"));
         QCOMPARE(draft.enter("10").outcome, RentalDraft::Entry::Entered);
         // A history that cannot be written keeps the note from being stored.
-        exec("CREATE TRIGGER refuse BEFORE INSERT ON RentedVideos BEGIN SELECT RAISE(ABORT, 'no'); END");
+        refuseWrites("RentedVideos", "INSERT");
         QVERIFY_THROWS_EXCEPTION(store::StoreError, draft.save("08/12/2026", "100", "Ana Souza", "R$ 0,00"));
         QCOMPARE(rows("SELECT COUNT(*) FROM tblLocacao"), QStringList{"0"});
         QCOMPARE(rows("SELECT COUNT(*) FROM NoteHistory"), QStringList{"0"});
         QCOMPARE(rows("SELECT COUNT(*) FROM PendingCopies"), QStringList{"1"});
-        exec("DROP TRIGGER refuse");
+        allowWrites("RentedVideos");
         draft.save("08/12/2026", "100", "Ana Souza", "R$ 0,00");
 
-        exec("CREATE TRIGGER refuse BEFORE UPDATE ON RentedVideos BEGIN SELECT RAISE(ABORT, 'no'); END");
+        refuseWrites("RentedVideos", "UPDATE");
         ReturnDesk desk(*m_db);
         QVERIFY_THROWS_EXCEPTION(store::StoreError, desk.book("100", "10", "09/12/2026"));
         QCOMPARE(rows("SELECT QTDE FROM tblVideos WHERE Codigo = '10'"), QStringList{"2"});
@@ -164,6 +165,8 @@ private slots:
 
     void olderFileGetsHistoryOfItsOpenNotes()
     {
+        if (onServer())
+            QSKIP("a server database is made by this version");
         QFETCH(QString, slotText);
         QFETCH(QString, expected);
         exec("INSERT INTO tblLocacao (Codigo, Data, Clientes, \"Video-1\", \"Codigo(0)\", \"Video-3\", "

@@ -296,7 +296,7 @@ private slots:
         enterAll(draft, {"10"});
         // Slot 2 already recorded (however it got there): the copy is not
         // taken, the draft keeps one video and the shelf is untouched.
-        exec("INSERT INTO PendingCopies (Slot, Codigo) VALUES (2, '11')");
+        exec("INSERT INTO PendingCopies (Estacao, Slot, Codigo) VALUES (?, 2, '11')", {m_db->counterName()});
         QVERIFY_THROWS_EXCEPTION(store::StoreError, draft.enter("12"));
         QCOMPARE(draft.count(), 1);
         QCOMPARE(qtde("12"), 3);

@@ -188,7 +188,8 @@ private slots:
         QCOMPARE(lines(search.videos("ramb")), QStringList{u"Rambo #1001 48 Horas 1"_qs});
         QCOMPARE(videos.remove("1001").status, Done::Done);
         QCOMPARE(lines(search.videos("rambo")), QStringList{});
-        QVERIFY(Search::indexesMatchTables(*m_db));
+        if (!onServer())
+            QVERIFY(Search::indexesMatchTables(*m_db));
     }
 
     // The index's own writes are no unknown change to the pick lists that
@@ -205,8 +206,10 @@ private slots:
             QString watchedTable() const override { return tblClientes::Table; }
         };
         auto& watcher = static_cast<Watcher&>(m_db->keepWatcher(std::make_unique<Watcher>()));
+        // A server tells the rows written before the watcher came, too.
         QVERIFY(m_db->watchesWrites());
         watcher.forgotten = 0;
+        watcher.rows.clear();
         counter::CustomerRecords people(*m_db);
         QCOMPARE(people.add(customer("7", "Rita Lee", {"Beto Lee"}, "", "")).status, Done::Done);
         QCOMPARE(people.change("7", customer("7", "Rita Lee Jones", {}, "", "")).status, Done::Done);
@@ -215,6 +218,8 @@ private slots:
         QCOMPARE(watcher.rows, (QStringList{"tblClientes", "tblClientes"}));
         // A write nobody told of is still found out (SQLite tells none of a
         // table without rowids).
+        if (onServer())
+            return;
         exec(u"CREATE TEMP TABLE untold (a PRIMARY KEY) WITHOUT ROWID"_qs);
         exec(u"INSERT INTO untold VALUES (1)"_qs);
         QVERIFY(m_db->watchesWrites());
@@ -225,6 +230,8 @@ private slots:
     // writer that bypassed the triggers.
     void indexOutOfStepIsSeen()
     {
+        if (onServer())
+            QSKIP("a server has no search index to fall out of step");
         QVERIFY(Search::indexesMatchTables(*m_db));
         exec(u"DROP TRIGGER PeopleSearch_delete"_qs);
         exec(u"DELETE FROM tblClientes WHERE Codigo = '33'"_qs);
@@ -235,6 +242,8 @@ private slots:
     // every row in it; the four tables are left as they were.
     void olderFileGetsItsIndex()
     {
+        if (onServer())
+            QSKIP("a server database is made by this version");
         const QString before = rows(u"SELECT * FROM tblClientes"_qs).join(u'\n');
         for (const QString& sql :
              {u"DROP TRIGGER PeopleSearch_insert"_qs, u"DROP TRIGGER PeopleSearch_update"_qs,

@@ -2,6 +2,7 @@
 
 #include "AppInfo.h"
 #include "store/Database.h"
+#include "store/ServerAddress.h"
 
 namespace app {
 
@@ -71,10 +72,40 @@ int qtOptionLength(const QString& arg)
 
 } // namespace
 
-TerminalRequest terminalRequest(const QStringList& arguments, QString* unknown)
+TerminalRequest terminalRequest(const QStringList& arguments, QString* unknown, DataOptions* options)
 {
+    DataOptions found;
+    bool copy = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
+        const QString server = QStringLiteral("--servidor");
+        const QString copyTo = QStringLiteral("--copiar-para-servidor");
+        const bool isServer = arg == server || arg.startsWith(server + u'=');
+        const bool isCopy = arg == copyTo || arg.startsWith(copyTo + u'=');
+        if (isServer || isCopy) {
+            const QString& name = isServer ? server : copyTo;
+            const bool joined = arg.size() > name.size();
+            if (!joined && i + 1 >= arguments.size()) {
+                if (unknown)
+                    *unknown = arg;
+                return TerminalRequest::Unknown;
+            }
+            const QString value = joined ? arg.mid(name.size() + 1) : arguments.at(++i);
+            // An empty --servidor is the data file; a copy needs a server.
+            if ((isCopy || !value.isEmpty()) && !store::isServerAddress(value)) {
+                if (unknown)
+                    *unknown = joined ? arg : name + u' ' + value;
+                return TerminalRequest::Unknown;
+            }
+            if (isServer) {
+                found.serverGiven = true;
+                found.server = value;
+            } else {
+                found.copyTo = value;
+                copy = true;
+            }
+            continue;
+        }
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             return TerminalRequest::Help;
         if (arg == QLatin1String("--version") || arg == QLatin1String("-v"))
@@ -87,18 +118,28 @@ TerminalRequest terminalRequest(const QStringList& arguments, QString* unknown)
             *unknown = arg;
         return TerminalRequest::Unknown;
     }
-    return TerminalRequest::None;
+    if (options)
+        *options = found;
+    return copy ? TerminalRequest::CopyToServer : TerminalRequest::None;
 }
 
-QString terminalText(TerminalRequest request, const QString& dataFolder, const QString& unknown)
+QString terminalText(TerminalRequest request, const QString& dataFolder, const QString& unknown,
+                     const QString& savedServer)
 {
     const QString version = applicationTitle() + QLatin1Char(' ') + versionNumber() + QLatin1Char('\n');
     switch (request) {
     case TerminalRequest::None:
+    case TerminalRequest::CopyToServer:
         return {};
     case TerminalRequest::Version:
         return version;
     case TerminalRequest::Unknown:
+        if (unknown.startsWith(QLatin1String("--servidor")) ||
+            unknown.startsWith(QLatin1String("--copiar-para-servidor")))
+            return QStringLiteral("fenwarda: falta o endereço do servidor, na forma "
+                                  "postgresql://usuário@servidor/banco: %1\n")
+                       .arg(unknown) +
+                   QStringLiteral("Use \"fenwarda --help\" para ver as opções.\n");
         return (unknown.startsWith(QLatin1Char('-')) ? QStringLiteral("fenwarda: opção desconhecida: %1\n")
                                                      : QStringLiteral("fenwarda: argumento inesperado: %1\n"))
                    .arg(unknown) +
@@ -111,10 +152,20 @@ QString terminalText(TerminalRequest request, const QString& dataFolder, const Q
                                         "Sem opção, abre o programa.\n"
                                         "  -h, --help     mostra esta ajuda e sai\n"
                                         "  -v, --version  mostra a versão e sai\n"
+                                        "  --servidor postgresql://usuário@servidor/banco\n"
+                                        "                 usa os dados da loja num servidor PostgreSQL,\n"
+                                        "                 que várias estações compartilham; vazio\n"
+                                        "                 (--servidor=) usa o arquivo de dados\n"
+                                        "  --copiar-para-servidor postgresql://usuário@servidor/banco\n"
+                                        "                 copia a loja do arquivo de dados para um banco\n"
+                                        "                 vazio do servidor e sai; o arquivo não muda\n"
                                         "Aceita também as opções do Qt, como -platform e -style.\n"
                                         "\n"
                                         "Arquivo de dados: %1\n")
-                             .arg(store::Database::filePath(dataFolder));
+                             .arg(store::Database::filePath(dataFolder)) +
+               (savedServer.isEmpty()
+                    ? QString()
+                    : QStringLiteral("Servidor de dados (Configurações): %1\n").arg(store::shownAddress(savedServer)));
     }
     return {};
 }

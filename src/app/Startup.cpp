@@ -9,6 +9,7 @@
 #include "store/Backup.h"
 #include "store/Database.h"
 #include "store/InstanceLock.h"
+#include "store/ServerAddress.h"
 #include "store/PendingNote.h"
 #include "store/StoreError.h"
 #include "views/PickList.h"
@@ -94,8 +95,11 @@ Startup::~Startup()
 
 bool Startup::start()
 {
-    m_lock = std::make_unique<store::InstanceLock>(m_folder);
-    if (!m_lock->tryLock()) {
+    // A server is shared by design; only the file keeps a second copy of
+    // the program off it.
+    if (!store::isServerAddress(m_folder))
+        m_lock = std::make_unique<store::InstanceLock>(m_folder);
+    if (m_lock && !m_lock->tryLock()) {
         MessageBox::warning(nullptr, app::applicationTitle(), m_lock->errorMessage());
         return false;
     }
@@ -124,8 +128,9 @@ void Startup::prepare()
     try {
         m_db->open();
         // Read every page now, while the splash is up, rather than find the
-        // damage in the middle of a rental.
-        store::checkWhole(*m_db);
+        // damage in the middle of a rental. A server looks after its own.
+        if (!m_db->isServer())
+            store::checkWhole(*m_db);
         // Copies taken for a note that a crash or power cut kept from being
         // saved go back on the shelf.
         store::PendingNote::giveBackLeftovers(*m_db);
@@ -133,7 +138,7 @@ void Startup::prepare()
         // The program stays usable; each window reports the file again.
         m_openError = error.message();
         using K = store::StoreError::Kind;
-        if (error.kind() == K::Damaged && m_db->isOpen()) {
+        if (error.kind() == K::Damaged && m_db->isOpen() && !m_db->isServer()) {
             // A file that opens with damaged pages is still read, for the
             // queries and reports the operator needs until it is replaced,
             // but nothing more is written into it.
@@ -146,7 +151,7 @@ void Startup::prepare()
             m_openError += QStringLiteral("\nO programa vai funcionar só para consultas e relatórios: "
                                           "nada mais será salvo nele.");
         }
-        if (error.kind() == K::Damaged || error.kind() == K::MissingTable)
+        if ((error.kind() == K::Damaged || error.kind() == K::MissingTable) && !m_db->isServer())
             m_openError += QStringLiteral("\n\n") + store::backupAdvice(m_folder);
     }
     m_menu = std::make_unique<frmMenu>(*m_db);
@@ -181,8 +186,10 @@ void Startup::prepare()
 // on the program's own opening, which reports it.
 void Startup::upgradeInBackground()
 {
+    if (store::isServerAddress(m_folder))
+        return;
     const int version = headerVersion(store::Database::filePath(m_folder));
-    if (version <= 0 || version >= store::SchemaVersion)
+    if (version <= 0 || version >= store::SearchSchemaVersion)
         return;
     if (m_splash)
         m_splash->hold();
@@ -298,7 +305,7 @@ void Startup::keepBackup()
     // A file that never opened has been reported already, and has nothing
     // to copy; a damaged one was not written, and its copy would only push
     // a good one out.
-    if (!m_db || !m_db->isOpen() || m_db->writesRefused())
+    if (!m_db || !m_db->isOpen() || m_db->writesRefused() || m_db->isServer())
         return;
     try {
         store::keepBackup(*m_db, QDate::currentDate());

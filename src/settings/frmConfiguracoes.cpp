@@ -1,6 +1,8 @@
 #include "frmConfiguracoes.h"
 
 #include "counter/ShopSettings.h"
+#include "counter/Station.h"
+#include "store/ServerAddress.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/MessageBox.h"
@@ -8,6 +10,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -58,6 +61,21 @@ frmConfiguracoes::frmConfiguracoes(store::Database& db, QWidget* parent)
     m_txtEndereco->setText(stored.shopAddress);
     m_txtTelefone->setText(stored.shopPhone);
 
+    auto* fraEstacao = new QGroupBox(QStringLiteral("Esta estação"), this);
+    fraEstacao->setObjectName(QStringLiteral("fraEstacao"));
+    fraEstacao->setAccessibleName(fraEstacao->title());
+    m_txtServidor = platform::namedLineEdit(fraEstacao, "txtServidor");
+    m_txtServidor->setText(counter::savedServer());
+    m_txtServidor->setPlaceholderText(QStringLiteral("postgresql://usuário@servidor/banco"));
+    auto* lblServidorNota = new QLabel(QStringLiteral("Vazio: o arquivo de dados deste computador. "
+                                                      "Vale a partir da próxima abertura do programa."),
+                                       fraEstacao);
+    lblServidorNota->setObjectName(QStringLiteral("lblServidorNota"));
+    lblServidorNota->setWordWrap(true);
+    FormGrid station(fraEstacao);
+    station.add({{m_txtServidor, "Servidor de dados:", 0, 0}, {lblServidorNota, nullptr, 1, 0, 2}});
+    m_txtServidor->setMinimumWidth(FormGrid::pixels(5000));
+
     m_cmdSalvar = new QPushButton(QStringLiteral("&Salvar"), this);
     m_cmdSalvar->setObjectName(QStringLiteral("cmdSalvar"));
     m_cmdFechar = new QPushButton(QStringLiteral("&Fechar"), this);
@@ -74,13 +92,14 @@ frmConfiguracoes::frmConfiguracoes(store::Database& db, QWidget* parent)
               {m_txtNomeLoja, "Nome da Loja:", 1, 0},
               {m_txtEndereco, "Endereço:", 2, 0},
               {m_txtTelefone, "Telefone:", 3, 0},
-              {buttons, nullptr, 4, 0, 2}});
+              {fraEstacao, nullptr, 4, 0, 2},
+              {buttons, nullptr, 5, 0, 2}});
     m_txtEndereco->setMinimumWidth(FormGrid::pixels(6000));
 
     connect(m_cmdSalvar, &QPushButton::clicked, this, &frmConfiguracoes::save);
     connect(m_cmdFechar, &QPushButton::clicked, this, &QWidget::close);
     setTabOrderChain({m_txtPrazo[0], m_txtPrazo[1], m_txtPrazo[2], m_txtNomeLoja, m_txtEndereco,
-                      m_txtTelefone, m_cmdSalvar, m_cmdFechar});
+                      m_txtTelefone, m_txtServidor, m_cmdSalvar, m_cmdFechar});
     finishSetup();
     m_txtPrazo[0]->setFocus();
 }
@@ -106,11 +125,31 @@ void frmConfiguracoes::save()
         }
         settings.dueHours[size_t(k)] = *hours;
     }
+    const QString server = m_txtServidor->text().trimmed();
+    if (!server.isEmpty() && !store::isServerAddress(server)) {
+        MessageBox::information(this, Info,
+                                QStringLiteral("O servidor de dados se escreve na forma "
+                                               "postgresql://usuário@servidor/banco, ou fica vazio para "
+                                               "o arquivo de dados deste computador.\nNada foi gravado."));
+        m_txtServidor->setFocus();
+        m_txtServidor->selectAll();
+        return;
+    }
     settings.shopName = m_txtNomeLoja->text();
     settings.shopAddress = m_txtEndereco->text();
     settings.shopPhone = m_txtTelefone->text();
     if (!guarded([&] { m_store->write(settings); }))
         return;
-    MessageBox::information(this, Info, QStringLiteral("Configurações gravadas."));
+    QString done = QStringLiteral("Configurações gravadas.");
+    if (server != counter::savedServer()) {
+        if (!counter::saveServer(server)) {
+            MessageBox::warning(this, Info,
+                                QStringLiteral("As configurações da loja foram gravadas, mas o servidor de "
+                                               "dados desta estação não pôde ser gravado."));
+            return;
+        }
+        done += QStringLiteral("\nO servidor de dados vale a partir da próxima abertura do programa.");
+    }
+    MessageBox::information(this, Info, done);
     close();
 }

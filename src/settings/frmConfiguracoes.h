@@ -13,8 +13,10 @@ class SettingsStore;
 }
 
 // The shop's own settings: how many hours each rental category may stay
-// out, and the name, address and phone printed above notes and reports.
-// Opens showing what is stored; Salvar stores everything at once and closes.
+// out, and the name, address and phone printed above notes and reports;
+// and this workstation's own (per login): the server holding the shop's
+// data, taken at the next start. Opens showing what is stored; Salvar
+// stores everything at once and closes.
 class frmConfiguracoes final : public TaskWindow
 {
     Q_OBJECT
@@ -34,6 +36,7 @@ private:
     QLineEdit* m_txtNomeLoja = nullptr;
     QLineEdit* m_txtEndereco = nullptr;
     QLineEdit* m_txtTelefone = nullptr;
+    QLineEdit* m_txtServidor = nullptr;
     QPushButton* m_cmdSalvar = nullptr;
     QPushButton* m_cmdFechar = nullptr;
 };

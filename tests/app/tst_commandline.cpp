@@ -44,6 +44,35 @@ private slots:
         row("lone dash", {"-"}, TerminalRequest::Unknown, "-");
         row("a file", {"Fenwaurda.mdb"}, TerminalRequest::Unknown, "Fenwaurda.mdb");
         QTest::newRow("program name") << QStringList{"--help"} << TerminalRequest::None << QString();
+        row("server, value after", {"--servidor", "postgresql://a@b/c", "-reverse"}, TerminalRequest::None);
+        row("server, empty: the file", {"--servidor="}, TerminalRequest::None);
+        row("server, value missing", {"--servidor"}, TerminalRequest::Unknown, "--servidor");
+        row("server, not an address", {"--servidor", "loja"}, TerminalRequest::Unknown, "--servidor loja");
+        row("copy", {"--copiar-para-servidor=postgres://b/c"}, TerminalRequest::CopyToServer);
+        row("copy needs a server", {"--copiar-para-servidor="}, TerminalRequest::Unknown, "--copiar-para-servidor=");
+    }
+
+    // What the program opens: the address given, the file for an empty one.
+    void dataOptions()
+    {
+        app::DataOptions options;
+        QCOMPARE(app::terminalRequest({"fenwarda", "--servidor=postgresql://a@b/c"}, nullptr, &options),
+                 TerminalRequest::None);
+        QVERIFY(options.serverGiven);
+        QCOMPARE(options.server, "postgresql://a@b/c");
+        options = {};
+        QCOMPARE(app::terminalRequest({"fenwarda", "--servidor", ""}, nullptr, &options), TerminalRequest::None);
+        QVERIFY(options.serverGiven);
+        QVERIFY(options.server.isEmpty());
+        options = {};
+        QCOMPARE(app::terminalRequest({"fenwarda", "--copiar-para-servidor", "postgresql://x/y"}, nullptr, &options),
+                 TerminalRequest::CopyToServer);
+        QVERIFY(!options.serverGiven);
+        QCOMPARE(options.copyTo, "postgresql://x/y");
+        QVERIFY(app::terminalText(TerminalRequest::Unknown, "/loja", "--servidor")
+                    .startsWith("fenwarda: falta o endereço do servidor"));
+        QVERIFY(app::terminalText(TerminalRequest::Help, "/loja", {}, "postgresql://u:segredo@b/c")
+                    .endsWith("Servidor de dados (Configurações): postgresql://u@b/c\n"));
     }
 
     void request()

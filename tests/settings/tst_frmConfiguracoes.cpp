@@ -1,6 +1,7 @@
 #include "WindowTest.h"
 #include "app/frmMenu.h"
 #include "counter/ShopSettings.h"
+#include "counter/Station.h"
 #include "platform/widgets/MessageBox.h"
 #include "settings/frmConfiguracoes.h"
 
@@ -9,6 +10,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTest>
 
 using counter::SettingsStore;
@@ -24,6 +26,11 @@ class TestFrmConfiguracoes : public WindowFixture<frmConfiguracoes, Opening::ByT
 {
     Q_OBJECT
 
+public:
+    // The workstation's choice is the login's own: never the real one here.
+    TestFrmConfiguracoes() { QStandardPaths::setTestModeEnabled(true); }
+
+private:
     QPushButton* salvar() { return w<QPushButton>("cmdSalvar"); }
     ShopSettings stored() { return SettingsStore(shop->db()).read(); }
     QStringList screen()
@@ -83,6 +90,8 @@ private slots:
         enterText(w("txtNomeLoja"), "Locadora Estação");
         enterText(w("txtEndereco"), "");
         enterText(w("txtTelefone"), "  3333-0000 ");
+        QCOMPARE(focus(), w("txtServidor"));
+        QTest::keyClick(focus(), Qt::Key_Return);
         QCOMPARE(focus(), salvar());
         QVERIFY(MessageBox::shown().isEmpty());
         salvar()->click();
@@ -167,6 +176,33 @@ private slots:
         QVERIFY(form->isVisible());
         QCOMPARE(stored().shopAddress, QStringLiteral("Rua São João, 12"));
         QCOMPARE(stored().dueHours[2], 72);
+    }
+
+    // Kept per login, not in the shop's data; only an address the program
+    // can use is kept, and the operator is told when it takes effect.
+    void theServerIsThisStationsOwn()
+    {
+        QVERIFY(counter::saveServer(""));
+        const QString address = QStringLiteral("postgresql://balcao@loja/locadora");
+        const QString later = QStringLiteral(
+            "Configurações gravadas.\nO servidor de dados vale a partir da próxima abertura do programa.");
+        for (const auto& [typed, told, kept] :
+             {std::tuple<QString, QString, QString>{"loja:5432", "Nada foi gravado.", ""},
+              {address, later, address},
+              {"", later, ""}}) {
+            MessageBox::clearShown();
+            open();
+            typeOver(w("txtServidor"), typed);
+            salvar()->click();
+            QCOMPARE(MessageBox::shown().size(), 1);
+            QVERIFY2(MessageBox::shown()[0].text.endsWith(told), qPrintable(MessageBox::shown()[0].text));
+            QCOMPARE(counter::savedServer(), kept);
+            if (form)
+                form->close();
+            QTRY_VERIFY(form.isNull());
+        }
+        open();
+        QCOMPARE(w("txtServidor")->text(), QString());
     }
 
     void aLockedFileKeepsWhatWasTyped()

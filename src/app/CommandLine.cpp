@@ -145,27 +145,28 @@ QString terminalText(TerminalRequest request, const QString& dataFolder, const Q
                    .arg(unknown) +
                QStringLiteral("Use \"fenwarda --help\" para ver as opções.\n");
     case TerminalRequest::Help:
-        return version + QStringLiteral("O balcão de uma locadora de vídeo.\n"
-                                        "\n"
-                                        "Uso: fenwarda [opção]\n"
-                                        "\n"
-                                        "Sem opção, abre o programa.\n"
-                                        "  -h, --help     mostra esta ajuda e sai\n"
-                                        "  -v, --version  mostra a versão e sai\n"
-                                        "  --servidor postgresql://usuário@servidor/banco\n"
-                                        "                 usa os dados da loja num servidor PostgreSQL,\n"
-                                        "                 que várias estações compartilham; vazio\n"
-                                        "                 (--servidor=) usa o arquivo de dados\n"
-                                        "  --copiar-para-servidor postgresql://usuário@servidor/banco\n"
-                                        "                 copia a loja do arquivo de dados para um banco\n"
-                                        "                 vazio do servidor e sai; o arquivo não muda\n"
-                                        "Aceita também as opções do Qt, como -platform e -style.\n"
-                                        "\n"
-                                        "Arquivo de dados: %1\n")
-                             .arg(store::Database::filePath(dataFolder)) +
-               (savedServer.isEmpty()
-                    ? QString()
-                    : QStringLiteral("Servidor de dados (Configurações): %1\n").arg(store::shownAddress(savedServer)));
+        return version +
+               QStringLiteral("O balcão de uma locadora de vídeo.\n"
+                              "\n"
+                              "Uso: fenwarda [opção]\n"
+                              "\n"
+                              "Sem opção, abre o programa.\n"
+                              "  -h, --help     mostra esta ajuda e sai\n"
+                              "  -v, --version  mostra a versão e sai\n"
+                              "  --servidor postgresql://usuário@servidor/banco\n"
+                              "                 usa os dados da loja num servidor PostgreSQL,\n"
+                              "                 que várias estações compartilham; vazio\n"
+                              "                 (--servidor=) usa o arquivo de dados\n"
+                              "  --copiar-para-servidor postgresql://usuário@servidor/banco\n"
+                              "                 copia a loja do arquivo de dados para um banco\n"
+                              "                 vazio do servidor e sai; o arquivo não muda\n"
+                              "Aceita também as opções do Qt, como -platform e -style.\n"
+                              "\n"
+                              "Arquivo de dados: %1\n")
+                   .arg(store::Database::filePath(dataFolder)) +
+               (savedServer.isEmpty() ? QString()
+                                      : QStringLiteral("Servidor de dados (Configurações): %1\n")
+                                            .arg(store::shownAddress(savedServer)));
     }
     return {};
 }

@@ -9,8 +9,8 @@
 #include "store/Backup.h"
 #include "store/Database.h"
 #include "store/InstanceLock.h"
-#include "store/ServerAddress.h"
 #include "store/PendingNote.h"
+#include "store/ServerAddress.h"
 #include "store/StoreError.h"
 #include "views/PickList.h"
 

@@ -2,10 +2,10 @@
 
 #include "counter/ShopSettings.h"
 #include "counter/Station.h"
-#include "store/ServerAddress.h"
 #include "platform/widgets/Fields.h"
 #include "platform/widgets/FormGrid.h"
 #include "platform/widgets/MessageBox.h"
+#include "store/ServerAddress.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -170,6 +170,23 @@ QString PendingNote::store(QHash<QString, QString> note, const std::function<QSt
     // one's number was shown has taken it.
     const QString issued = number();
     note.insert(tblLocacao::Codigo, issued);
+    // This counter's session lost with the server made it look gone, and
+    // another counter may have given its copies back meanwhile: the note
+    // takes again those it holds.
+    if (m_db.isServer()) {
+        QHash<QString, int> held;
+        for (const auto& copy : recorded(m_db.counterName()))
+            ++held[copy.second];
+        for (int slot = 0; slot < tblLocacao::Slots; ++slot) {
+            const QString code = note.value(tblLocacao::codeColumn(slot));
+            if (code.isEmpty())
+                continue;
+            if (held.value(code) > 0)
+                --held[code];
+            else
+                addToShelf(code, -1);
+        }
+    }
     if (!m_notes)
         m_notes = std::make_unique<RecordCursor>(m_db, tblLocacao::Table);
     RecordCursor& notes = *m_notes;

@@ -49,7 +49,8 @@ private slots:
         row("server, value missing", {"--servidor"}, TerminalRequest::Unknown, "--servidor");
         row("server, not an address", {"--servidor", "loja"}, TerminalRequest::Unknown, "--servidor loja");
         row("copy", {"--copiar-para-servidor=postgres://b/c"}, TerminalRequest::CopyToServer);
-        row("copy needs a server", {"--copiar-para-servidor="}, TerminalRequest::Unknown, "--copiar-para-servidor=");
+        row("copy needs a server", {"--copiar-para-servidor="}, TerminalRequest::Unknown,
+            "--copiar-para-servidor=");
     }
 
     // What the program opens: the address given, the file for an empty one.
@@ -61,11 +62,13 @@ private slots:
         QVERIFY(options.serverGiven);
         QCOMPARE(options.server, "postgresql://a@b/c");
         options = {};
-        QCOMPARE(app::terminalRequest({"fenwarda", "--servidor", ""}, nullptr, &options), TerminalRequest::None);
+        QCOMPARE(app::terminalRequest({"fenwarda", "--servidor", ""}, nullptr, &options),
+                 TerminalRequest::None);
         QVERIFY(options.serverGiven);
         QVERIFY(options.server.isEmpty());
         options = {};
-        QCOMPARE(app::terminalRequest({"fenwarda", "--copiar-para-servidor", "postgresql://x/y"}, nullptr, &options),
+        QCOMPARE(app::terminalRequest({"fenwarda", "--copiar-para-servidor", "postgresql://x/y"}, nullptr,
+                                      &options),
                  TerminalRequest::CopyToServer);
         QVERIFY(!options.serverGiven);
         QCOMPARE(options.copyTo, "postgresql://x/y");

@@ -5,6 +5,7 @@
 #include "store/StoreError.h"
 
 #include "ShopFileTest.h"
+#include "store/PendingNote.h"
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -211,6 +212,35 @@ private slots:
         enterAll(draft, {"10"});
         draft.abandon();
         QCOMPARE(qtde("10"), 2);
+    }
+
+    // A counter whose session the server lost looks gone to the others,
+    // who give its copies back; its note, saved once the server answers
+    // again, takes them off the shelf anew.
+    void aNoteSavedAfterItsCopiesWereGivenBack()
+    {
+        if (!onServer())
+            QSKIP("only a server has other counters");
+        exec("INSERT INTO tblClientes (Codigo, Nome) VALUES ('1', 'Ana')");
+        store::Database counter(shopAddress());
+        RentalDraft draft(counter);
+        QVERIFY(draft.confirmRenter("Ana"));
+        enterAll(draft, {"10", "11", "10"});
+        QCOMPARE(qtde("10"), 1);
+        QSqlQuery pid(counter.connection());
+        QVERIFY(pid.exec("SELECT pg_backend_pid()") && pid.next());
+        exec("SELECT pg_terminate_backend(?)", {pid.value(0)});
+        QTRY_VERIFY(scalar("SELECT COUNT(*) FROM pg_stat_activity WHERE pid = ?", {pid.value(0)}).toInt() ==
+                    0);
+        QCOMPARE(store::PendingNote::giveBackLeftovers(*m_db), 3);
+        QCOMPARE(qtde("10"), 3);
+        QCOMPARE(draft.checkSave(""), Check::Ready);
+        // The first call finds the server's answer gone, the retry stores it.
+        QVERIFY_THROWS_EXCEPTION(store::StoreError, draft.save("08/12/2026", "100", "Ana", ""));
+        QCOMPARE(draft.save("08/12/2026", "100", "Ana", ""), QStringLiteral("100"));
+        QCOMPARE(qtde("10"), 1);
+        QCOMPARE(qtde("11"), 2);
+        QCOMPARE(pendingCopies(), 0);
     }
 
     void undoAfterTheVideoWasDeleted()

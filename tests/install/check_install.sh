@@ -58,7 +58,7 @@ grep '[^/]$' "$work/files.txt" | sort | diff -u "$work/staged.txt" - || fail "pa
 [ "$(dpkg-deb -f "$deb" Package Version)" = "Package: fenwarda
 Version: $version" ] || fail "control: $(dpkg-deb -f "$deb" Package Version)"
 depends=$(dpkg-deb -f "$deb" Depends)
-for p in libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libsqlite3-0 qt6-qpa-plugins \
+for p in libqt6widgets6 libqt6sql6 libqt6sql6-sqlite libqt6sql6-psql libpq5 libsqlite3-0 qt6-qpa-plugins \
          qt6-translations-l10n fonts-liberation; do
     echo "$depends" | tr ',' '\n' | grep -q "^ *$p\( \|$\)" || fail "no $p in Depends: $depends"
 done
@@ -66,7 +66,7 @@ case $depends in *-dev*) fail "build package in Depends: $depends" ;; esac
 
 # The manual page names every option of --help.
 man=$(zcat "$stage/share/man/man1/fenwarda.1.gz")
-for option in '\\-h' '\\-\\-help' '\\-v' '\\-\\-version'; do
+for option in '\\-h' '\\-\\-help' '\\-v' '\\-\\-version' '\\-\\-servidor' '\\-\\-copiar\\-para\\-servidor'; do
     echo "$man" | grep -q -- "$option" || fail "manual page lacks $option"
 done
 # Relocations read-only and bound at start.

@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 #include <QSqlDatabase>
 #include <QSqlDriver>
+#include <QThread>
 #include <QTimer>
 #include <QVariant>
 #include <dlfcn.h>
@@ -14,7 +15,8 @@ namespace store {
 ServerLink::ServerLink(pg_conn* conn, Notice onNotice, std::function<void()> onBatch)
     : m_conn(conn), m_onNotice(std::move(onNotice)), m_onBatch(std::move(onBatch))
 {
-    if (!QCoreApplication::instance())
+    // Only the interface thread's connection waits for notices.
+    if (!QCoreApplication::instance() || QThread::currentThread() != QCoreApplication::instance()->thread())
         return;
     const int socket = PQsocket(m_conn);
     if (socket >= 0) {
@@ -38,7 +40,16 @@ void ServerLink::drain()
     if (m_draining || PQtransactionStatus(m_conn) == PQTRANS_ACTIVE || PQisBusy(m_conn))
         return;
     m_draining = true;
-    PQconsumeInput(m_conn);
+    // A connection the server closed stays readable for ever: stop looking
+    // until the store opens a new one.
+    if (!PQconsumeInput(m_conn) || PQstatus(m_conn) == CONNECTION_BAD) {
+        if (m_notifier)
+            m_notifier->setEnabled(false);
+        if (m_timer)
+            m_timer->stop();
+        m_draining = false;
+        return;
+    }
     bool any = false;
     while (PGnotify* notice = PQnotifies(m_conn)) {
         const QByteArray payload(notice->extra);

@@ -749,7 +749,10 @@ void Database::close()
 
 QSqlDatabase Database::connection()
 {
-    // A server found gone is reached again by the next use.
+    // A server found gone is reached again by the next use; one that went
+    // while the counter was idle, before any statement fails on it.
+    if (m_server && !m_writing && connectionBroken(m_pg))
+        m_lost = true;
     if (m_lost)
         close();
     open();

@@ -116,6 +116,8 @@ public:
     // let one counter write at a time, so that what it read in the
     // transaction stays true until it commits. Throws StoreError.
     void begin();
+    // The writes begun have been committed or rolled back.
+    void writesEnded() { m_writing = false; }
     // Whether a transaction is open on the connection (direct path only).
     bool inTransaction() const;
     // Turns the direct path off (before open), to test the Qt SQL one.
@@ -172,6 +174,9 @@ private:
     QString m_counterName;
     // The server's connection was found broken: the next use reconnects.
     mutable bool m_lost = false;
+    // Between begin() and writesEnded(): a broken connection is never
+    // replaced quietly then, or the rest of the writes would go on alone.
+    bool m_writing = false;
     // Updates are told by the columns they change (the pre-update hook of
     // SQLite, where the library has it); otherwise every row written is.
     bool m_byColumn = false;

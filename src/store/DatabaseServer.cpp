@@ -267,21 +267,27 @@ void Database::begin()
 {
     QSqlQuery q(connection());
     const QString what = QStringLiteral("iniciar a gravação");
+    m_writing = true;
     if (!m_server) {
         // IMMEDIATE takes the write lock now, so a busy file is reported
         // before the first write rather than halfway through.
-        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            m_writing = false;
             fail(q.lastError(), what);
+        }
         return;
     }
-    if (!q.exec(QStringLiteral("BEGIN")))
+    if (!q.exec(QStringLiteral("BEGIN"))) {
+        m_writing = false;
         fail(q.lastError(), what);
+    }
     // The server's counterpart of the file's write lock, let go at the end
     // of the transaction: a note's number counted, a note read before its
     // slot is freed, hold until the commit.
     if (!q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(WriterLock))) {
         const QSqlError error = q.lastError();
         QSqlQuery(connection()).exec(QStringLiteral("ROLLBACK"));
+        m_writing = false;
         fail(error, what);
     }
 }

@@ -14,10 +14,13 @@ Transaction::Transaction(Database& db) : m_db(db)
 
 Transaction::~Transaction()
 {
-    if (m_done || !m_db.isOpen())
+    if (m_done || !m_db.isOpen()) {
+        m_db.writesEnded();
         return;
+    }
     QSqlQuery q(m_db.connection());
     q.exec(QStringLiteral("ROLLBACK"));
+    m_db.writesEnded();
 }
 
 void Transaction::commit()
@@ -29,8 +32,10 @@ void Transaction::commit()
     if (!q.exec(QStringLiteral("COMMIT"))) {
         const QSqlError error = q.lastError();
         QSqlQuery(m_db.connection()).exec(QStringLiteral("ROLLBACK"));
+        m_db.writesEnded();
         m_db.fail(error, QStringLiteral("concluir a gravação"));
     }
+    m_db.writesEnded();
 }
 
 } // namespace store

@@ -28,7 +28,11 @@ class TestFrmConfiguracoes : public WindowFixture<frmConfiguracoes, Opening::ByT
 
 public:
     // The workstation's choice is the login's own: never the real one here.
-    TestFrmConfiguracoes() { QStandardPaths::setTestModeEnabled(true); }
+    TestFrmConfiguracoes()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        counter::saveServer({}); // whatever an earlier run left
+    }
 
 private:
     QPushButton* salvar() { return w<QPushButton>("cmdSalvar"); }

@@ -5,6 +5,7 @@
 #include "store/DiskSpace.h"
 #include "store/InstanceLock.h"
 #include "store/Names.h"
+#include "store/PendingNote.h"
 #include "store/Queries.h"
 #include "store/RecordCursor.h"
 #include "store/Schema.h"
@@ -520,6 +521,27 @@ private slots:
             QCOMPARE(scalar(db.connection(), u"PRAGMA user_version"_s).toInt(), store::SchemaVersion);
             QCOMPARE(scalar(db.connection(), u"SELECT COUNT(*) FROM PendingCopies"_s).toInt(), 0);
             QCOMPARE(RecordCursor(db, u"tblClientes"_s).text(u"Nome"_s), u"Maria"_s);
+        }
+        {
+            // Version 4 kept the composing note's copies by slot alone: they
+            // become the file's one counter's, and still go back on the shelf.
+            RawConnection raw(path);
+            for (const QString& sql :
+                 {u"DROP TABLE PendingCopies"_s,
+                  u"CREATE TABLE PendingCopies (Slot INTEGER PRIMARY KEY, Codigo TEXT NOT NULL)"_s,
+                  u"INSERT INTO tblVideos (Codigo, QTDE) VALUES ('5', 1)"_s,
+                  u"INSERT INTO PendingCopies VALUES (3, '5')"_s, u"PRAGMA user_version = 4"_s})
+                QVERIFY2(raw.exec(sql), qPrintable(sql));
+        }
+        {
+            Database db(dir.path());
+            db.open();
+            QCOMPARE(scalar(db.connection(),
+                            u"SELECT Estacao || '|' || Slot || '|' || Codigo FROM PendingCopies"_s)
+                         .toString(),
+                     u"|3|5"_s);
+            QCOMPARE(store::PendingNote::giveBackLeftovers(db), 1);
+            QCOMPARE(scalar(db.connection(), u"SELECT QTDE FROM tblVideos"_s).toInt(), 2);
         }
         {
             RawConnection raw(path);
@@ -1573,7 +1595,8 @@ private slots:
         QTest::newRow("tblLocacao") << tblLocacao::Table << notes << noteIndexes;
         QTest::newRow("Number") << Number::Table << QStringList{Number::Codigo} << Indexes();
         QTest::newRow("PendingCopies")
-            << PendingCopies::Table << QStringList{PendingCopies::Slot, PendingCopies::Codigo} << Indexes();
+            << PendingCopies::Table
+            << QStringList{PendingCopies::Estacao, PendingCopies::Slot, PendingCopies::Codigo} << Indexes();
     }
 
     void nameConstantsNameTheFile()

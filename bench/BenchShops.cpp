@@ -12,8 +12,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -54,7 +54,8 @@ bool maintain(const QString& sql)
 {
     bool ok = false;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("bench-maintain"));
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("bench-maintain"));
         store::configureServer(db, benchServer());
         ok = db.open() && QSqlQuery(db).exec(sql);
     }

@@ -184,13 +184,15 @@ void BM_SaveNoteBareLibpq(benchmark::State& state)
     // The program's one writer at a time.
     bare.prepare("lock", QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(0x46570001));
     bare.prepare("count", QStringLiteral("SELECT COUNT(*) FROM \"Number\""));
-    bare.prepare("held", QStringLiteral("SELECT \"Slot\", \"Codigo\" FROM \"PendingCopies\" WHERE \"Estacao\" = $1"));
+    bare.prepare("held",
+                 QStringLiteral("SELECT \"Slot\", \"Codigo\" FROM \"PendingCopies\" WHERE \"Estacao\" = $1"));
     bare.prepare("note", QStringLiteral("INSERT INTO \"tblLocacao\" (%1) VALUES (%2) RETURNING rowid")
                              .arg(quotedColumns.join(u','), marks.join(u',')));
     bare.prepare("number", QStringLiteral("INSERT INTO \"Number\" (\"Codigo\") VALUES ($1)"));
-    bare.prepare("history", QStringLiteral("INSERT INTO NoteHistory (Codigo, Data, SavedAt, Cliente, "
-                                           "ClienteCodigo, Valor, Desconto) VALUES ($1, '08/12/2026', $2, $3, "
-                                           "'1', 'R$ 7,50', 'R$ 0,00') RETURNING Id"));
+    bare.prepare("history",
+                 QStringLiteral("INSERT INTO NoteHistory (Codigo, Data, SavedAt, Cliente, "
+                                "ClienteCodigo, Valor, Desconto) VALUES ($1, '08/12/2026', $2, $3, "
+                                "'1', 'R$ 7,50', 'R$ 0,00') RETURNING Id"));
     bare.prepare("video", QStringLiteral("INSERT INTO RentedVideos (Note, Slot, Codigo, Titulo, Tipo, Preco) "
                                          "VALUES ($1, $2, $3, 'Um Filme Qualquer', 'Drama', 375)"));
     bare.prepare("forget", QStringLiteral("DELETE FROM \"PendingCopies\" WHERE \"Estacao\" = $1"));
@@ -269,14 +271,16 @@ void BM_EightCountersSaving(benchmark::State& state)
     store::Database& db = bench::shop(Customers, true);
     const QString address = db.folder();
     for (auto _ : state) {
-        const qint64 before = column(db, QStringLiteral("SELECT COUNT(*) FROM \"Number\"")).front().toLongLong();
+        const qint64 before =
+            column(db, QStringLiteral("SELECT COUNT(*) FROM \"Number\"")).front().toLongLong();
         std::vector<std::unique_ptr<QProcess>> counters;
         QElapsedTimer wall;
         wall.start();
         for (int c = 0; c < Counters; ++c) {
             auto p = std::make_unique<QProcess>();
-            p->start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("--counter"), address, QString::number(SavesPerCounter), QString::number(c)});
+            p->start(
+                QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--counter"), address, QString::number(SavesPerCounter), QString::number(c)});
             counters.push_back(std::move(p));
         }
         std::vector<double> latencies;
@@ -296,15 +300,21 @@ void BM_EightCountersSaving(benchmark::State& state)
         const double seconds = double(wall.nsecsElapsed()) / 1e9;
         std::sort(latencies.begin(), latencies.end());
         const auto at = [&](double q) {
-            return latencies.empty() ? 0.0 : latencies[std::min(latencies.size() - 1, size_t(q * latencies.size()))];
+            return latencies.empty()
+                       ? 0.0
+                       : latencies[std::min(latencies.size() - 1, size_t(q * latencies.size()))];
         };
-        const qint64 after = column(db, QStringLiteral("SELECT COUNT(*) FROM \"Number\"")).front().toLongLong();
+        const qint64 after =
+            column(db, QStringLiteral("SELECT COUNT(*) FROM \"Number\"")).front().toLongLong();
         const qint64 distinct =
-            column(db, QStringLiteral("SELECT COUNT(DISTINCT \"Codigo\") FROM \"Number\"")).front().toLongLong();
-        const qint64 notesTwice = column(db, QStringLiteral("SELECT COUNT(*) - COUNT(DISTINCT \"Codigo\") FROM "
-                                                            "\"tblLocacao\""))
-                                      .front()
-                                      .toLongLong();
+            column(db, QStringLiteral("SELECT COUNT(DISTINCT \"Codigo\") FROM \"Number\""))
+                .front()
+                .toLongLong();
+        const qint64 notesTwice =
+            column(db, QStringLiteral("SELECT COUNT(*) - COUNT(DISTINCT \"Codigo\") FROM "
+                                      "\"tblLocacao\""))
+                .front()
+                .toLongLong();
         state.counters["saves"] = double(latencies.size());
         state.counters["saves_per_s"] = double(latencies.size()) / seconds;
         state.counters["p50_ms"] = at(0.50);

@@ -198,7 +198,8 @@ private slots:
         serverShopDetail::run(serverShopDetail::databaseName(), {table});
         const QStringList tables = serverTables();
         const QByteArray before = fileHash();
-        QVERIFY(copyRefused().contains("não está vazio"));
+        const QString refused = copyRefused();
+        QVERIFY2(refused.contains("não está vazio"), qPrintable(refused));
         QCOMPARE(serverTables(), tables);
         QCOMPARE(fileHash(), before);
     }
@@ -224,7 +225,8 @@ private slots:
             exec(db.connection(), sql, {value});
         }
         const QByteArray before = fileHash();
-        QVERIFY2(copyRefused().contains("continua vazio"), qPrintable(copyRefused()));
+        const QString refused = copyRefused();
+        QVERIFY2(refused.contains("continua vazio"), qPrintable(refused));
         QCOMPARE(serverTables(), QStringList());
         QCOMPARE(fileHash(), before);
     }
@@ -247,7 +249,8 @@ private slots:
             exec(db.connection(), QString("PRAGMA user_version = %1").arg(version));
         }
         const QByteArray before = fileHash();
-        QVERIFY2(copyRefused().contains(message), qPrintable(copyRefused()));
+        const QString refused = copyRefused();
+        QVERIFY2(refused.contains(message), qPrintable(refused));
         QCOMPARE(fileHash(), before);
         QCOMPARE(QFile::exists(store::Database::filePath(folder())), version > 0);
         QCOMPARE(serverTables(), QStringList());

@@ -103,8 +103,8 @@ class TestServerCopy : public QObject
         return out;
     }
 
-    // The tables of the server's database, by another connection.
-    QStringList serverTables()
+    // The rows of sql on the server's database, by another connection.
+    QStringList onServer(const QString& sql)
     {
         QStringList out;
         {
@@ -112,13 +112,34 @@ class TestServerCopy : public QObject
             store::configureServer(db, m_server);
             if (!db.open())
                 qFatal("%s", qPrintable(db.lastError().text()));
-            QSqlQuery q = exec(db, "SELECT table_name FROM information_schema.tables WHERE table_schema = "
-                                   "current_schema() ORDER BY 1");
-            while (q.next())
-                out.append(q.value(0).toString());
+            QSqlQuery q = exec(db, sql);
+            while (q.next()) {
+                QStringList cells;
+                for (int i = 0; i < q.record().count(); ++i)
+                    cells.append(q.value(i).toString());
+                out.append(cells.join('|'));
+            }
         }
         QSqlDatabase::removeDatabase("look");
         return out;
+    }
+    QStringList serverTables()
+    {
+        return onServer("SELECT table_name FROM information_schema.tables WHERE table_schema = "
+                        "current_schema() ORDER BY 1");
+    }
+    // What the server tells of the tables' making.
+    QStringList structure()
+    {
+        return onServer(
+                   "SELECT table_name, column_name, data_type, is_nullable, column_default, is_identity, "
+                   "collation_name FROM information_schema.columns WHERE table_schema = current_schema() "
+                   "ORDER BY 1, 2") +
+               onServer("SELECT indexdef FROM pg_indexes WHERE schemaname = current_schema() ORDER BY 1") +
+               onServer("SELECT conrelid::regclass, conname, pg_get_constraintdef(oid) FROM pg_constraint "
+                        "WHERE connamespace = current_schema()::regnamespace ORDER BY 1, 2") +
+               onServer("SELECT tgrelid::regclass, tgname, tgenabled FROM pg_trigger WHERE NOT tgisinternal "
+                        "ORDER BY 1, 2");
     }
 
     QString copyRefused()
@@ -145,6 +166,10 @@ private slots:
 
     void copiesEveryRowAndLeavesTheFile()
     {
+        // The tables a new shop gets on the server.
+        store::Database(m_server).open();
+        const QStringList made = structure();
+        m_server = freshServerShop();
         stockFile();
         const QByteArray before = fileHash();
         QStringList fileRows;
@@ -166,6 +191,7 @@ private slots:
             QVERIFY2(t.rows > 0, qPrintable(t.table));
         QCOMPARE(told.mid(told.size() - 2), (QVector<qint64>{result.rows, result.rows}));
 
+        QCOMPARE(structure(), made);
         store::Database server(m_server);
         QCOMPARE(dump(server.connection()), fileRows);
         QVERIFY(fileRows.join('\n').contains("'Conceição Araújo'|'Rua Ñandu, 5\t\\fundos'"));

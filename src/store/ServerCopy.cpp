@@ -403,9 +403,11 @@ CopyResult Copier::run()
         exec(QStringLiteral("SET LOCAL maintenance_work_mem = '256MB'"), QStringLiteral("iniciar a cópia"));
         exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(WriterLock),
              QStringLiteral("iniciar a cópia"));
-        const qint64 present = serverCount(QStringLiteral("SELECT count(*) FROM information_schema.tables "
-                                                          "WHERE table_schema = current_schema()"),
-                                           QStringLiteral("ler a estrutura"));
+        // Any table or view, whoever may read it.
+        const qint64 present = serverCount(
+            QStringLiteral("SELECT count(*) FROM pg_class WHERE relnamespace = "
+                           "current_schema()::regnamespace AND relkind IN ('r', 'p', 'v', 'm', 'f')"),
+            QStringLiteral("ler a estrutura"));
         if (present != 0)
             throw StoreError(
                 K::Other, QStringLiteral("O banco de dados do servidor %1 não está vazio: já contém %2 "

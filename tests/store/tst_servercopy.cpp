@@ -178,10 +178,15 @@ private slots:
             fileRows = dump(file.connection());
         }
         QVector<qint64> told;
+        QStringList seenMeanwhile{"(not looked)"};
         const store::CopyResult result =
             store::copyToServer(folder(), m_server, [&](qint64 done, qint64 total) {
+                // The tables are made by now, but nobody else sees them yet.
+                if (told.isEmpty())
+                    seenMeanwhile = serverTables();
                 told += {done, total};
             });
+        QCOMPARE(seenMeanwhile, QStringList());
         QCOMPARE(fileHash(), before);
         QCOMPARE(result.rows, qint64(fileRows.size()));
         QCOMPARE(result.tables.size(), 8);

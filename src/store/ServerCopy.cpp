@@ -140,6 +140,7 @@ private:
     void send(QByteArray& buffer, bool whole);
     void fileFailed(const QString& what);
     [[noreturn]] void serverFailed(const QString& what);
+    [[noreturn]] void resultFailed(const PGresult* result, const QString& what);
     StoreError failure(StoreError::Kind kind, const QString& what, const QString& detail) const;
 
     Database m_file;
@@ -255,10 +256,15 @@ Result Copier::exec(const QString& sql, const QString& what)
     const ExecStatusType status = r ? PQresultStatus(r.get()) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
         return r;
-    if (!r)
+    resultFailed(r.get(), what);
+}
+
+void Copier::resultFailed(const PGresult* result, const QString& what)
+{
+    if (!result)
         serverFailed(what);
-    const QString state = QString::fromLatin1(PQresultErrorField(r.get(), PG_DIAG_SQLSTATE));
-    const QString text = QString::fromUtf8(PQresultErrorMessage(r.get()));
+    const QString state = QString::fromLatin1(PQresultErrorField(result, PG_DIAG_SQLSTATE));
+    const QString text = QString::fromUtf8(PQresultErrorMessage(result));
     // The kind the counters would get for the same answer.
     const QSqlError error(QString(), text, QSqlError::StatementError, state);
     throw failure(serverErrorFor(error, m_shown, what).kind(), what, text);
@@ -272,7 +278,7 @@ qint64 Copier::serverCount(const QString& sql, const QString& what)
 
 void Copier::fileFailed(const QString& what)
 {
-    sqlite3* handle = m_file.directHandle();
+    sqlite3* handle = m_file.directHandle(); // open already
     throw failure(K::Damaged, what,
                   QStringLiteral("erro ao ler o arquivo de dados: %1")
                       .arg(handle ? QString::fromUtf8(sqlite3_errmsg(handle)) : QString()));
@@ -290,16 +296,17 @@ void Copier::send(QByteArray& buffer, bool whole)
 void Copier::copyTable(const Copied& table)
 {
     const QString what = QStringLiteral("copiar a tabela %1").arg(table.name);
-    const Result started = [&] {
-        Result r(
+    // Frozen: the table is new in this transaction, and nobody sees its
+    // rows before the commit anyway.
+    {
+        const Result r(
             PQexec(m_conn.get(), QStringLiteral("COPY %1 (%2) FROM STDIN WITH (FREEZE)")
                                      .arg(table.serverTable, table.serverColumns.join(QLatin1String(", ")))
                                      .toUtf8()
                                      .constData()));
         if (!r || PQresultStatus(r.get()) != PGRES_COPY_IN)
-            serverFailed(what);
-        return r;
-    }();
+            resultFailed(r.get(), what);
+    }
     QByteArray buffer;
     buffer.reserve(SendBytes + 4096);
     qint64 rows = 0;
@@ -362,19 +369,15 @@ void Copier::copyTable(const Copied& table)
     if (PQputCopyEnd(m_conn.get(), nullptr) != 1)
         serverFailed(what);
     // The server's answer to the rows comes at their end.
-    bool failed = false;
-    QSqlError error;
-    while (PGresult* raw = PQgetResult(m_conn.get())) {
-        const Result r(raw);
-        if (PQresultStatus(raw) != PGRES_COMMAND_OK && !failed) {
-            failed = true;
-            error =
-                QSqlError(QString(), QString::fromUtf8(PQresultErrorMessage(raw)), QSqlError::StatementError,
-                          QString::fromLatin1(PQresultErrorField(raw, PG_DIAG_SQLSTATE)));
-        }
+    Result answer;
+    while (PGresult* r = PQgetResult(m_conn.get())) {
+        if (!answer || PQresultStatus(answer.get()) == PGRES_COMMAND_OK)
+            answer.reset(r);
+        else
+            PQclear(r);
     }
-    if (failed)
-        throw failure(serverErrorFor(error, m_shown, what).kind(), what, error.databaseText());
+    if (!answer || PQresultStatus(answer.get()) != PGRES_COMMAND_OK)
+        resultFailed(answer.get(), what);
     if (rows != table.fileRows)
         throw failure(K::Other, what,
                       QStringLiteral("o arquivo deu %1 linhas da tabela %2, e não %3.")
@@ -484,7 +487,19 @@ CopyResult Copier::run()
             result.tables.append({t.name, there});
             result.rows += there;
         }
-        exec(QStringLiteral("COMMIT"), QStringLiteral("concluir a cópia"));
+        const Result committed(PQexec(conn, "COMMIT"));
+        const bool done = PQresultStatus(committed.get()) == PGRES_COMMAND_OK &&
+                          qstrcmp(PQcmdStatus(committed.get()), "COMMIT") == 0;
+        if (!done && connectionBroken(conn))
+            throw StoreError(
+                K::Unavailable,
+                QStringLiteral("A conexão com o servidor %1 caiu no fim da cópia: o servidor pode "
+                               "tê-la concluído ou desfeito.\nAbra o programa no servidor para ver; se o "
+                               "banco de dados estiver vazio, faça a cópia de novo.\nO arquivo de dados "
+                               "não foi alterado.")
+                    .arg(m_shown));
+        if (!done)
+            resultFailed(committed.get(), QStringLiteral("concluir a cópia"));
         QSqlQuery(m_file.connection()).exec(QStringLiteral("ROLLBACK"));
         return result;
     } catch (...) {

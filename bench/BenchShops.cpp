@@ -71,6 +71,8 @@ QString serverShop(const QString& folder, int customers, bool writable)
     if (maintain(QStringLiteral("CREATE DATABASE %1").arg(name))) {
         try {
             std::fprintf(stderr, "Copying the %d-customer shop to the server...\n", customers);
+            // A shop made by an older version is brought up to date first.
+            store::Database(folder).open();
             store::copyToServer(folder, onServer(name));
         } catch (const store::StoreError& e) {
             maintain(QStringLiteral("DROP DATABASE %1").arg(name));

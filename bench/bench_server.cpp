@@ -17,6 +17,7 @@
 #include "store/RecordCursor.h"
 #include "store/Schema.h"
 #include "store/ServerLink.h"
+#include "store/StoreError.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -140,7 +141,9 @@ Shop shopFacts(store::Database& db)
     s.renter = column(db, QStringLiteral("SELECT \"Nome\" FROM \"tblClientes\" WHERE \"Nome\" <> '' "
                                          "ORDER BY rowid LIMIT 1"))
                    .front();
-    s.videos = codes(4096, Customers);
+    // Video codes run from 1000 in the generator.
+    for (const QString& code : codes(4096, Customers))
+        s.videos.push_back(QString::number(999 + code.toInt()));
     return s;
 }
 
@@ -153,12 +156,17 @@ void BM_SaveNoteServer(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         ++i;
-        if (!draft.confirmRenter(facts.renter) ||
-            draft.enter(facts.videos[size_t(2 * i) % facts.videos.size()]).outcome !=
-                counter::RentalDraft::Entry::Entered ||
-            draft.enter(facts.videos[size_t(2 * i + 1) % facts.videos.size()]).outcome !=
-                counter::RentalDraft::Entry::Entered)
-            state.SkipWithError("the draft was not composed");
+        if (!draft.confirmRenter(facts.renter)) {
+            state.SkipWithError(qPrintable("no renter " + facts.renter));
+            break;
+        }
+        const auto a = draft.enter(facts.videos[size_t(2 * i) % facts.videos.size()]).outcome;
+        const auto b = draft.enter(facts.videos[size_t(2 * i + 1) % facts.videos.size()]).outcome;
+        if (a != counter::RentalDraft::Entry::Entered || b != counter::RentalDraft::Entry::Entered) {
+            state.SkipWithError(
+                qPrintable(QStringLiteral("the draft was not composed: %1 %2").arg(int(a)).arg(int(b))));
+            break;
+        }
         const QString number = draft.nextNumber();
         state.ResumeTiming();
         draft.save(QStringLiteral("08/12/2026"), number, facts.renter, QStringLiteral("R$ 0,00"));
@@ -244,7 +252,7 @@ int counterProcess(const QString& address, int saves, int seed)
         db.open();
         const Shop facts = shopFacts(db);
         counter::RentalDraft draft(db);
-        std::mt19937 gen(unsigned(seed));
+        std::mt19937 gen{unsigned(seed)};
         for (int i = 0; i < saves; ++i) {
             if (!draft.confirmRenter(facts.renter))
                 throw store::StoreError(store::StoreError::Kind::Other, QStringLiteral("no renter"));

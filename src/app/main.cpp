@@ -1,5 +1,6 @@
 #include "Application.h"
 #include "CommandLine.h"
+#include "CopyCommand.h"
 #include "Startup.h"
 #include "counter/Station.h"
 #include "platform/ProgramDir.h"
@@ -18,6 +19,8 @@ int main(int argc, char* argv[])
         // No window system: the answer must work on a bare terminal.
         QCoreApplication core(argc, argv);
         Startup::configureNames();
+        if (request == app::TerminalRequest::CopyToServer)
+            return copyToServerCommand(platform::dataDirFor(platform::programDir()), data.copyTo, stdout);
         const bool complaint = request == app::TerminalRequest::Unknown;
         const QString text = app::terminalText(request, platform::dataDirFor(platform::programDir()), unknown,
                                                counter::savedServer());

@@ -43,7 +43,7 @@ KeptStatements::Kept& KeptStatements::kept(size_t key, const QString& sql, const
             statement->direct = m_db.prepareDirect(sql);
         } else {
             statement->query = std::make_unique<QSqlQuery>(connection);
-            statement->query->setForwardOnly(true);
+            statement->query->setForwardOnly(!m_db.isServer());
             if (!statement->query->prepare(sql))
                 m_db.fail(statement->query->lastError(), what);
         }

@@ -31,7 +31,7 @@ public:
             return;
         }
         m_query = std::make_unique<QSqlQuery>(db.connection());
-        m_query->setForwardOnly(true);
+        m_query->setForwardOnly(!db.isServer());
         if (!m_query->prepare(sql))
             db.fail(m_query->lastError(), ReadWhat);
         m_values.resize(columns);

@@ -61,6 +61,10 @@ public:
     // The folder, or the server's address: what a second connection to the
     // same shop is made with.
     QString folder() const { return m_folder; }
+    // On a server a query is read whole when run (never row by row with
+    // setForwardOnly): the driver loses the rest of a statement still being
+    // read when another runs on the connection, as a walk or a report's two
+    // cursors do.
     bool isServer() const { return m_server; }
     // The name this counter's composing note goes under on a server (the
     // machine and login, numbered when another copy of the program has it);

@@ -131,7 +131,6 @@ void Database::checkServerSchema(QSqlDatabase& db)
     const QString what = QStringLiteral("ler a estrutura");
     const auto query = [&](const QString& sql, const QVariantList& values = {}) {
         QSqlQuery q(db);
-        q.setForwardOnly(true);
         // The server prepares queries only, never a CREATE.
         bool ok = false;
         if (values.isEmpty()) {

@@ -54,7 +54,7 @@ QSqlQuery& run(Database& db, std::optional<QSqlQuery>& slot, const QString& sql,
 {
     if (!slot) {
         QSqlQuery q(db.connection());
-        q.setForwardOnly(true);
+        q.setForwardOnly(!db.isServer());
         if (!q.prepare(sql))
             db.fail(q.lastError(), what);
         slot = std::move(q);

@@ -85,7 +85,7 @@ void readThroughQt(Database& db, const QString& sql, qint64 rowid, const PickSou
                    const std::function<void(QStringView)>& onItem, std::vector<RowItems>* rows)
 {
     QSqlQuery q(db.connection());
-    q.setForwardOnly(true);
+    q.setForwardOnly(!db.isServer());
     if (!q.prepare(sql))
         db.fail(q.lastError(), QStringLiteral("ler a lista"));
     if (rowid >= 0)
@@ -126,7 +126,7 @@ void forEachValue(Database& db, const QString& sql, int columns,
     sqlite3* raw = db.directHandle();
     if (!raw) {
         QSqlQuery q(db.connection());
-        q.setForwardOnly(true);
+        q.setForwardOnly(!db.isServer());
         if (!q.exec(sql))
             db.fail(q.lastError(), what);
         while (q.next()) {

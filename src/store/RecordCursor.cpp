@@ -78,7 +78,7 @@ struct RecordCursor::Statements
     {
         if (!slot) {
             QSqlQuery q(db.connection());
-            q.setForwardOnly(true);
+            q.setForwardOnly(!db.isServer());
             if (!q.prepare(sql))
                 db.fail(q.lastError(), QStringLiteral("preparar a leitura da tabela %1").arg(table));
             slot = std::move(q);
@@ -533,7 +533,7 @@ void RecordCursor::walkFrom(qint64 rowid)
     Statements& st = statements();
     st.walk = std::make_unique<QSqlQuery>(m_db.connection());
     QSqlQuery& walk = *st.walk;
-    walk.setForwardOnly(true);
+    walk.setForwardOnly(!m_db.isServer());
     const bool ok = walk.prepare(m_table->walkSql);
     walk.bindValue(0, rowid);
     if (!ok || !walk.exec()) {

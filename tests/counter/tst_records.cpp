@@ -78,6 +78,28 @@ private slots:
         m_dir.emplace();
         m_db.emplace(m_dir->path());
     }
+    // A walk of one cursor with lookups of another between its steps, as a
+    // report's two readers do: a server connection answers one statement
+    // at a time, and the walk must not lose its rows to the lookups.
+    void aWalkGoesOnBetweenOtherReads()
+    {
+        counter::CustomerRecords service(db());
+        for (int i = 1; i <= 40; ++i)
+            QCOMPARE(service.add(customer(QString::number(i), QStringLiteral("%1.111.111-11").arg(100 + i)))
+                         .status,
+                     Outcome::Done);
+        store::RecordCursor walk(db(), tblClientes::Table);
+        store::RecordCursor seek(db(), tblClientes::Table);
+        QStringList walked;
+        for (walk.moveFirst(); !walk.atEnd(); walk.moveNext()) {
+            walked.append(walk.text(tblClientes::Codigo));
+            QVERIFY(seek.find(tblClientes::indCodigo, walk.text(tblClientes::Codigo)));
+            QCOMPARE(seek.text(tblClientes::CPF), walk.text(tblClientes::CPF));
+        }
+        QCOMPARE(walked.size(), 40);
+        QCOMPARE(walked.last(), QStringLiteral("40"));
+    }
+
     void cleanup()
     {
         m_db.reset();

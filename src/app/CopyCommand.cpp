@@ -1,5 +1,6 @@
 #include "CopyCommand.h"
 #include "store/Database.h"
+#include "store/InstanceLock.h"
 #include "store/ServerAddress.h"
 #include "store/ServerCopy.h"
 #include "store/StoreError.h"
@@ -19,6 +20,12 @@ void print(std::FILE* to, const QString& text)
 
 int copyToServerCommand(const QString& folder, const QString& server, std::FILE* out)
 {
+    // A counter still writing to the file would leave its later rows behind.
+    store::InstanceLock lock(folder);
+    if (!lock.tryLock()) {
+        print(stderr, lock.errorMessage() + QStringLiteral("\nFeche o programa antes de copiar a loja.\n"));
+        return 1;
+    }
     print(out,
           QStringLiteral("Copiando o arquivo de dados %1 para o servidor %2.\n")
               .arg(QDir::toNativeSeparators(store::Database::filePath(folder)), store::shownAddress(server)));

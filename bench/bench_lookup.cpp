@@ -422,7 +422,7 @@ void BM_FirstKeystrokeAfterAListChange(benchmark::State& state)
     qint64 rowid = -1;
     {
         QSqlQuery q(db.connection());
-        q.exec(QStringLiteral("SELECT rowid FROM tblClientes WHERE Dependente3 IS NULL OR Dependente3 = '' "
+        q.exec(QStringLiteral("SELECT rowid FROM \"tblClientes\" WHERE \"Dependente3\" IS NULL OR \"Dependente3\" = '' "
                               "LIMIT 1 OFFSET %1")
                    .arg(customers / 2));
         if (q.next())
@@ -434,7 +434,7 @@ void BM_FirstKeystrokeAfterAListChange(benchmark::State& state)
     }
     const QString original = [&] {
         QSqlQuery q(db.connection());
-        q.exec(QStringLiteral("SELECT Dependente3 FROM tblClientes WHERE rowid = %1").arg(rowid));
+        q.exec(QStringLiteral("SELECT \"Dependente3\" FROM \"tblClientes\" WHERE rowid = %1").arg(rowid));
         return q.next() ? q.value(0).toString() : QString();
     }();
     bool named = false;
@@ -444,7 +444,7 @@ void BM_FirstKeystrokeAfterAListChange(benchmark::State& state)
         named = !named;
         {
             QSqlQuery q(db.connection());
-            q.prepare(QStringLiteral("UPDATE tblClientes SET Dependente3 = ? WHERE rowid = ?"));
+            q.prepare(QStringLiteral("UPDATE \"tblClientes\" SET \"Dependente3\" = ? WHERE rowid = ?"));
             q.addBindValue(named ? QStringLiteral("Quirino Bancado") : original);
             q.addBindValue(rowid);
             q.exec();

@@ -181,7 +181,14 @@ void Database::checkServerSchema(QSqlDatabase& db)
             query(QStringLiteral("BEGIN"));
             try {
                 query(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(WriterLock));
-                if (!exists(quoted(tables().first().name)))
+                // Read from the catalogue itself: to_regclass would still
+                // find the table missing in this session's cache, after the
+                // other counter's commit.
+                QSqlQuery made =
+                    query(QStringLiteral("SELECT count(*) FROM pg_catalog.pg_tables "
+                                         "WHERE schemaname = current_schema() AND tablename = ?"),
+                          {tables().first().name});
+                if (!made.next() || made.value(0).toLongLong() == 0)
                     for (const QString& sql : serverCreateStatements())
                         query(sql);
                 query(QStringLiteral("COMMIT"));

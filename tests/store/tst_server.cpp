@@ -465,6 +465,7 @@ private slots:
     {
         QTest::addColumn<bool>("othersLook");
         QTest::newRow("back at once") << false;
+        QTest::newRow("another counter looked meanwhile") << true;
     }
     void aServerThatGoesAway()
     {

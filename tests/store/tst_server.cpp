@@ -4,6 +4,7 @@
 #include "counter/ReturnDesk.h"
 #include "store/Database.h"
 #include "store/PendingNote.h"
+#include "store/Schema.h"
 #include "store/ServerAddress.h"
 #include "store/StoreError.h"
 #include "views/PickList.h"
@@ -458,6 +459,32 @@ private slots:
             cleanup();
         }
         QVERIFY(shape().contains("tblClientes|RG"));
+    }
+
+    // A counter that finds another making the tables waits for it, then
+    // takes them as made (the counters' writer lock is the one they share).
+    void aCounterWaitsForTheTablesBeingMade()
+    {
+        m_address = freshServerShop();
+        exec("BEGIN");
+        exec("SELECT pg_advisory_xact_lock(x'46570001'::int, 0)");
+        for (const QString& sql : store::serverCreateStatements())
+            exec(sql);
+        QString failure;
+        const std::unique_ptr<QThread> counter(QThread::create([&] {
+            try {
+                Database(m_address).open();
+            } catch (const StoreError& e) {
+                failure = e.message();
+            }
+        }));
+        counter->start();
+        QTRY_COMPARE(
+            scalar("SELECT count(*) FROM pg_locks WHERE locktype = 'advisory' AND NOT granted").toInt(), 1);
+        exec("COMMIT");
+        QVERIFY(counter->wait());
+        QCOMPARE(failure, QString());
+        QCOMPARE(rows("\"SchemaVersion\""), 1);
     }
 
     void aServerThatGoesAway_data()

@@ -1573,7 +1573,8 @@ private slots:
         QTest::newRow("tblLocacao") << tblLocacao::Table << notes << noteIndexes;
         QTest::newRow("Number") << Number::Table << QStringList{Number::Codigo} << Indexes();
         QTest::newRow("PendingCopies")
-            << PendingCopies::Table << QStringList{PendingCopies::Slot, PendingCopies::Codigo} << Indexes();
+            << PendingCopies::Table
+            << QStringList{PendingCopies::Estacao, PendingCopies::Slot, PendingCopies::Codigo} << Indexes();
     }
 
     void nameConstantsNameTheFile()

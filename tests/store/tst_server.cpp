@@ -11,6 +11,7 @@
 
 #include <QMutex>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlRecord>
 #include <QTest>
@@ -156,6 +157,30 @@ class TestServer : public QObject
         return q.exec("SELECT pg_backend_pid()") && q.next() ? q.value(0).toLongLong() : -1;
     }
 
+    // Ends the counter's session from outside, as a server restarting would.
+    void cutOff(Database& db)
+    {
+        const qint64 session = sessionOf(db);
+        QVERIFY(scalar("SELECT pg_terminate_backend(?)", {session}).toBool());
+        QTRY_VERIFY(!sessionAlive(session));
+    }
+    void allowConnections(bool allow)
+    {
+        serverShopDetail::run(serverShopDetail::maintenanceDatabase(),
+                              {QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS %2")
+                                   .arg(serverShopDetail::databaseName(), allow ? "true" : "false")});
+    }
+    // Whether call failed for want of the server, as the operator is told.
+    static bool unavailable(const std::function<void()>& call)
+    {
+        try {
+            call();
+        } catch (const StoreError& e) {
+            return e.kind() == Kind::Unavailable && e.message().contains("servidor de dados");
+        }
+        return false;
+    }
+
     // A new shop, its tables made by a first counter, with the videos given.
     void newShop(const QList<QPair<QString, int>>& videos = {})
     {
@@ -201,7 +226,12 @@ private slots:
         if (!serverTestsWanted())
             QSKIP("several counters need the test server: this file runs as tst_server_servidor");
     }
-    void cleanup() { QSqlDatabase::removeDatabase(QStringLiteral("outside")); }
+    void cleanup()
+    {
+        if (QTest::currentTestFailed())
+            allowConnections(true);
+        QSqlDatabase::removeDatabase(QStringLiteral("outside"));
+    }
 
     void aNumberShownIsTakenByTheFirstToSave()
     {
@@ -502,22 +532,8 @@ private slots:
         const QString shown = draft.nextNumber();
         QVERIFY(draft.confirmRenter("Ana"));
         QCOMPARE(draft.enter("V1").outcome, RentalDraft::Entry::Entered);
-        const auto cutOff = [&] {
-            const qint64 session = sessionOf(a);
-            QVERIFY(scalar("SELECT pg_terminate_backend(?)", {session}).toBool());
-            QTRY_VERIFY(!sessionAlive(session));
-        };
-        const auto unavailable = [](const std::function<void()>& call) {
-            try {
-                call();
-            } catch (const StoreError& e) {
-                return e.kind() == Kind::Unavailable && e.message().contains("O servidor de dados") &&
-                       e.message().contains("não responde");
-            }
-            return false;
-        };
         // Cut off between two entries: the shelf and the note move together.
-        cutOff();
+        cutOff(a);
         QVERIFY(unavailable([&] { draft.enter("V2"); }));
         QCOMPARE(qtde("V2"), 5);
         QCOMPARE(draft.enter("V2").outcome, RentalDraft::Entry::Entered);
@@ -526,10 +542,17 @@ private slots:
         // keeps what was typed, and the same save is then stored once. A
         // counter looking meanwhile takes A's copies for a crash's, and gives
         // them back: A's undo gives none back twice, its save takes them again.
-        cutOff();
+        cutOff(a);
         if (othersLook)
             QCOMPARE(PendingNote::giveBackLeftovers(b), 2);
-        QVERIFY(unavailable([&] { draft.save(Date, shown, "Ana", ""); }));
+        try {
+            draft.save(Date, shown, "Ana", "");
+            QFAIL("saved");
+        } catch (const StoreError& e) {
+            QCOMPARE(e.kind(), Kind::Unavailable);
+            QVERIFY2(e.message().contains(QRegularExpression("^O servidor de dados .* não responde")),
+                     qPrintable(e.message()));
+        }
         QCOMPARE(rows("\"tblLocacao\"") + rows("\"Number\"") + rows("notehistory"), 0);
         QCOMPARE(draft.count(), 2);
         QVERIFY(draft.undo());
@@ -541,6 +564,32 @@ private slots:
         QCOMPARE(PendingNote::giveBackLeftovers(b), 0);
         QCOMPARE(qtde("V1"), 4);
         QCOMPARE(qtde("V2"), 5);
+    }
+
+    // Cut off inside a note's transaction, the server then refusing
+    // connections for a while: the failure reaches the counter, nothing of
+    // the note is stored and its copy stays recorded, until the server is back.
+    void aNoteCutOffHalfway()
+    {
+        newShop({{"V1", 5}});
+        Database a(m_address);
+        PendingNote note(a);
+        QVERIFY(note.takeCopy(1, "V1"));
+        const QHash<QString, QString> row{{"Codigo(0)", "V1"}, {"Clientes", "Ana"}};
+        const auto cutInside = [&] {
+            cutOff(a);
+            allowConnections(false);
+            return QStringLiteral("100");
+        };
+        QVERIFY(unavailable([&] { note.store(row, cutInside); }));
+        QVERIFY(unavailable([&] { note.store(row, [] { return QStringLiteral("100"); }); }));
+        allowConnections(true);
+        QCOMPARE(rows("\"tblLocacao\"") + rows("\"Number\""), 0);
+        QCOMPARE(pending(), QStringList({a.counterName() + "|1|V1"}));
+        QCOMPARE(note.store(row, [] { return QStringLiteral("100"); }), QStringLiteral("100"));
+        QCOMPARE(rows("\"tblLocacao\"") + rows("\"Number\""), 2);
+        QCOMPARE(pending(), QStringList());
+        QCOMPARE(qtde("V1"), 4);
     }
 };
 

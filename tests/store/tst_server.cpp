@@ -97,9 +97,9 @@ class TestServer : public QObject
         return db;
     }
     // Plain SQL from outside the program, on its own session.
-    QSqlQuery exec(const QString& sql, const QVariantList& values = {}, QSqlDatabase db = {})
+    QSqlQuery exec(const QString& sql, const QVariantList& values = {})
     {
-        QSqlQuery q(db.isValid() ? db : raw());
+        QSqlQuery q(raw());
         bool ok = values.isEmpty() ? q.exec(sql) : q.prepare(sql);
         for (const QVariant& v : values)
             q.addBindValue(v);
@@ -109,9 +109,9 @@ class TestServer : public QObject
             qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
         return q;
     }
-    QStringList column(const QString& sql, const QVariantList& values = {}, QSqlDatabase db = {})
+    QStringList column(const QString& sql)
     {
-        QSqlQuery q = exec(sql, values, db);
+        QSqlQuery q = exec(sql);
         QStringList out;
         while (q.next()) {
             QStringList cells;

@@ -38,7 +38,10 @@ void ServerLink::drain()
     if (m_draining || PQtransactionStatus(m_conn) == PQTRANS_ACTIVE || PQisBusy(m_conn))
         return;
     m_draining = true;
-    PQconsumeInput(m_conn);
+    // A session the server ended: libpq has closed the socket, which must
+    // not be watched any more (the next use of the database reconnects).
+    if (!PQconsumeInput(m_conn) && PQstatus(m_conn) == CONNECTION_BAD && m_notifier)
+        m_notifier->setEnabled(false);
     bool any = false;
     while (PGnotify* notice = PQnotifies(m_conn)) {
         const QByteArray payload(notice->extra);

@@ -163,6 +163,9 @@ class TestServer : public QObject
         const qint64 session = sessionOf(db);
         QVERIFY(scalar("SELECT pg_terminate_backend(?)", {session}).toBool());
         QTRY_VERIFY(!sessionAlive(session));
+        // The window's event loop runs on meanwhile: the link reads the end.
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
     }
     void allowConnections(bool allow)
     {

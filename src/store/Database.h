@@ -93,6 +93,9 @@ public:
     // Throws StoreError with a message naming the problem.
     void open();
     bool isOpen() const;
+    // The server's connection was found broken: whatever was begun on it
+    // has ended there, and the next use connects again.
+    bool connectionLost() const { return m_lost; }
     void close();
 
     // The open connection; opens it first. Throws StoreError.

@@ -150,20 +150,32 @@ void Database::checkServerSchema(QSqlDatabase& db)
         QSqlQuery q = query(QStringLiteral("SELECT to_regclass(?) IS NOT NULL"), {name});
         return q.next() && q.value(0).toBool();
     };
+    // Every table of the schema, read in one statement from the catalogue
+    // itself: another counter making the tables meanwhile is seen whole or
+    // not at all (to_regclass, one table at a time and from the session's
+    // cache, could see some made and others not).
+    const auto present = [&] {
+        QSqlQuery q = query(QStringLiteral("SELECT c.relname FROM pg_catalog.pg_class c "
+                                           "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                                           "WHERE n.nspname = current_schema() "
+                                           "AND c.relkind IN ('r', 'p', 'v', 'm', 'f')"));
+        QStringList out;
+        while (q.next())
+            out.append(q.value(0).toString());
+        return out;
+    };
+    QStringList found = present();
     const auto fourMissing = [&] {
         QStringList missing;
         for (const TableDef& t : tables())
-            if (!exists(quoted(t.name)))
+            if (!found.contains(t.name))
                 missing.append(t.name);
         return missing;
     };
 
     QStringList missing = fourMissing();
     if (missing.size() == tables().size()) {
-        QSqlQuery q = query(QStringLiteral("SELECT count(*) FROM information_schema.tables "
-                                           "WHERE table_schema = current_schema()"));
-        const bool empty = q.next() && q.value(0).toLongLong() == 0;
-        if (!empty)
+        if (!found.isEmpty())
             throw StoreError(K::Damaged,
                              QStringLiteral("O banco de dados do servidor %1 não é um banco deste programa:\n"
                                             "não contém nenhuma das tabelas do programa.")
@@ -180,7 +192,7 @@ void Database::checkServerSchema(QSqlDatabase& db)
             query(QStringLiteral("BEGIN"));
             try {
                 query(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(WriterLock));
-                if (!exists(quoted(tables().first().name)))
+                if (present().isEmpty())
                     for (const QString& sql : serverCreateStatements())
                         query(sql);
                 query(QStringLiteral("COMMIT"));
@@ -190,6 +202,7 @@ void Database::checkServerSchema(QSqlDatabase& db)
             }
         };
         createAll();
+        found = present();
         missing = fourMissing();
     }
     if (!missing.isEmpty())

@@ -69,13 +69,15 @@ QSqlQuery& run(Database& db, std::optional<QSqlQuery>& slot, const QString& sql,
 
 } // namespace
 
-void PendingNote::forget(int slot)
+bool PendingNote::forget(int slot)
 {
-    run(m_db, statements().forget,
-        QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %3 = ?")
-            .arg(pendingTable(), quoted(PendingCopies::Estacao), quoted(PendingCopies::Slot)),
-        {m_db.counterName(), slot}, Writing)
-        .finish();
+    QSqlQuery& q = run(m_db, statements().forget,
+                       QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %3 = ?")
+                           .arg(pendingTable(), quoted(PendingCopies::Estacao), quoted(PendingCopies::Slot)),
+                       {m_db.counterName(), slot}, Writing);
+    const bool forgotten = q.numRowsAffected() > 0;
+    q.finish();
+    return forgotten;
 }
 
 // Row by row (a WHERE clause), so that every row deleted gets its write
@@ -151,8 +153,9 @@ bool PendingNote::takeCopy(int slot, const QString& code)
 bool PendingNote::giveBack(int slot, const QString& code)
 {
     Transaction t(m_db);
-    const bool found = addToShelf(code, +1);
-    forget(slot);
+    // No longer recorded: another counter took this one for gone while its
+    // connection to the server was away, and gave the copy back already.
+    const bool found = forget(slot) ? addToShelf(code, +1) : true;
     t.commit();
     return found;
 }
@@ -170,9 +173,10 @@ QString PendingNote::store(QHash<QString, QString> note, const std::function<QSt
     // one's number was shown has taken it.
     const QString issued = number();
     note.insert(tblLocacao::Codigo, issued);
-    // This counter's session lost with the server made it look gone, and
-    // another counter may have given its copies back meanwhile: the note
-    // takes again those it holds.
+    // A copy no longer recorded for this counter went back on the shelf
+    // while its connection to the server was away (another counter took it
+    // for gone, or it came back under another name): the note takes again
+    // those it holds.
     if (m_db.isServer()) {
         QHash<QString, int> held;
         for (const auto& copy : recorded(m_db.counterName()))

@@ -59,7 +59,8 @@ public:
 private:
     struct Statements;
     Statements& statements();
-    void forget(int slot);
+    // Whether a copy was recorded for slot.
+    bool forget(int slot);
     bool addToShelf(const QString& code, int delta);
     QList<QPair<int, QString>> recorded(const QString& counter);
     void forgetAll(const QString& counter);

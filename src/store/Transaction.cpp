@@ -14,7 +14,9 @@ Transaction::Transaction(Database& db) : m_db(db)
 
 Transaction::~Transaction()
 {
-    if (m_done || !m_db.isOpen()) {
+    // A connection lost on the way rolled back on the server: connecting
+    // again here would only fail a second time, out of a destructor.
+    if (m_done || !m_db.isOpen() || m_db.connectionLost()) {
         m_db.writesEnded();
         return;
     }

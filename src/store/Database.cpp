@@ -243,6 +243,10 @@ bool Database::isOpen() const
 
 void Database::open()
 {
+    // A server found gone is reached again by the next use; one that went
+    // while the counter was idle, before any statement fails on it.
+    if (isOpen() && m_server && !m_writing && connectionGone(m_pg))
+        m_lost = true;
     if (isOpen() && m_lost)
         close();
     if (isOpen())
@@ -749,12 +753,6 @@ void Database::close()
 
 QSqlDatabase Database::connection()
 {
-    // A server found gone is reached again by the next use; one that went
-    // while the counter was idle, before any statement fails on it.
-    if (m_server && !m_writing && connectionBroken(m_pg))
-        m_lost = true;
-    if (m_lost)
-        close();
     open();
     return QSqlDatabase::database(m_connectionName, false);
 }

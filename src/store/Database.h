@@ -103,6 +103,8 @@ public:
 
     // Changes each time the connection is opened, so that a cursor can tell
     // its prepared statements belong to a connection since closed.
+    // Call open() first: a server connection found broken while no writes
+    // are under way is replaced there, with a new serial.
     quint64 openSerial() const { return m_serial; }
 
     // The connection's own SQLite handle when Qt's driver runs the very

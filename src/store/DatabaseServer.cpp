@@ -79,10 +79,10 @@ void Database::openServer()
                                  QStringLiteral("O endereço do servidor de dados não pôde ser lido:\n%1\n"
                                                 "Use a forma postgresql://usuário@servidor/banco.")
                                      .arg(shown));
+            // Told as a server that went away is: the operator's answer is
+            // the same.
             if (!db.open())
-                throw StoreError(K::Unavailable,
-                                 QStringLiteral("Não foi possível conectar ao servidor de dados %1:\n%2")
-                                     .arg(shown, db.lastError().text().trimmed()));
+                throw serverErrorFor(db.lastError(), shown, QStringLiteral("conectar"));
             m_pg = libpqHandle(db);
             const auto run = [&](const QString& sql) {
                 QSqlQuery q(db);

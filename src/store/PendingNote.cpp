@@ -38,6 +38,7 @@ PendingNote::~PendingNote() = default;
 PendingNote::Statements& PendingNote::statements()
 {
     // A reopened connection starts a fresh set.
+    m_db.open();
     if (!m_statements || m_statements->serial != m_db.openSerial() || m_db.openSerial() == 0) {
         m_statements = std::make_unique<Statements>();
         m_statements->serial = m_db.openSerial();

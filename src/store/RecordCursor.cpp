@@ -134,6 +134,7 @@ RecordCursor::Statements& RecordCursor::statements()
 {
     // Statements are prepared once per connection; a reopened connection
     // starts a fresh set.
+    m_db.open();
     if (!m_statements || m_statements->serial != m_db.openSerial() || m_db.openSerial() == 0) {
         m_statements.reset();
         const bool direct = m_db.directHandle() != nullptr;

@@ -35,9 +35,9 @@ ServerLink::~ServerLink() = default;
 
 void ServerLink::drain()
 {
-    // A statement still being answered (the driver reads rows as they come)
-    // must not have its input taken from under it.
-    if (m_draining || PQtransactionStatus(m_conn) == PQTRANS_ACTIVE || PQisBusy(m_conn))
+    // The driver reads every answer whole before it returns, so between
+    // statements the input is free to take.
+    if (m_draining)
         return;
     m_draining = true;
     // A connection the server closed stays readable for ever: stop looking
@@ -90,6 +90,20 @@ pg_conn* libpqHandle(const QSqlDatabase& db)
 bool connectionBroken(pg_conn* conn)
 {
     return conn && PQstatus(conn) == CONNECTION_BAD;
+}
+
+bool connectionGone(pg_conn* conn)
+{
+    if (!conn)
+        return false;
+    // What the server sent while nobody asked (its farewell, then the end)
+    // is read without waiting: a closed connection then says so.
+    // One read takes the farewell (after which libpq counts the connection
+    // busy with it), the next finds the end.
+    for (int read = 0; read < 3 && PQstatus(conn) == CONNECTION_OK; ++read)
+        if (!PQconsumeInput(conn))
+            break;
+    return PQstatus(conn) == CONNECTION_BAD;
 }
 
 bool transactionOpen(pg_conn* conn)

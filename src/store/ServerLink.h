@@ -44,6 +44,9 @@ private:
 pg_conn* libpqHandle(const QSqlDatabase& db);
 // Whether libpq has found the connection broken.
 bool connectionBroken(pg_conn* conn);
+// The same, after reading (without waiting) whatever the server sent to an
+// idle connection, such as the end of a session it closed.
+bool connectionGone(pg_conn* conn);
 // Whether a transaction is open (or failed and not yet ended).
 bool transactionOpen(pg_conn* conn);
 

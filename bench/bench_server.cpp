@@ -190,7 +190,7 @@ void BM_SaveNoteBareLibpq(benchmark::State& state)
         marks.append(QStringLiteral("$%1").arg(marks.size() + 1));
     }
     // The program's one writer at a time.
-    bare.prepare("lock", QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(0x46570001));
+    bare.prepare("lock", QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(store::WriterLock));
     bare.prepare("count", QStringLiteral("SELECT COUNT(*) FROM \"Number\""));
     bare.prepare("held",
                  QStringLiteral("SELECT \"Slot\", \"Codigo\" FROM \"PendingCopies\" WHERE \"Estacao\" = $1"));

@@ -17,10 +17,6 @@ namespace store {
 
 namespace {
 
-// Advisory lock classes: the one writer at a time, and each counter's name.
-constexpr int WriterLock = 0x46570001;
-constexpr int CounterLock = 0x46570002;
-
 QString unchanged()
 {
     return QStringLiteral("\nO banco de dados não foi alterado.");

@@ -20,11 +20,6 @@ namespace {
 
 using K = StoreError::Kind;
 
-// The lock every writer of the server takes (Database::begin), and a
-// counter making the tables of a new database: whoever comes second finds
-// the other's tables.
-constexpr int WriterLock = 0x46570001;
-
 // Rows handed to the server at a time, and between two progress reports.
 constexpr qint64 ProgressRows = 5000;
 constexpr qsizetype SendBytes = 1 << 18;

@@ -50,6 +50,11 @@ bool connectionGone(pg_conn* conn);
 // Whether a transaction is open (or failed and not yet ended).
 bool transactionOpen(pg_conn* conn);
 
+// The server's advisory lock classes: the one writer at a time (key 0),
+// and each counter's name (key: the name's hashtext).
+constexpr int WriterLock = 0x46570001;
+constexpr int CounterLock = 0x46570002;
+
 // A new serial for an opened connection (Database::openSerial).
 quint64 nextOpenSerial();
 

@@ -6,6 +6,7 @@
 #include "store/PendingNote.h"
 #include "store/Schema.h"
 #include "store/ServerAddress.h"
+#include "store/ServerLink.h"
 #include "store/StoreError.h"
 #include "views/PickList.h"
 
@@ -504,7 +505,7 @@ private slots:
     {
         m_address = freshServerShop();
         exec("BEGIN");
-        exec("SELECT pg_advisory_xact_lock(x'46570001'::int, 0)");
+        exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(store::WriterLock));
         for (const QString& sql : store::serverCreateStatements())
             exec(sql);
         QString failure;

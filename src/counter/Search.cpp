@@ -182,6 +182,28 @@ enum PeopleColumn { RowId, Number, Names, Cpf = Names + 4, Phones };
 
 using Take = std::function<void(const KeptStatements::Row&)>;
 
+// The rows of sql (whose last value is the row number to go on after, and
+// whose first column is the row number) a batch at a time, until none is
+// left or full() says enough.
+void scan(KeptStatements& statements, size_t key, const QString& sql, const QVariantList& values,
+          const Take& take, const std::function<bool()>& full)
+{
+    qint64 after = 0;
+    for (int read = Batch; read == Batch && !full();) {
+        read = 0;
+        QVariantList bound = values;
+        bound.append(after);
+        statements.each(
+            key, sql, bound,
+            [&](const KeptStatements::Row& r) {
+                ++read;
+                after = r.value(0).toLongLong();
+                take(r);
+            },
+            Reading);
+    }
+}
+
 // Customer rows that may match, until full() says enough.
 void peopleOnServer(KeptStatements& statements, const Terms& terms, const QString& digits, qint64 exact,
                     const Take& take, const std::function<bool()>& full)
@@ -219,23 +241,13 @@ void peopleOnServer(KeptStatements& statements, const Terms& terms, const QStrin
         QStringLiteral("SELECT %1 FROM %2 c WHERE (%3) AND c.rowid > ? ORDER BY c.rowid LIMIT %4")
             .arg(PeopleColumns, quoted(tblClientes::Table), where)
             .arg(Batch);
-    qint64 after = 0;
-    for (int read = Batch; read == Batch;) {
-        read = 0;
-        QVariantList bound = values;
-        bound.append(after);
-        statements.each(
-            key, sql, bound,
-            [&](const KeptStatements::Row& r) {
-                ++read;
-                after = r.value(RowId).toLongLong();
-                if (after != exact)
-                    take(r);
-            },
-            Reading);
-        if (full())
-            break;
-    }
+    scan(
+        statements, key, sql, values,
+        [&](const KeptStatements::Row& r) {
+            if (r.value(RowId).toLongLong() != exact)
+                take(r);
+        },
+        full);
 }
 
 // Videos that may match, in row order: a title holding every word, or a
@@ -255,20 +267,7 @@ void videosOnServer(KeptStatements& statements, const QString& columns, const Te
             .arg(columns, quoted(tblVideos::Table), where)
             .arg(Batch);
     const size_t key = VideoScan + size_t(words) * 2 + (terms.digitsOnly ? 1 : 0);
-    qint64 after = 0;
-    for (int read = Batch; read == Batch && !full();) {
-        read = 0;
-        QVariantList bound = values;
-        bound.append(after);
-        statements.each(
-            key, sql, bound,
-            [&](const KeptStatements::Row& r) {
-                ++read;
-                after = r.value(0).toLongLong();
-                take(r);
-            },
-            Reading);
-    }
+    scan(statements, key, sql, values, take, full);
 }
 
 } // namespace

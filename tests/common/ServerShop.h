@@ -19,6 +19,22 @@
 // Each test process gets a database of its own, fenwarda_t_<pid>, so that
 // tests may run side by side on one server.
 
+// Runs sql on db, its values bound in order, and stops the test on failure.
+// A server prepares queries only, so a statement without values (a CREATE)
+// is run as it is.
+inline QSqlQuery runSql(QSqlDatabase db, const QString& sql, const QVariantList& values = {})
+{
+    QSqlQuery q(db);
+    bool ok = values.isEmpty() ? q.exec(sql) : q.prepare(sql);
+    for (const QVariant& v : values)
+        q.addBindValue(v);
+    if (!values.isEmpty())
+        ok = ok && q.exec();
+    if (!ok)
+        qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    return q;
+}
+
 namespace serverShopDetail {
 
 inline QString maintenanceAddress()

@@ -82,20 +82,7 @@ protected:
 
     QSqlQuery exec(const QString& sql, const QVariantList& values = {})
     {
-        QSqlQuery q(m_db->connection());
-        // A server prepares queries only, never a CREATE.
-        bool ok = false;
-        if (values.isEmpty()) {
-            ok = q.exec(sql);
-        } else {
-            q.prepare(sql);
-            for (const QVariant& v : values)
-                q.addBindValue(v);
-            ok = q.exec();
-        }
-        if (!ok)
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return q;
+        return runSql(m_db->connection(), sql, values);
     }
     // From now on every op ("INSERT", "UPDATE") on table fails, until
     // allowWrites: a disk or server refusing halfway through.

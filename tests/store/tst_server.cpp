@@ -98,18 +98,7 @@ class TestServer : public QObject
         return db;
     }
     // Plain SQL from outside the program, on its own session.
-    QSqlQuery exec(const QString& sql, const QVariantList& values = {})
-    {
-        QSqlQuery q(raw());
-        bool ok = values.isEmpty() ? q.exec(sql) : q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (!values.isEmpty())
-            ok = ok && q.exec();
-        if (!ok)
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return q;
-    }
+    QSqlQuery exec(const QString& sql, const QVariantList& values = {}) { return runSql(raw(), sql, values); }
     QStringList column(const QString& sql)
     {
         QSqlQuery q = exec(sql);

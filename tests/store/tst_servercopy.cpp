@@ -28,15 +28,7 @@ class TestServerCopy : public QObject
 
     static QSqlQuery exec(QSqlDatabase db, const QString& sql, const QVariantList& values = {})
     {
-        QSqlQuery q(db);
-        bool ok = values.isEmpty() ? q.exec(sql) : q.prepare(sql);
-        for (const QVariant& v : values)
-            q.addBindValue(v);
-        if (!values.isEmpty())
-            ok = ok && q.exec();
-        if (!ok)
-            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
-        return q;
+        return runSql(db, sql, values);
     }
 
     // A shop whose every table holds rows: a note saved by the counter's

@@ -135,9 +135,7 @@ QString maskedPhrase(const QString& digits, std::initializer_list<int> groups)
 // this code then keeps the true matches as the file's index would.
 QString folded(const QString& column)
 {
-    return QStringLiteral("translate(lower(%1), 'ÁÀÂÃÄÅáàâãäåÉÈÊËéèêëÍÌÎÏíìîïÓÒÔÕÖóòôõöÚÙÛÜúùûüÝýÿÇçÑñ', "
-                          "'aaaaaaaaaaaaeeeeeeeeiiiiiiiioooooooooouuuuuuuuyyycccnn')")
-        .arg(column);
+    return store::serverFolded(column);
 }
 
 QString digitsColumn(const QString& column)

@@ -145,6 +145,7 @@ private:
     void openServer();
     void checkServerSchema(QSqlDatabase& db);
     void takeCounterName(QSqlDatabase& db);
+    void addSearchIndexes(QSqlDatabase& db);
     void serverNotice(const QByteArray& table, qint64 rowid);
     void createFile();
     void checkSchema(QSqlDatabase& db);

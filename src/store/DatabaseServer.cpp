@@ -92,6 +92,7 @@ void Database::openServer()
                 run(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
             checkServerSchema(db);
             if (!readOnly) {
+                addSearchIndexes(db);
                 takeCounterName(db);
                 if (m_pg) {
                     run(QStringLiteral("LISTEN %1").arg(NotifyChannel));
@@ -243,6 +244,31 @@ void Database::checkServerSchema(QSqlDatabase& db)
                                  .arg(shown)
                                  .arg(version) +
                              unchanged());
+}
+
+// Once per database (the first counter to open it, or the first after a
+// copy): the search's indexes, where the server has pg_trgm. A server
+// without it, or a login that may not add it, searches all the same.
+void Database::addSearchIndexes(QSqlDatabase& db)
+{
+    QStringList names;
+    for (const QString& sql : serverSearchIndexStatements())
+        if (sql.startsWith(QLatin1String("CREATE INDEX")))
+            names.append(sql.section(u'"', 1, 1));
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema() AND "
+                             "indexname = ANY(string_to_array(?, ','))"));
+    q.addBindValue(names.join(u','));
+    if (!q.exec() || !q.next() || q.value(0).toInt() == names.size())
+        return;
+    q.finish();
+    bool ok = q.exec(QStringLiteral("BEGIN")) &&
+              q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1, 0)").arg(WriterLock));
+    for (const QString& sql : serverSearchIndexStatements())
+        ok = ok && q.exec(sql);
+    ok = ok && q.exec(QStringLiteral("COMMIT"));
+    if (!ok)
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
 }
 
 // Held for the whole session: while this counter runs, nobody else gives

@@ -241,6 +241,34 @@ QStringList ownTableStatements()
     return ownTables(false);
 }
 
+QString serverFolded(const QString& column)
+{
+    return QStringLiteral("translate(lower(%1), 'ÁÀÂÃÄÅáàâãäåÉÈÊËéèêëÍÌÎÏíìîïÓÒÔÕÖóòôõöÚÙÛÜúùûüÝýÿÇçÑñ', "
+                          "'aaaaaaaaaaaaeeeeeeeeiiiiiiiioooooooooouuuuuuuuyyycccnn')")
+        .arg(column);
+}
+
+QStringList serverSearchIndexStatements()
+{
+    QStringList out{QStringLiteral("CREATE EXTENSION IF NOT EXISTS pg_trgm")};
+    const QList<QPair<QString, QString>> columns{
+        {names::tblClientes::Table, names::tblClientes::Nome},
+        {names::tblClientes::Table, names::tblClientes::Dependente1},
+        {names::tblClientes::Table, names::tblClientes::Dependente2},
+        {names::tblClientes::Table, names::tblClientes::Dependente3},
+        {names::tblVideos::Table, names::tblVideos::Nome},
+    };
+    for (const auto& [table, column] : columns)
+        out.append(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 USING gin (%3 gin_trgm_ops)")
+                       .arg(quoted(table + QStringLiteral("_busca") + column), quoted(table),
+                            serverFolded(quoted(column))));
+    // The planner weighs an index on an expression by what it has read of
+    // the expression's values: without it a word nobody has reads the table.
+    out.append(QStringLiteral("ANALYZE %1").arg(quoted(names::tblClientes::Table)));
+    out.append(QStringLiteral("ANALYZE %1").arg(quoted(names::tblVideos::Table)));
+    return out;
+}
+
 QStringList serverCreateStatements()
 {
     const QString text = QStringLiteral(" TEXT COLLATE \"C\"");

@@ -71,6 +71,13 @@ QString searchTableStatement(const QString& search, const QString& content, cons
 // write of a row that a list shows is told to the other counters
 // (NotifyChannel). Ends by recording the version in VersionTable.
 QStringList serverCreateStatements();
+// A text column as the server's search compares it: lower case, the
+// accents of Latin letters taken off. The same expression is indexed.
+QString serverFolded(const QString& column);
+// The indexes that let the server's search read only the rows that may
+// match (trigrams of the folded names and titles), where the server has
+// pg_trgm; without them it reads the table, with the same answers.
+QStringList serverSearchIndexStatements();
 inline const QString NotifyChannel = QStringLiteral("fenwarda");
 inline const QString VersionTable = QStringLiteral("SchemaVersion");
 

@@ -188,9 +188,11 @@ private slots:
             QVERIFY2(t.rows > 0, qPrintable(t.table));
         QCOMPARE(told.mid(told.size() - 2), (QVector<qint64>{result.rows, result.rows}));
 
-        QCOMPARE(structure(), made);
         store::Database server(m_server);
         QCOMPARE(dump(server.connection()), fileRows);
+        // As a new shop's once a counter has opened it (the search's indexes
+        // are made at that first opening).
+        QCOMPARE(structure(), made);
         QVERIFY(fileRows.join('\n').contains("'Conceição Araújo'|'Rua Ñandu, 5\t\\fundos'"));
         // The server numbers new rows past the copied ones.
         counter::RentalDraft draft(server);

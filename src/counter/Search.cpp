@@ -150,18 +150,23 @@ QString wordsIn(const QStringList& columns, int words)
     for (const QString& c : columns) {
         QStringList all;
         for (int i = 0; i < words; ++i)
-            all.append(folded(c) + QStringLiteral(" LIKE ?"));
+            all.append(folded(c) + QStringLiteral(" ~ ?"));
         any.append(u'(' + all.join(QLatin1String(" AND ")) + u')');
     }
     return any.join(QLatin1String(" OR "));
 }
 
-QVariantList patterns(const QStringList& words, int columns)
+// Each word as a word of the folded text (the last one, still being typed,
+// as a word's beginning): nearly every row read then matches, even for a
+// word of one letter, which no index helps to find.
+QVariantList patterns(const Terms& terms, int columns)
 {
     QVariantList out;
+    const qsizetype words = terms.words.size();
     for (int c = 0; c < columns; ++c)
-        for (int i = 0; i < std::min<int>(ScanWords, int(words.size())); ++i)
-            out.append(QStringLiteral("%") + words.at(i) + u'%');
+        for (qsizetype i = 0; i < std::min<qsizetype>(ScanWords, words); ++i)
+            out.append(QStringLiteral("\\m") + terms.words.at(i) +
+                       (terms.lastIsBeginning && i == words - 1 ? QString() : QStringLiteral("\\M")));
     return out;
 }
 
@@ -232,7 +237,7 @@ void peopleOnServer(KeptStatements& statements, const Terms& terms, const QStrin
         for (const QString& n : tblClientes::NameColumns)
             names.append(QStringLiteral("c.") + quoted(n));
         where = wordsIn(names, words);
-        values = patterns(terms.words, int(names.size()));
+        values = patterns(terms, int(names.size()));
         key += 1 + size_t(words);
     }
     const QString sql =
@@ -255,7 +260,7 @@ void videosOnServer(KeptStatements& statements, const QString& columns, const Te
 {
     const int words = std::min<int>(ScanWords, int(terms.words.size()));
     QString where = wordsIn({QStringLiteral("v.") + quoted(tblVideos::Nome)}, words);
-    QVariantList values = patterns(terms.words, 1);
+    QVariantList values = patterns(terms, 1);
     if (terms.digitsOnly) {
         where += QStringLiteral(" OR v.%1 LIKE ?").arg(quoted(tblVideos::Codigo));
         values.append(terms.words.join(QString()) + u'%');

@@ -129,15 +129,10 @@ QString maskedPhrase(const QString& digits, std::initializer_list<int> groups)
     return QStringLiteral("^\"") + parts.join(u' ') + u'"' + (digits.size() < whole ? "*" : "");
 }
 
-// A server has no full-text index: its rows are read by plain patterns
-// that every match meets (a word anywhere in the name, accents of Latin
-// letters taken off, digits among the punctuation), in row order, and
-// this code then keeps the true matches as the file's index would.
-QString folded(const QString& column)
-{
-    return store::serverFolded(column);
-}
-
+// A server has no full-text index: its rows are read by patterns that
+// every match meets (each word a word of the name folded as
+// store::serverFolded does, digits among the punctuation), in row order,
+// and this code then keeps the true matches as the file's index would.
 QString digitsColumn(const QString& column)
 {
     return QStringLiteral("regexp_replace(%1, '[^0-9]', '', 'g')").arg(column);
@@ -150,7 +145,7 @@ QString wordsIn(const QStringList& columns, int words)
     for (const QString& c : columns) {
         QStringList all;
         for (int i = 0; i < words; ++i)
-            all.append(folded(c) + QStringLiteral(" ~ ?"));
+            all.append(store::serverFolded(c) + QStringLiteral(" ~ ?"));
         any.append(u'(' + all.join(QLatin1String(" AND ")) + u')');
     }
     return any.join(QLatin1String(" OR "));

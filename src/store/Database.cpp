@@ -16,13 +16,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QSysInfo>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <optional>
 // Declares the pre-update hook; whether the library has it is asked at run time.
@@ -193,16 +191,9 @@ sqlite3* sameLibraryHandle(const QSqlDatabase& db)
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return nullptr;
     sqlite3* raw = *static_cast<sqlite3* const*>(handle.data());
-    Dl_info plugin{};
-    // The driver's virtual table lies in the plugin.
-    if (!raw || !dladdr(*reinterpret_cast<void* const*>(db.driver()), &plugin) || !plugin.dli_fname)
-        return nullptr;
-    void* library = dlopen(plugin.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
-    if (!library)
-        return nullptr;
-    void* theirs = dlsym(library, "sqlite3_prepare_v2");
-    dlclose(library);
-    return theirs == reinterpret_cast<void*>(&sqlite3_prepare_v2) ? raw : nullptr;
+    return raw && driverShares(db, "sqlite3_prepare_v2", reinterpret_cast<const void*>(&sqlite3_prepare_v2))
+               ? raw
+               : nullptr;
 }
 
 } // namespace

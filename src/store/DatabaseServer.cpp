@@ -11,7 +11,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSysInfo>
-#include <libpq-fe.h>
 
 namespace store {
 

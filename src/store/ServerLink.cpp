@@ -67,6 +67,20 @@ void ServerLink::drain()
         m_onBatch();
 }
 
+bool driverShares(const QSqlDatabase& db, const char* symbol, const void* ours)
+{
+    // The driver's virtual table lies in the plugin.
+    Dl_info plugin{};
+    if (!dladdr(*reinterpret_cast<void* const*>(db.driver()), &plugin) || !plugin.dli_fname)
+        return false;
+    void* library = dlopen(plugin.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
+    if (!library)
+        return false;
+    const void* theirs = dlsym(library, symbol);
+    dlclose(library);
+    return theirs == ours;
+}
+
 pg_conn* libpqHandle(const QSqlDatabase& db)
 {
     const QVariant handle = db.driver()->handle();
@@ -74,17 +88,8 @@ pg_conn* libpqHandle(const QSqlDatabase& db)
         (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
         return nullptr;
     auto* conn = *static_cast<PGconn* const*>(handle.data());
-    // The handle is only ours to use when the driver's plugin resolves libpq
-    // to the very functions this program calls.
-    Dl_info plugin{};
-    if (!conn || !dladdr(*reinterpret_cast<void* const*>(db.driver()), &plugin) || !plugin.dli_fname)
-        return nullptr;
-    void* library = dlopen(plugin.dli_fname, RTLD_LAZY | RTLD_NOLOAD);
-    if (!library)
-        return nullptr;
-    void* theirs = dlsym(library, "PQnotifies");
-    dlclose(library);
-    return theirs == reinterpret_cast<void*>(&PQnotifies) ? conn : nullptr;
+    return conn && driverShares(db, "PQnotifies", reinterpret_cast<const void*>(&PQnotifies)) ? conn
+                                                                                              : nullptr;
 }
 
 bool connectionBroken(pg_conn* conn)

@@ -39,6 +39,11 @@ private:
     bool m_draining = false;
 };
 
+// Whether the plugin holding db's driver resolves symbol to ours, the
+// very function this program calls: only then may a handle of the driver
+// be used by this program's own copy of the library.
+bool driverShares(const QSqlDatabase& db, const char* symbol, const void* ours);
+
 // The driver's libpq connection, when the driver links the same libpq as
 // this program; nullptr otherwise.
 pg_conn* libpqHandle(const QSqlDatabase& db);
